@@ -1,0 +1,103 @@
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "serial/settingsdialog.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent),
+      ui(new Ui::MainWindow),
+      statusLabel(new QLabel),
+      settingsDialog(new SettingsDialog),
+      serial(new QSerialPort(this)),
+      commands(serial),
+      viewerLabel(new QLabel),
+      replyDecoder(QStringDecoder::Utf8)
+{
+    ui->setupUi(this);
+
+    ui->actionConnect->setEnabled(true);
+    ui->actionDisconnect->setEnabled(false);
+    ui->actionQuit->setEnabled(true);
+    ui->actionConfigure->setEnabled(true);
+
+    ui->statusBar->addWidget(statusLabel);
+
+    ui->scrollArea->setBackgroundRole(QPalette::Dark);
+    ui->scrollArea->setWidget(viewerLabel);
+    ui->scrollArea->setVisible(true);
+
+    initActionsConnections();
+
+    connect(serial, &QSerialPort::errorOccurred, this, &MainWindow::handleError);
+    connect(serial, &QIODevice::readyRead, this, &MainWindow::readData);
+
+    // The "Command" page is built by the form but never offered.
+    ui->mainTabsTessivar->removeTab(4);
+}
+
+MainWindow::~MainWindow()
+{
+    delete settingsDialog;
+    delete ui;
+}
+
+void MainWindow::initActionsConnections()
+{
+    connect(ui->actionConnect, &QAction::triggered, this, &MainWindow::openSerialPort);
+    connect(ui->actionDisconnect, &QAction::triggered, this, &MainWindow::closeSerialPort);
+    connect(ui->actionQuit, &QAction::triggered, this, &QWidget::close);
+    connect(ui->actionConfigure, &QAction::triggered, settingsDialog, &QWidget::show);
+    connect(ui->actionAbout, &QAction::triggered, this, &MainWindow::about);
+    connect(ui->actionAboutQt, &QAction::triggered, qApp, &QApplication::aboutQt);
+}
+
+void MainWindow::about()
+{
+    QMessageBox::about(this, tr("Tessivar"),
+                       tr("The <b>Tessivar Version: 1.1.1</b> for June 2020 firmware and newer.  "
+                          "Tessivar featuring ZP40x printer controllers."));
+}
+
+void MainWindow::showStatusMessage(const QString &message)
+{
+    statusLabel->setText(message);
+}
+
+bool MainWindow::portGuard()
+{
+    if (serial->isOpen())
+        return true;
+    QMessageBox::about(this, tr("Serial Port Connect"),
+                       tr("Please configure and connect to the serial port first!"));
+    return false;
+}
+
+void MainWindow::writeAccount(std::initializer_list<const char *> lines)
+{
+    ui->editTessivar->clear();
+    bool first = true;
+    for (const char *line : lines) {
+        if (first)
+            ui->editTessivar->insertPlainText(QString::fromUtf8(line));
+        else
+            appendConsole(line);
+        first = false;
+    }
+}
+
+bool MainWindow::startJob(std::initializer_list<const char *> account)
+{
+    if (!portGuard())
+        return false;
+    writeAccount(account);
+    return true;
+}
+
+void MainWindow::appendConsole(const char *line)
+{
+    ui->editTessivar->appendPlainText(QString::fromUtf8(line));
+}

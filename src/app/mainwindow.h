@@ -1,0 +1,113 @@
+#pragma once
+
+#include "commands/commandset.h"
+
+#include <QImage>
+#include <QMainWindow>
+#include <QSerialPort>
+#include <QStringDecoder>
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+
+class QLabel;
+class SettingsDialog;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The one window of Tessivar. It owns the serial port to the controller and the console pane;
+// each button queues a canned job of controller commands and writes an account of it into the
+// console. The command language itself lives in CommandSet, the sample data in the core library.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+private Q_SLOTS:
+    // Image loading (image/).
+    void open();
+    bool loadFile(const QString &fileName);
+
+    // The serial link (serial/).
+    void openSerialPort();
+    void closeSerialPort();
+    void about();
+    void Write(const uint8_t *buf, size_t buflen);
+    void readData();
+    void handleError(QSerialPort::SerialPortError error);
+
+    // The demonstration jobs (jobs/, image/), bound to their buttons by name.
+    void on_pushButtonFont_released();
+    void on_pushButtonVersion_released();
+    void on_pushButtonStatus_released();
+    void on_pushButtonBitmap_released();
+    void on_pushButtonAttributes_released();
+    void on_pushButtonDensity_released();
+    void on_pushButtonFormatting_released();
+    void on_pushButtonTabs_released();
+    void on_pushButtonReset_released();
+    void on_pushButtonClear_released();
+    void on_pushButtonReceipt_released();
+    void on_pushButtonBarcodeUPCA_released();
+    void on_pushButtonBarcodeUPCE_released();
+    void on_pushButtonBarcodeEAN13_released();
+    void on_pushButtonBarcodeEAN8_released();
+    void on_pushButtonBarcodeCODE39_released();
+    void on_pushButtonBarcodeITF25_released();
+    void on_pushButtonBarcodeCODABAR_released();
+    void on_pushButtonBarcodeCODE93_released();
+    void on_pushButtonBarcodeCODE128A_released();
+    void on_pushButton_Load_released();
+    void on_pushButton_58PrintH_released();
+    void on_pushButton_LineFeed_released();
+    void on_pushButtonLanguage_released();
+    void on_pushButtonFTP628_released();
+    void on_pushButtonFTP638_released();
+    void on_pushButtonLTP0213_released();
+    void on_pushButtonLTP02C1_released();
+    void on_pushButtonApply_released();
+    void on_pushButtonYesText_released();
+    void on_pushButtonNoText_released();
+    void on_pushButton58_384_released();
+    void on_pushButton80_576_released();
+    void on_pushButtonFullCut_released();
+    void on_pushButtonPartialCut_released();
+    void on_pushButtonReceiptFullCut_released();
+    void on_pushButtonReceiptPartialCut_released();
+    void on_checkBoxHexEnable_released();
+    void on_pushButtonPowerManagment_released();
+    void on_pushButtonM23_H69_pressed();
+    void on_pushButtonM23_SX_released();
+
+private:
+    void initActionsConnections();
+    void showStatusMessage(const QString &message);
+
+    // The port guard that every job passes before it sends anything: with the port closed it
+    // shows the "Serial Port Connect" box and the job does nothing else.
+    bool portGuard();
+    // The console account of a job: clears the pane, inserts the first line at the cursor and
+    // appends every further line as a paragraph of its own.
+    void writeAccount(std::initializer_list<const char *> lines);
+    // The two together, as every job starts: false when the port is closed.
+    bool startJob(std::initializer_list<const char *> account);
+    void appendConsole(const char *line);
+
+    Ui::MainWindow *ui = nullptr;
+    QLabel *statusLabel = nullptr;
+    SettingsDialog *settingsDialog = nullptr;
+    QSerialPort *serial = nullptr;
+    CommandSet commands;
+    QImage image;
+    QLabel *viewerLabel = nullptr;
+
+    // Replies are decoded with one decoder for the life of a connection, so a character whose
+    // bytes arrive in two reads is shown whole.
+    QStringDecoder replyDecoder;
+};
