@@ -99,6 +99,10 @@ private:
     bool startJob(std::initializer_list<const char *> account);
     void appendConsole(const char *line);
 
+    // Helpers of the demonstration jobs (jobs/).
+
+    // Helpers of image loading and raster printing (image/).
+
     Ui::MainWindow *ui = nullptr;
     QLabel *statusLabel = nullptr;
     SettingsDialog *settingsDialog = nullptr;
