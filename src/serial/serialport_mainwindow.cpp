@@ -7,6 +7,27 @@
 
 #include <QMessageBox>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
+namespace {
+// When the far end of the line goes away for good (a pseudo-terminal whose other side closed,
+// some adapters on unplugging), reads return end-of-file for ever and the port reports a read
+// error on every turn of the event loop instead of a resource error. The descriptor then
+// shows a hang-up.
+bool lineHungUp(QSerialPort *port)
+{
+#ifdef Q_OS_UNIX
+    pollfd pfd{int(port->handle()), POLLIN, 0};
+    return ::poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR)) != 0;
+#else
+    Q_UNUSED(port);
+    return false;
+#endif
+}
+} // namespace
+
 void MainWindow::openSerialPort()
 {
     const Settings p = settingsDialog->settings();
@@ -47,12 +68,16 @@ void MainWindow::closeSerialPort()
 
 void MainWindow::handleError(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ResourceError)
-        return;
-    // A lost device may report more than once while the box is up; one box is enough.
     if (!serial->isOpen())
         return;
-    const QString reason = serial->errorString();
+    const bool hungUp = error == QSerialPort::ReadError && lineHungUp(serial);
+    if (error != QSerialPort::ResourceError && !hungUp)
+        return;
+    // The errno behind a hang-up is stale; say what happened instead.
+    const QString reason =
+        hungUp ? tr("The device on %1 went away (the line hung up).").arg(serial->portName())
+               : serial->errorString();
+    // Closed before the box is shown: a lost device keeps reporting, and one box is enough.
     serial->close();
     QMessageBox::critical(this, tr("Critical Error"), reason, QMessageBox::Ok);
     closeSerialPort();

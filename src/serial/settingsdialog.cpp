@@ -138,10 +138,9 @@ void SettingsDialog::fillPortsInfo()
     ui->serialPortInfoListBox->clear();
     const auto ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports) {
-        const QStringList row =
-            portInfoRow(info.portName(), info.description(), info.manufacturer(),
-                        info.serialNumber(), info.systemLocation(), info.vendorIdentifier(),
-                        info.productIdentifier());
+        const QStringList row = portInfoRow(
+            info.portName(), info.description(), info.manufacturer(), info.serialNumber(),
+            info.systemLocation(), info.vendorIdentifier(), info.productIdentifier());
         ui->serialPortInfoListBox->addItem(row.first(), row);
     }
     ui->serialPortInfoListBox->addItem(tr("Custom"));
@@ -163,7 +162,6 @@ void SettingsDialog::updateSettings()
     currentSettings.stopBits = currentEnum<QSerialPort::StopBits>(ui->stopBitsBox);
     currentSettings.stopBitsText = ui->stopBitsBox->currentText();
 
-    currentSettings.flowControl =
-        currentEnum<QSerialPort::FlowControl>(ui->flowControlBox);
+    currentSettings.flowControl = currentEnum<QSerialPort::FlowControl>(ui->flowControlBox);
     currentSettings.flowControlText = ui->flowControlBox->currentText();
 }

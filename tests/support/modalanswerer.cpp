@@ -4,8 +4,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-ModalAnswerer::ModalAnswerer(QObject *parent)
-    : QObject(parent)
+ModalAnswerer::ModalAnswerer(QObject *parent) : QObject(parent)
 {
     m_timer.setInterval(5);
     connect(&m_timer, &QTimer::timeout, this, &ModalAnswerer::poll);
@@ -37,7 +36,7 @@ void ModalAnswerer::poll()
     }
     if (m_handler && m_handler(modal)) {
         m_last = modal;
-        m_seen.append({QString::fromLatin1(modal->metaObject()->className()),
-                       modal->windowTitle(), QString()});
+        m_seen.append({QString::fromLatin1(modal->metaObject()->className()), modal->windowTitle(),
+                       QString()});
     }
 }

@@ -1,7 +1,6 @@
 #include "recordingdevice.h"
 
-RecordingDevice::RecordingDevice(QObject *parent)
-    : QIODevice(parent)
+RecordingDevice::RecordingDevice(QObject *parent) : QIODevice(parent)
 {
     open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 }

@@ -1,0 +1,194 @@
+#include "app/mainwindow.h"
+
+#include "modalanswerer.h"
+#include "ptypair.h"
+#include "windowdriver.h"
+
+#include <QAction>
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTest>
+
+// The serial link of the main window, on a real pseudo-terminal whose master the test holds.
+class TestSerialLink : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void connectShowsLineSettings();
+    void connectWithEmptyNameFails();
+    void disconnectWhenClosed();
+    void lostDeviceGivesOneCriticalBox();
+    void reconnectAfterLoss();
+    void repliesInsertedAtCursor();
+    void splitUtf8CharacterArrivesWhole();
+    void decoderStartsFreshOnConnect();
+
+private:
+    static QString status(MainWindow &w)
+    {
+        const auto *bar = w.findChild<QStatusBar *>(QStringLiteral("statusBar"));
+        const auto *label = bar ? bar->findChild<QLabel *>() : nullptr;
+        return label ? label->text() : QString();
+    }
+    static QList<bool> actionStates(MainWindow &w)
+    {
+        QList<bool> states;
+        for (const char *name : {"actionConnect", "actionDisconnect", "actionConfigure"}) {
+            const auto *a = w.findChild<QAction *>(QString::fromLatin1(name));
+            states.append(a && a->isEnabled());
+        }
+        return states;
+    }
+    // Runs the event loop for a while so that anything still pending gets its chance.
+    static void settle(int ms)
+    {
+        const QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    const QList<bool> closedState{true, false, true};
+    const QList<bool> openState{false, true, false};
+};
+
+void TestSerialLink::connectShowsLineSettings()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    MainWindow w;
+    ModalAnswerer answerer;
+    QCOMPARE(actionStates(w), closedState);
+
+    QVERIFY(WindowDriver::connectTo(&w, pty.slavePath()));
+    QCOMPARE(status(w),
+             QStringLiteral("Connected to %1 : 115200, 8, None, 1, XON/XOFF").arg(pty.slavePath()));
+    QCOMPARE(actionStates(w), openState);
+    QCOMPARE(answerer.count(), 0);
+
+    WindowDriver::trigger(&w, "actionDisconnect");
+    QVERIFY(!WindowDriver::portOpen(&w));
+    QCOMPARE(status(w), QStringLiteral("Disconnected"));
+    QCOMPARE(actionStates(w), closedState);
+}
+
+void TestSerialLink::connectWithEmptyNameFails()
+{
+    MainWindow w;
+    ModalAnswerer answerer;
+    QVERIFY(!WindowDriver::connectTo(&w, QString()));
+
+    QCOMPARE(answerer.count(), 1);
+    QCOMPARE(answerer.seen().first().title, QStringLiteral("Error"));
+    QVERIFY(!answerer.seen().first().text.isEmpty());
+    QCOMPARE(status(w), QStringLiteral("Open error"));
+    QCOMPARE(actionStates(w), closedState);
+}
+
+void TestSerialLink::disconnectWhenClosed()
+{
+    MainWindow w;
+    // The action is disabled while closed; the slot still reports the closed state.
+    QVERIFY(QMetaObject::invokeMethod(&w, "closeSerialPort"));
+    QCOMPARE(status(w), QStringLiteral("Disconnected"));
+    QCOMPARE(actionStates(w), closedState);
+}
+
+void TestSerialLink::lostDeviceGivesOneCriticalBox()
+{
+    PtyPair pty;
+    MainWindow w;
+    ModalAnswerer answerer;
+    QVERIFY(WindowDriver::connectTo(&w, pty.slavePath()));
+
+    pty.hangUp();
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.count(), 1, 10000);
+    QCOMPARE(answerer.seen().first().title, QStringLiteral("Critical Error"));
+    QCOMPARE(answerer.seen().first().className, QStringLiteral("QMessageBox"));
+    QSerialPort named;
+    named.setPortName(pty.slavePath());
+    QVERIFY2(answerer.seen().first().text.contains(named.portName()),
+             qPrintable(answerer.seen().first().text));
+    QTRY_VERIFY(!WindowDriver::portOpen(&w));
+    QCOMPARE(actionStates(w), closedState);
+    QCOMPARE(status(w), QStringLiteral("Disconnected"));
+
+    // A lost device must not keep reporting.
+    settle(300);
+    QCOMPARE(answerer.count(), 1);
+}
+
+void TestSerialLink::reconnectAfterLoss()
+{
+    MainWindow w;
+    ModalAnswerer answerer;
+    {
+        PtyPair first;
+        QVERIFY(WindowDriver::connectTo(&w, first.slavePath()));
+        first.hangUp();
+        QTRY_VERIFY_WITH_TIMEOUT(!WindowDriver::portOpen(&w), 10000);
+    }
+    QCOMPARE(answerer.count(), 1);
+
+    PtyPair second;
+    QVERIFY(WindowDriver::connectTo(&w, second.slavePath()));
+    QVERIFY(second.write("ok\r\n"));
+    QTRY_COMPARE(WindowDriver::console(&w)->toPlainText(), QStringLiteral("ok\n"));
+}
+
+void TestSerialLink::repliesInsertedAtCursor()
+{
+    PtyPair pty;
+    MainWindow w;
+    QVERIFY(WindowDriver::connectTo(&w, pty.slavePath()));
+    QPlainTextEdit *console = WindowDriver::console(&w);
+    console->setPlainText(QStringLiteral("first line\nsecond"));
+    QTextCursor cursor = console->textCursor();
+    cursor.setPosition(5); // inside "first"
+    console->setTextCursor(cursor);
+
+    QVERIFY(pty.write("AB"));
+    QTRY_COMPARE(console->toPlainText(), QStringLiteral("firstAB line\nsecond"));
+    // A second answer without a line break of its own runs on in the same line.
+    QVERIFY(pty.write("CD"));
+    QTRY_COMPARE(console->toPlainText(), QStringLiteral("firstABCD line\nsecond"));
+}
+
+void TestSerialLink::splitUtf8CharacterArrivesWhole()
+{
+    PtyPair pty;
+    MainWindow w;
+    QVERIFY(WindowDriver::connectTo(&w, pty.slavePath()));
+    QPlainTextEdit *console = WindowDriver::console(&w);
+
+    // "Ä" is C3 84 and "€" E2 82 AC: each is cut between two writes of the far end.
+    QVERIFY(pty.write("x\xC3"));
+    QTRY_COMPARE(console->toPlainText(), QStringLiteral("x"));
+    QVERIFY(pty.write("\x84 \xE2\x82"));
+    QTRY_COMPARE(console->toPlainText(), QString::fromUtf8("x\xC3\x84 "));
+    QVERIFY(pty.write("\xAC!"));
+    QTRY_COMPARE(console->toPlainText(), QString::fromUtf8("x\xC3\x84 \xE2\x82\xAC!"));
+    QVERIFY(!console->toPlainText().contains(QChar::ReplacementCharacter));
+}
+
+void TestSerialLink::decoderStartsFreshOnConnect()
+{
+    PtyPair pty;
+    MainWindow w;
+    QVERIFY(WindowDriver::connectTo(&w, pty.slavePath()));
+    QPlainTextEdit *console = WindowDriver::console(&w);
+
+    // A connection that ends in the middle of a character leaves nothing behind for the next.
+    QVERIFY(pty.write("a\xE2\x82"));
+    QTRY_COMPARE(console->toPlainText(), QStringLiteral("a"));
+    WindowDriver::trigger(&w, "actionDisconnect");
+    QVERIFY(!WindowDriver::portOpen(&w));
+
+    QVERIFY(WindowDriver::connectTo(&w, pty.slavePath()));
+    QVERIFY(pty.write("b"));
+    QTRY_COMPARE(console->toPlainText(), QStringLiteral("ab"));
+}
+
+QTEST_MAIN(TestSerialLink)
+#include "tst_seriallink.moc"
