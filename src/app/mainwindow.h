@@ -102,6 +102,8 @@ private:
     // Helpers of the demonstration jobs (jobs/).
 
     // Helpers of image loading and raster printing (image/).
+    // Refuses to print the loaded image: the console line, then the "Print Bitmap" box.
+    void refuseRasterPrint(const char *consoleLine, const QString &reason);
 
     Ui::MainWindow *ui = nullptr;
     QLabel *statusLabel = nullptr;
