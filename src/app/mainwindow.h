@@ -14,6 +14,14 @@
 class QLabel;
 class SettingsDialog;
 
+namespace Jobs {
+struct BarcodeJob;
+struct BarcodeTextJob;
+struct CutJob;
+struct PrintHeadJob;
+struct ReceiptJob;
+} // namespace Jobs
+
 namespace Ui {
 class MainWindow;
 }
@@ -100,6 +108,14 @@ private:
     void appendConsole(const char *line);
 
     // Helpers of the demonstration jobs (jobs/).
+    // The shared bodies of the buttons that differ only in their row of the job tables.
+    void printReceipt(const Jobs::ReceiptJob &job);
+    void printBarcode(const Jobs::BarcodeJob &job);
+    void setBarcodeText(const Jobs::BarcodeTextJob &job);
+    void selectPrintHead(const Jobs::PrintHeadJob &job);
+    void sendCut(const Jobs::CutJob &job);
+    // Version and Status: an empty pane, the request, and whatever the port already holds.
+    void requestReply(void (CommandSet::*request)());
 
     // Helpers of image loading and raster printing (image/).
     // Refuses to print the loaded image: the console line, then the "Print Bitmap" box.

@@ -1,0 +1,94 @@
+// The Bar Codes page: nine bar code systems, each printed under a caption that names it, and
+// the two buttons that switch the value's text under the bars on and off.
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "jobs/jobdata.h"
+
+using namespace Jobs;
+
+void MainWindow::on_pushButtonBarcodeUPCA_released()
+{
+    printBarcode(upcA);
+}
+
+void MainWindow::on_pushButtonBarcodeUPCE_released()
+{
+    printBarcode(upcE);
+}
+
+void MainWindow::on_pushButtonBarcodeEAN13_released()
+{
+    printBarcode(ean13);
+}
+
+void MainWindow::on_pushButtonBarcodeEAN8_released()
+{
+    printBarcode(ean8);
+}
+
+void MainWindow::on_pushButtonBarcodeCODE39_released()
+{
+    printBarcode(code39);
+}
+
+void MainWindow::on_pushButtonBarcodeITF25_released()
+{
+    printBarcode(itf25);
+}
+
+void MainWindow::on_pushButtonBarcodeCODABAR_released()
+{
+    printBarcode(codabar);
+}
+
+void MainWindow::on_pushButtonBarcodeCODE93_released()
+{
+    printBarcode(code93);
+}
+
+void MainWindow::on_pushButtonBarcodeCODE128A_released()
+{
+    printBarcode(code128A);
+}
+
+void MainWindow::printBarcode(const BarcodeJob &job)
+{
+    if (!startJob({job.console}))
+        return;
+    const bool margin = ui->checkBoxBarCodeMargin->isChecked();
+    if (margin)
+        appendConsole(barcodeMarginLine);
+
+    commands.printerSoftInit();
+    commands.print_with_font(job.caption, PrintMode::Normal);
+    commands.printAndFeedNFontLine(2);
+    // Only the bars move: the caption is already printed, and the margin is undone below in
+    // every run.
+    if (margin)
+        commands.setLeftMargin(barcodeMargin);
+    commands.barcodeWidthSet(job.moduleWidth);
+    commands.barcodeHeightSet(barcodeHeight);
+    commands.barcodePrint(job.system, reinterpret_cast<const unsigned char *>(job.data.data()),
+                          static_cast<unsigned char>(job.data.size()));
+    commands.printAndFeedNFontLine(2);
+    commands.setLeftMargin(0);
+}
+
+void MainWindow::on_pushButtonYesText_released()
+{
+    setBarcodeText(barcodeWithText);
+}
+
+void MainWindow::on_pushButtonNoText_released()
+{
+    setBarcodeText(barcodeWithoutText);
+}
+
+// The setting governs the bar codes printed afterwards; nothing is printed now.
+void MainWindow::setBarcodeText(const BarcodeTextJob &job)
+{
+    if (!startJob({job.console}))
+        return;
+    commands.barcodeTextYesNo(job.printText);
+}

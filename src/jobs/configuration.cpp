@@ -1,0 +1,132 @@
+// Jobs that change the controller instead of printing: the print head type and the UART
+// settings (Controller page), the cutter (Cutter page) and sleep mode (General page).
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "jobs/jobdata.h"
+
+#include <cstdint>
+#include <utility>
+
+using namespace Jobs;
+
+namespace {
+// The code of the first checked button, or the fallback when none of them is checked.
+template <std::size_t N>
+std::uint8_t firstChecked(const std::pair<const QRadioButton *, std::uint8_t> (&choices)[N],
+                          std::uint8_t fallback)
+{
+    for (const auto &[button, code] : choices) {
+        if (button->isChecked())
+            return code;
+    }
+    return fallback;
+}
+} // namespace
+
+void MainWindow::on_pushButtonFTP628_released()
+{
+    selectPrintHead(headFTP628);
+}
+
+void MainWindow::on_pushButtonFTP638_released()
+{
+    selectPrintHead(headFTP638);
+}
+
+void MainWindow::on_pushButtonLTP0213_released()
+{
+    selectPrintHead(headLTP0213);
+}
+
+void MainWindow::on_pushButtonLTP02C1_released()
+{
+    selectPrintHead(headLTP02C1);
+}
+
+void MainWindow::on_pushButton58_384_released()
+{
+    selectPrintHead(head58Cutter);
+}
+
+void MainWindow::on_pushButton80_576_released()
+{
+    selectPrintHead(head80Cutter);
+}
+
+// This one head acts when its button goes down.
+void MainWindow::on_pushButtonM23_H69_pressed()
+{
+    selectPrintHead(headM23H69);
+}
+
+void MainWindow::on_pushButtonM23_SX_released()
+{
+    selectPrintHead(headM23SX);
+}
+
+// The controller keeps the head type in its flash; the tool does not remember it.
+void MainWindow::selectPrintHead(const PrintHeadJob &job)
+{
+    if (!startJob({job.console, job.flash}))
+        return;
+    commands.setPrinterHead(job.type);
+}
+
+// Only the controller changes: the host port keeps its settings until the user reconnects.
+void MainWindow::on_pushButtonApply_released()
+{
+    if (!startJob({"Setting UART com speed and flow control. Startup default settings are "
+                   "115200bps and XON/XOFF",
+                   "After issuing this command you must adjust your host UART settings as well "
+                   "by diconnecting and connectin with the right settings"}))
+        return;
+
+    const std::pair<const QRadioButton *, std::uint8_t> speeds[] = {
+        {ui->radioButton9600, Uart::Speed9600},     {ui->radioButton19200, Uart::Speed19200},
+        {ui->radioButton38400, Uart::Speed38400},   {ui->radioButton57600, Uart::Speed57600},
+        {ui->radioButton115200, Uart::Speed115200}, {ui->radioButton256000, Uart::Speed256000},
+        {ui->radioButton375000, Uart::Speed375000},
+    };
+    const std::pair<const QRadioButton *, std::uint8_t> flows[] = {
+        {ui->radioButtonNoFlow, Uart::NoFlow},
+        {ui->radioButtonSoftFlow, Uart::XonXoff},
+        {ui->radioButtonHardFlow, Uart::HardwareFlow},
+    };
+    commands.setComMode(firstChecked(speeds, Uart::defaultSpeed),
+                        firstChecked(flows, Uart::defaultFlow));
+}
+
+void MainWindow::on_pushButtonFullCut_released()
+{
+    sendCut(fullCutJob);
+}
+
+void MainWindow::on_pushButtonPartialCut_released()
+{
+    sendCut(partialCutJob);
+}
+
+// No feed before the cut; the controller must be a ZP404 with a cutter, which is not asked.
+void MainWindow::sendCut(const CutJob &job)
+{
+    if (!startJob({job.console}))
+        return;
+    if (job.cut == Cut::Full)
+        commands.fullCut();
+    else
+        commands.partialCut();
+}
+
+void MainWindow::on_pushButtonPowerManagment_released()
+{
+    // Both lines are inserted; the first ends in its own line feed.
+    if (!startJob({"Setting controller into sleep mode.\n"}))
+        return;
+    ui->editTessivar->insertPlainText(
+        QStringLiteral("Send any command to exit sleep mode and then continue printing..."));
+    commands.enterSleepMode();
+}
+
+// Its check box sits on the Command page, which the window never shows.
+void MainWindow::on_checkBoxHexEnable_released() {}
