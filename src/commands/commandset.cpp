@@ -128,8 +128,8 @@ void CommandSet::printAndFeedNFontLine(unsigned char ucFontLineNum)
     send(cmd, sizeof cmd);
 }
 
-void CommandSet::picturePrintH(unsigned char ucType, unsigned short usHSize,
-                               unsigned short usVSize, const unsigned char *pucDataBuf)
+void CommandSet::picturePrintH(unsigned char ucType, unsigned short usHSize, unsigned short usVSize,
+                               const unsigned char *pucDataBuf)
 {
     const uint8_t cmd[] = {GS,
                            'v',
