@@ -5,6 +5,7 @@
 
 #include "jobs/jobdata.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
