@@ -8,7 +8,7 @@ using TestImages::darkAt;
 
 // The printable one-bit raster, without a window: whatever the source, a set bit is a dark
 // pixel, rows are most significant bit first and nothing is set past the right edge.
-class TestMonoRaster : public QObject
+class TestImageRaster : public QObject
 {
     Q_OBJECT
 
@@ -48,7 +48,7 @@ QImage oneBit(int width, int height, const QList<QRgb> &colours, int darkIndex =
 
 } // namespace
 
-void TestMonoRaster::toRaster_data()
+void TestImageRaster::toRaster_data()
 {
     QTest::addColumn<QImage>("source");
     QTest::addColumn<Expect>("expect");
@@ -86,7 +86,7 @@ void TestMonoRaster::toRaster_data()
         << Expect::Pattern;
 }
 
-void TestMonoRaster::toRaster()
+void TestImageRaster::toRaster()
 {
     QFETCH(QImage, source);
     QFETCH(Expect, expect);
@@ -114,10 +114,10 @@ void TestMonoRaster::toRaster()
     QCOMPARE(TestImages::firstFillDot(bits, bpl, raster.width()), -1);
 }
 
-void TestMonoRaster::nullStaysNull()
+void TestImageRaster::nullStaysNull()
 {
     QVERIFY(MonoRaster::toRaster(QImage()).isNull());
 }
 
-QTEST_GUILESS_MAIN(TestMonoRaster)
-#include "tst_monoraster.moc"
+QTEST_GUILESS_MAIN(TestImageRaster)
+#include "tst_imageraster.moc"
