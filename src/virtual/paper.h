@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Virtual {
+
+// The paper roll: dot rows of at most 576 dots, each dot a darkness from 0 (white) to 255.
+// Storage comes in bands of 64 rows, made when the first dot of a band is printed; feeding
+// blank paper costs nothing, and no size announced by a command allocates anything.
+//
+// The roll has a maximum length (maxLength rows, 100 000 by default: 12.5 m at 8 dots per mm).
+// Whatever would be printed beyond it is lost, as on a printer whose paper has run out.
+class Paper
+{
+public:
+    static constexpr int maxWidth = 576;
+    static constexpr int defaultMaxLength = 100000;
+    static constexpr int bandRows = 64;
+
+    explicit Paper(int maxLength = defaultMaxLength);
+    Paper(const Paper &) = delete;
+    Paper &operator=(const Paper &) = delete;
+    ~Paper();
+
+    int maxLength() const { return m_maxLength; }
+    // The head's width from row `fromRow` on (ESC Z may change heads in the middle of a roll).
+    void setWidth(int width, int fromRow);
+    int width() const { return m_width; }
+    int widestWidth() const { return m_widest; }
+
+    // Prints a dot: the darker of what is there and `level` stays. Outside the roll: nothing.
+    void ink(int x, int y, std::uint8_t level);
+    void inkSpan(int x, int y, int count, std::uint8_t level);
+    std::uint8_t at(int x, int y) const;
+    // The dots of row y for printing, width() of them, or null outside the roll. Printing
+    // through it counts the row as reached.
+    std::uint8_t *printableRow(int y);
+
+    // Rows of the roll that have been reached by printing or feeding.
+    int length() const { return m_length; }
+    void extendTo(int rows);
+    bool ranOut() const { return m_ranOut; }
+
+    // White paper, one pixel per dot, as wide as the widest head used; rows printed while a
+    // narrower head was fitted show grey beyond its edge.
+    QImage image() const;
+
+    std::size_t allocatedBytes() const { return m_allocated; }
+
+private:
+    std::uint8_t *row(int y);
+
+    int m_maxLength;
+    int m_width = 384;
+    int m_widest = 384;
+    int m_length = 0;
+    bool m_ranOut = false;
+    std::vector<std::unique_ptr<std::uint8_t[]>> m_bands;
+    std::size_t m_allocated = 0;
+    struct WidthChange
+    {
+        int fromRow;
+        int width;
+    };
+    std::vector<WidthChange> m_widths{{0, 384}};
+};
+
+} // namespace Virtual

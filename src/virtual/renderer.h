@@ -1,0 +1,192 @@
+#pragma once
+
+#include "virtual/bitmapfont.h"
+#include "virtual/paper.h"
+#include "virtual/streamdecoder.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+namespace Virtual {
+
+// A text line as it went onto the paper, for whoever wants to find it again there.
+struct PrintedLine
+{
+    struct Cell
+    {
+        int x;     // left edge on the paper, in dots
+        int width; // dots, after double width
+        char16_t character;
+    };
+    int top = 0;    // row of the line's top
+    int height = 0; // dots, the tallest character's
+    QString text;
+    std::vector<Cell> cells;
+};
+
+// Prints the decoded command stream onto a paper roll, as a ZP40x controller with a 203 dpi
+// (8 dots per mm) head would: 384 dots wide, 576 for the 80 mm heads (types 1 and 5).
+//
+// Text goes into a line buffer and is printed when the line ends (LF, ESC J, ESC d, a line
+// that is full, or anything that prints graphics), aligned as ESC a says when the line began.
+// The line pitch is the line spacing (33 dots by default, ESC 3 n), or the line's tallest
+// character when that is taller. Characters are 12 x 24 (standard) or 8 x 16 (small, ESC M 1)
+// and full-width characters take two cells; print mode (ESC !) adds bold, double width and
+// height, reverse, underline and italic. ESC m 0-8 prints from light grey (0) to black (8);
+// the level after ESC @ is 4.
+//
+// Margins are counted in millimetres of the print area (8 dots each), the unit of the tool's
+// samples: ESC l n puts the left margin n mm from the area's left edge, ESC Q n puts the right
+// edge of the printable area n mm from that same left edge (0: no right margin). So the
+// 58 mm head's full area is ESC Q 48, and ESC Q 38 leaves the right 10 mm blank. ESC $ and
+// tab stops count from the left margin, ESC $ in dots, tab stops (ESC D) in character widths
+// at the time they are set; a tab stop past the right edge ends the line there, so the next
+// character starts a new line.
+//
+// Pictures (GS v 0, FS p) and barcodes (GS k) and QR codes (GS ( k) print on rows of their
+// own at the current alignment and margins. Cuts show as a dashed line (partial cut: broken in
+// the middle).
+class Renderer
+{
+public:
+    static constexpr int dotsPerMm = 8;
+    static constexpr int defaultLineSpacing = 33;
+    static constexpr int defaultDarkness = 4;
+    static constexpr int bitmapMemory = 128 * 1024; // bytes for the stored bitmaps (GS q)
+    static constexpr int maxQrData = 7089;          // the most a QR code holds
+    static constexpr int maxGlyphsPerLine = 512;
+    static constexpr int maxRecordedLines = 65536;
+
+    struct Options
+    {
+        int headType = 0;
+        int maxLength = Paper::defaultMaxLength;
+        const FontSet *fonts = nullptr; // the system fonts when null
+    };
+
+    explicit Renderer(const Options &options);
+    Renderer(const Renderer &) = delete;
+    Renderer &operator=(const Renderer &) = delete;
+
+    // Carries out one event; returns a remark for the trace when the event could not be carried
+    // out as sent (an invalid value, a barcode that cannot be made, ...), else an empty string.
+    QString handle(const Event &event);
+
+    QImage image() const { return m_paper.image(); }
+    const Paper &paper() const { return m_paper; }
+    const std::vector<PrintedLine> &lines() const { return m_lines; }
+    // Characters received but never printed, because no line end followed them.
+    int unprintedCharacters() const { return int(m_line.glyphs.size()); }
+
+    static int paperWidth(int headType) { return headType == 1 || headType == 5 ? 576 : 384; }
+    static std::uint8_t inkForDarkness(int level);
+
+private:
+    struct Modes
+    {
+        std::uint8_t printMode = 0;
+        FontSet::Size font = FontSet::Size::Standard;
+        int darkness = defaultDarkness;
+        int align = 0;
+        int lineSpacing = defaultLineSpacing;
+        int leftMarginMm = 0;
+        int rightEdgeMm = 0;
+        std::array<int, StreamDecoder::maxTabStops> tabStops{};
+        int tabStopCount = 0;
+        int barcodeHeight = 162;
+        int barcodeModule = 3;
+        int barcodeText = 1; // below
+        int qrModule = 3;
+        int qrLevel = 0; // L
+    };
+    struct Glyph
+    {
+        int x;
+        int width;
+        int height;
+        GlyphCell cell;
+        std::uint8_t mode;
+        std::uint8_t ink;
+        char16_t character;
+    };
+    struct Line
+    {
+        bool started = false;
+        int left = 0;
+        int width = 0;
+        int align = 0;
+        int x = 0;
+        int height = 0;
+        std::vector<Glyph> glyphs;
+    };
+    enum class BlockKind : std::uint8_t { None, Raster, Store, Qr };
+    struct Block
+    {
+        BlockKind kind = BlockKind::None;
+        int x = 0;
+        int y = 0;
+        int bytesPerRow = 0;
+        int rows = 0;
+        int scaleX = 1;
+        int scaleY = 1;
+        std::uint8_t ink = 0;
+        int place = 0;
+        int align = 0;
+        bool overflow = false;
+    };
+    struct StoredBitmap
+    {
+        int bytesPerRow = 0;
+        int rows = 0;
+        int align = 0;
+        QByteArray data;
+    };
+
+    QString command(const Event &event);
+    QString blockData(const Event &event);
+    QString blockEnd(const Event &event);
+
+    void resetModes();
+    void startLine();
+    void printLine();
+    void lineFeed();
+    void advance(int dots);
+    void endTextRow();
+    void character(char16_t ch);
+    QString tab();
+    QString barcode(const Event &event);
+    QString printQr();
+    QString printStored(int place, int mode);
+    void cut(bool partial);
+
+    int areaLeft() const;
+    int areaWidth() const;
+    int place(int width, int align) const;
+    void drawGlyph(const Glyph &glyph, int x, int y);
+    void drawText(const QString &text, int x, int y, std::uint8_t ink);
+    void drawBits(const std::uint8_t *bytes, qsizetype count, std::uint64_t position,
+                  const Block &block);
+    std::uint8_t ink() const { return inkForDarkness(m_modes.darkness); }
+    int storedBytes() const;
+
+    const FontSet &m_fonts;
+    Paper m_paper;
+    Modes m_modes;
+    Line m_line;
+    int m_y = 0;         // the row where the next line's top goes
+    int m_rowHeight = 0; // dots printed at m_y without a feed since (CR, a full line buffer)
+    Block m_block;
+    QByteArray m_collect; // a block's data while it arrives: a bitmap to store, QR data
+    QByteArray m_qrData;
+    std::map<int, StoredBitmap> m_stored;
+    std::vector<PrintedLine> m_lines;
+    bool m_ranOutReported = false;
+};
+
+} // namespace Virtual

@@ -1,0 +1,463 @@
+#include "virtual/tracewriter.h"
+
+#include "commands/wirebytes.h"
+#include "virtual/parameters.h"
+#include "virtual/symbols.h"
+
+#include <QIODevice>
+#include <QStringList>
+
+namespace Virtual {
+
+using namespace Wire;
+
+namespace {
+
+constexpr int bytesColumn = 30;
+constexpr int mnemonicColumn = 16;
+
+QString byteName(std::uint8_t byte)
+{
+    switch (byte) {
+    case NUL:
+        return QStringLiteral("NUL");
+    case EOT:
+        return QStringLiteral("EOT");
+    case ENQ:
+        return QStringLiteral("ENQ");
+    case HT:
+        return QStringLiteral("HT");
+    case LF:
+        return QStringLiteral("LF");
+    case CR:
+        return QStringLiteral("CR");
+    case DLE:
+        return QStringLiteral("DLE");
+    case DC4:
+        return QStringLiteral("DC4");
+    case SYN:
+        return QStringLiteral("SYN");
+    case ESC:
+        return QStringLiteral("ESC");
+    case FS:
+        return QStringLiteral("FS");
+    case GS:
+        return QStringLiteral("GS");
+    default:
+        break;
+    }
+    if (byte > 0x20 && byte < 0x7F)
+        return QString(QChar::fromLatin1(char(byte)));
+    return QStringLiteral("0x%1").arg(unsigned(byte), 2, 16, QLatin1Char('0'));
+}
+
+// "ESC a" and the parameter bytes in decimal.
+QString commandName(const Event &event, int nameBytes, int parameters)
+{
+    QStringList parts;
+    for (int i = 0; i < nameBytes && i < event.byteCount; ++i)
+        parts << byteName(event.bytes[std::size_t(i)]);
+    for (int i = nameBytes; i < nameBytes + parameters && i < event.byteCount; ++i)
+        parts << QString::number(event.bytes[std::size_t(i)]);
+    return parts.join(QLatin1Char(' '));
+}
+
+QString printModeMeaning(int mode)
+{
+    static const struct
+    {
+        int bit;
+        const char *name;
+    } bits[] = {{0x02, "italic"},       {0x08, "bold"},    {0x10, "double height"},
+                {0x20, "double width"}, {0x40, "reverse"}, {0x80, "underline"}};
+    QStringList names;
+    for (const auto &bit : bits) {
+        if (mode & bit.bit)
+            names << QString::fromLatin1(bit.name);
+    }
+    if (mode & 0x05)
+        names << QStringLiteral("unused bits 0x%1").arg(mode & 0x05, 2, 16, QLatin1Char('0'));
+    return QStringLiteral("print mode: ") +
+           (names.isEmpty() ? QStringLiteral("normal") : names.join(QStringLiteral(", ")));
+}
+
+QString uartMeaning(int speed, int flow)
+{
+    static const char *speeds[] = {"9600", "19200", "38400", "57600", "115200", "256000", "375000"};
+    static const char *flows[] = {"no flow control", "XON/XOFF flow control",
+                                  "RTS/busy hardware flow control"};
+    const QString speedText = speed >= 0 && speed < 7
+                                  ? QString::fromLatin1(speeds[speed]) + QStringLiteral(" bit/s")
+                                  : QStringLiteral("unknown speed %1").arg(speed);
+    const QString flowText = flow >= 0 && flow < 3
+                                 ? QString::fromLatin1(flows[flow])
+                                 : QStringLiteral("unknown flow code %1").arg(flow);
+    return QStringLiteral("UART ") + speedText + QStringLiteral(", ") + flowText;
+}
+
+QString sizeMeaning(int mode)
+{
+    const std::optional<Parameters::Scale> scale = Parameters::pictureScale(mode);
+    if (!scale)
+        return QStringLiteral(", unknown size mode %1").arg(mode);
+    if (scale->x == 1 && scale->y == 1)
+        return {};
+    if (scale->x == 2 && scale->y == 2)
+        return QStringLiteral(", quadruple size");
+    return scale->x == 2 ? QStringLiteral(", double width") : QStringLiteral(", double height");
+}
+
+QString quoted(QByteArrayView data)
+{
+    QString text;
+    for (const char c : data) {
+        const auto byte = std::uint8_t(c);
+        if (byte >= 0x20 && byte < 0x7F)
+            text.append(QChar::fromLatin1(c));
+        else
+            text.append(QStringLiteral("\\x%1").arg(unsigned(byte), 2, 16, QLatin1Char('0')));
+    }
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QString encodingName(Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::SingleByte:
+        return QStringLiteral("Windows-1252");
+    case Encoding::Utf16:
+        return QStringLiteral("UTF-16");
+    case Encoding::Gb2312:
+        return QStringLiteral("GB2312");
+    case Encoding::JisX0208:
+        return QStringLiteral("JIS X 0208");
+    }
+    return {};
+}
+
+} // namespace
+
+void TraceWriter::line(std::uint64_t offset, const std::uint8_t *bytes, int shown,
+                       std::uint64_t more, const QString &mnemonic, const QString &meaning,
+                       const QString &remark)
+{
+    QString hex;
+    for (int i = 0; i < shown; ++i) {
+        if (i > 0)
+            hex.append(QLatin1Char(' '));
+        hex.append(QStringLiteral("%1").arg(unsigned(bytes[i]), 2, 16, QLatin1Char('0')));
+    }
+    if (more > 0)
+        hex.append(QStringLiteral(" +%1").arg(more));
+    QString text = QStringLiteral("%1  %2  %3  %4")
+                       .arg(offset, 6, 16, QLatin1Char('0'))
+                       .arg(hex, -bytesColumn)
+                       .arg(mnemonic, -mnemonicColumn)
+                       .arg(meaning);
+    if (!remark.isEmpty())
+        text.append(QStringLiteral("; ") + remark);
+    // Trailing blanks of an empty meaning are not worth keeping.
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    text.append(QLatin1Char('\n'));
+    if (m_device)
+        m_device->write(text.toUtf8());
+}
+
+void TraceWriter::flush()
+{
+    if (!m_inText)
+        return;
+    m_inText = false;
+    QString meaning = QLatin1Char('"') + m_text;
+    if (m_textCharacters > maxTextShown)
+        meaning.append(QStringLiteral("..."));
+    meaning.append(QLatin1Char('"'));
+    QStringList encodings;
+    for (const Encoding encoding : {Encoding::Utf16, Encoding::Gb2312, Encoding::JisX0208}) {
+        if (m_encodings & (1U << unsigned(encoding)))
+            encodings << encodingName(encoding);
+    }
+    if (!encodings.isEmpty())
+        meaning.append(QStringLiteral(" (") + encodings.join(QStringLiteral(", ")) +
+                       QLatin1Char(')'));
+    line(m_textOffset, m_textBytes.data(), m_textShown, m_textLength - std::uint64_t(m_textShown),
+         QStringLiteral("text"), meaning, m_textRemark);
+    m_text.clear();
+    m_textRemark.clear();
+}
+
+void TraceWriter::note(std::uint64_t offset, const QString &text)
+{
+    flush();
+    line(offset, nullptr, 0, 0, QStringLiteral("--"), text, {});
+}
+
+void TraceWriter::write(const Event &event, const QString &remark)
+{
+    if (event.op == Op::Character) {
+        if (!m_inText) {
+            m_inText = true;
+            m_textOffset = event.offset;
+            m_textShown = 0;
+            m_textLength = 0;
+            m_textCharacters = 0;
+            m_encodings = 0;
+        }
+        for (int i = 0; i < event.byteCount && m_textShown < int(m_textBytes.size()); ++i)
+            m_textBytes[std::size_t(m_textShown++)] = event.bytes[std::size_t(i)];
+        m_textLength += event.length;
+        if (m_textCharacters++ < maxTextShown)
+            m_text.append(QChar(event.character));
+        m_encodings |= 1U << unsigned(event.encoding);
+        if (!remark.isEmpty() && m_textRemark.isEmpty())
+            m_textRemark = remark;
+        return;
+    }
+    flush();
+
+    if (event.op == Op::BlockData)
+        return;
+    if (event.op == Op::BlockEnd) {
+        if (!event.complete)
+            line(event.offset, nullptr, 0, 0, QStringLiteral("--"),
+                 QStringLiteral("the stream ends inside the data: %1 of %2 bytes")
+                     .arg(event.position)
+                     .arg(m_blockLength),
+                 remark);
+        else if (!remark.isEmpty())
+            line(event.offset, nullptr, 0, 0, QStringLiteral("--"),
+                 QStringLiteral("end of the data"), remark);
+        return;
+    }
+
+    QString mnemonic;
+    QString meaning;
+    describe(event, mnemonic, meaning);
+    m_blockLength = event.blockLength;
+    line(event.offset, event.bytes.data(), event.byteCount,
+         event.length - std::uint64_t(event.byteCount) + event.blockLength, mnemonic, meaning,
+         remark);
+}
+
+void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meaning) const
+{
+    const int a = event.a;
+    const QByteArrayView data(reinterpret_cast<const char *>(event.data.data()),
+                              qsizetype(event.data.size()));
+    switch (event.op) {
+    case Op::Character:
+    case Op::BlockData:
+    case Op::BlockEnd:
+        break;
+    case Op::LineFeed:
+        mnemonic = QStringLiteral("LF");
+        meaning = QStringLiteral("print and feed one line");
+        break;
+    case Op::CarriageReturn:
+        mnemonic = QStringLiteral("CR");
+        meaning = QStringLiteral("print, back to the start of the line");
+        break;
+    case Op::Tab:
+        mnemonic = QStringLiteral("HT");
+        meaning = QStringLiteral("next tab stop");
+        break;
+    case Op::Initialise:
+        mnemonic = commandName(event, 2, 0);
+        meaning = QStringLiteral("initialise");
+        break;
+    case Op::PrintMode:
+        mnemonic = commandName(event, 2, 1);
+        meaning = printModeMeaning(a);
+        break;
+    case Op::Font: {
+        mnemonic = commandName(event, 2, 1);
+        const std::optional<bool> small = Parameters::smallFont(a);
+        meaning = !small   ? QStringLiteral("font: unknown")
+                  : *small ? QStringLiteral("font: small")
+                           : QStringLiteral("font: standard");
+        break;
+    }
+    case Op::Darkness:
+        mnemonic = commandName(event, 2, 1);
+        meaning = QStringLiteral("darkness %1").arg(a);
+        break;
+    case Op::DoubleByteOn:
+        mnemonic = commandName(event, 2, 0);
+        meaning = QStringLiteral("double-byte mode on");
+        break;
+    case Op::DoubleByteOff:
+        mnemonic = commandName(event, 2, 0);
+        meaning = QStringLiteral("double-byte mode off");
+        break;
+    case Op::Align: {
+        mnemonic = commandName(event, 2, 1);
+        static const char *names[] = {"left", "centre", "right"};
+        const std::optional<int> align = Parameters::alignment(a);
+        meaning = QStringLiteral("align ") +
+                  (align ? QString::fromLatin1(names[*align]) : QStringLiteral("(unknown)"));
+        break;
+    }
+    case Op::LineSpacing:
+        mnemonic = commandName(event, 2, 1);
+        meaning = QStringLiteral("line spacing %1 dots").arg(a);
+        break;
+    case Op::DefaultLineSpacing:
+        mnemonic = commandName(event, 2, 0);
+        meaning = QStringLiteral("default line spacing");
+        break;
+    case Op::TabStops: {
+        QStringList stops;
+        for (const std::uint8_t stop : event.data)
+            stops << QString::number(stop);
+        mnemonic = QStringLiteral("ESC D");
+        meaning = stops.isEmpty()
+                      ? QStringLiteral("clear the tab stops")
+                      : QStringLiteral("tab stops at columns ") + stops.join(QStringLiteral(", "));
+        break;
+    }
+    case Op::FeedDots:
+        mnemonic = commandName(event, 2, 1);
+        meaning = QStringLiteral("print and feed %1 dots").arg(a);
+        break;
+    case Op::FeedLines:
+        mnemonic = commandName(event, 2, 1);
+        meaning = QStringLiteral("print and feed %1 lines").arg(a);
+        break;
+    case Op::LeftMargin:
+        mnemonic = commandName(event, 2, 1);
+        meaning = QStringLiteral("left margin %1 mm").arg(a);
+        break;
+    case Op::RightMargin:
+        mnemonic = commandName(event, 2, 1);
+        meaning = a == 0 ? QStringLiteral("no right margin")
+                         : QStringLiteral("right edge at %1 mm").arg(a);
+        break;
+    case Op::AbsolutePosition:
+        mnemonic = commandName(event, 2, 2);
+        meaning = QStringLiteral("print position %1 dots").arg(a);
+        break;
+    case Op::ClearBuffer:
+        mnemonic = commandName(event, 2, 0);
+        meaning = QStringLiteral("clear the print buffer");
+        break;
+    case Op::StatusRequest:
+        mnemonic = commandName(event, 2, 0);
+        meaning = QStringLiteral("status request");
+        break;
+    case Op::FirmwareRequest:
+        mnemonic = commandName(event, 2, 0);
+        meaning = QStringLiteral("firmware information request");
+        break;
+    case Op::Sleep:
+        mnemonic = commandName(event, 2, 0);
+        meaning = QStringLiteral("sleep until the next command");
+        break;
+    case Op::UartMode:
+        mnemonic = commandName(event, 2, 2);
+        meaning = uartMeaning(a, event.b);
+        break;
+    case Op::PrintHead: {
+        mnemonic = commandName(event, 2, 1);
+        const std::optional<int> type = Parameters::headType(a);
+        meaning = type ? QStringLiteral("print head type %1 (%2 dots)")
+                             .arg(a)
+                             .arg(a == 1 || a == 5 ? 576 : 384)
+                       : QStringLiteral("print head type %1 (unknown)").arg(a);
+        break;
+    }
+    case Op::AutoStatus:
+        mnemonic = commandName(event, 2, 1);
+        meaning =
+            QStringLiteral("automatic status back, mask 0x%1").arg(a, 2, 16, QLatin1Char('0'));
+        break;
+    case Op::FullCut:
+        mnemonic = commandName(event, 2, 0);
+        meaning = QStringLiteral("full cut");
+        break;
+    case Op::PartialCut:
+        mnemonic = commandName(event, 2, 0);
+        meaning = QStringLiteral("partial cut");
+        break;
+    case Op::BarcodeHeight:
+        mnemonic = commandName(event, 2, 1);
+        meaning = QStringLiteral("barcode height %1 dots").arg(a);
+        break;
+    case Op::BarcodeWidth:
+        mnemonic = commandName(event, 2, 1);
+        meaning = QStringLiteral("barcode module width %1 dots").arg(a);
+        break;
+    case Op::BarcodeText: {
+        mnemonic = commandName(event, 2, 1);
+        static const char *positions[] = {"none", "below", "above", "above and below"};
+        const std::optional<int> position = Parameters::barcodeTextPosition(a);
+        meaning =
+            QStringLiteral("barcode text: ") +
+            (position ? QString::fromLatin1(positions[*position]) : QStringLiteral("unknown"));
+        break;
+    }
+    case Op::Barcode:
+        mnemonic = commandName(event, 2, 2);
+        meaning = barcodeName(BarcodeSystem(a - 'A')) + QLatin1Char(' ') + quoted(data);
+        break;
+    case Op::QrModuleSize:
+        mnemonic = QStringLiteral("GS ( k 167 %1").arg(a);
+        meaning = QStringLiteral("QR module size %1 dots").arg(a);
+        break;
+    case Op::QrErrorCorrection: {
+        mnemonic = QStringLiteral("GS ( k 169 %1").arg(a);
+        const std::optional<int> level = Parameters::qrLevel(a);
+        meaning = QStringLiteral("QR error correction ") +
+                  (level ? QString(QLatin1Char("LMQH"[*level])) : QStringLiteral("unknown"));
+        break;
+    }
+    case Op::QrStore:
+        mnemonic = QStringLiteral("GS ( k 180");
+        meaning = QStringLiteral("store %1 bytes of QR data").arg(event.blockLength);
+        break;
+    case Op::QrPrint:
+        mnemonic = QStringLiteral("GS ( k 181 %1").arg(a);
+        meaning = QStringLiteral("print the QR code");
+        break;
+    case Op::QrOther:
+        mnemonic = QStringLiteral("GS ( k");
+        meaning = QStringLiteral("symbol function cn %1 fn %2").arg(event.a).arg(event.b);
+        break;
+    case Op::Raster:
+        mnemonic = QStringLiteral("GS v 0 %1 %2 %3").arg(a).arg(event.b).arg(event.c);
+        meaning = QStringLiteral("raster picture %1 x %2 dots%3")
+                      .arg(qint64(event.b) * 8)
+                      .arg(event.c)
+                      .arg(sizeMeaning(a));
+        break;
+    case Op::StoreBitmap:
+        mnemonic = QStringLiteral("GS q %1 %2 %3 %4").arg(a).arg(event.b).arg(event.c).arg(event.d);
+        meaning = QStringLiteral("store bitmap %1: %2 x %3 dots")
+                      .arg(a)
+                      .arg(qint64(event.c) * 8)
+                      .arg(event.d);
+        break;
+    case Op::PrintStoredBitmap:
+        mnemonic = commandName(event, 2, 2);
+        meaning = QStringLiteral("print stored bitmap %1%2").arg(a).arg(sizeMeaning(event.b));
+        break;
+    case Op::Ignored:
+        mnemonic = QStringLiteral("NUL");
+        meaning = QStringLiteral("ignored");
+        break;
+    case Op::Unknown: {
+        QStringList names;
+        for (int i = 0; i < event.byteCount; ++i)
+            names << byteName(event.bytes[std::size_t(i)]);
+        mnemonic = names.join(QLatin1Char(' '));
+        meaning = QStringLiteral("no command or character; skipped");
+        break;
+    }
+    case Op::Truncated:
+        mnemonic = commandName(event, std::min(event.byteCount, 2), 0);
+        meaning = QStringLiteral("the stream ends inside this command");
+        break;
+    }
+}
+
+} // namespace Virtual

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "virtual/streamdecoder.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+class QIODevice;
+
+namespace Virtual {
+
+// Writes the decoded stream as text, one line per command and one per run of text:
+//
+//   000012  1b 61 01                    ESC a 1          align centre
+//   000015  43 75 73 74 6f 6d 65 72 +8  text             "Customer Receipt"
+//   000008  1d 76 30 00 30 00 00 01 +12288  GS v 0 0 48 256  raster picture 384 x 256 dots
+//
+// The offset of the first byte (hexadecimal), the bytes (at most eight, then the count of the
+// rest, data blocks included), a mnemonic and the meaning, with the renderer's remark after a
+// semicolon where it could not carry the command out as sent. Lines are UTF-8.
+class TraceWriter
+{
+public:
+    explicit TraceWriter(QIODevice *device) : m_device(device) {}
+    TraceWriter(const TraceWriter &) = delete;
+    TraceWriter &operator=(const TraceWriter &) = delete;
+
+    void write(const Event &event, const QString &remark);
+    // A line of its own at the end of the stream.
+    void note(std::uint64_t offset, const QString &text);
+    // Ends a run of text still open.
+    void flush();
+
+    static constexpr int maxTextShown = 48;
+
+private:
+    void line(std::uint64_t offset, const std::uint8_t *bytes, int shown, std::uint64_t more,
+              const QString &mnemonic, const QString &meaning, const QString &remark);
+    void describe(const Event &event, QString &mnemonic, QString &meaning) const;
+
+    QIODevice *m_device;
+
+    // The open run of text.
+    bool m_inText = false;
+    std::uint64_t m_textOffset = 0;
+    std::array<std::uint8_t, 8> m_textBytes{};
+    int m_textShown = 0;
+    std::uint64_t m_textLength = 0;
+    QString m_text;
+    int m_textCharacters = 0;
+    unsigned m_encodings = 0;
+    QString m_textRemark;
+
+    std::uint64_t m_blockLength = 0;
+};
+
+} // namespace Virtual

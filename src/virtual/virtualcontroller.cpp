@@ -1,0 +1,45 @@
+#include "virtual/virtualcontroller.h"
+
+namespace Virtual {
+
+VirtualController::VirtualController(const Options &options)
+    : m_renderer({options.headType, options.maxLength, options.fonts}),
+      m_decoder(this)
+{
+    if (options.trace)
+        m_trace.emplace(options.trace);
+}
+
+void VirtualController::feed(QByteArrayView bytes)
+{
+    m_decoder.feed(bytes);
+}
+
+void VirtualController::finish()
+{
+    const std::uint64_t end = m_decoder.offset();
+    m_decoder.finish();
+    if (!m_trace)
+        return;
+    if (const int unprinted = m_renderer.unprintedCharacters())
+        m_trace->note(
+            end, QStringLiteral("%1 characters wait for a line end; not printed").arg(unprinted));
+    m_trace->flush();
+}
+
+void VirtualController::handle(const Event &event)
+{
+    const QString remark = m_renderer.handle(event);
+    if (m_trace)
+        m_trace->write(event, remark);
+}
+
+QImage VirtualController::render(QByteArrayView stream, int headType)
+{
+    VirtualController controller({headType});
+    controller.feed(stream);
+    controller.finish();
+    return controller.paper();
+}
+
+} // namespace Virtual

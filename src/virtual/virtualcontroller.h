@@ -1,0 +1,56 @@
+#pragma once
+
+#include "virtual/renderer.h"
+#include "virtual/streamdecoder.h"
+#include "virtual/tracewriter.h"
+
+#include <QByteArrayView>
+#include <QImage>
+
+#include <optional>
+
+class QIODevice;
+
+namespace Virtual {
+
+// A ZP40x controller without hardware: it takes the byte stream the tool sends, in pieces of
+// any size, prints it on a paper roll and, if asked, writes a trace of every command.
+//
+//   VirtualController controller({.headType = 0, .trace = &traceFile});
+//   controller.feed(bytes);
+//   controller.finish();
+//   controller.paper().save("roll.png");
+class VirtualController : private EventSink
+{
+public:
+    struct Options
+    {
+        int headType = 0;                        // as ESC Z n would select it
+        int maxLength = Paper::defaultMaxLength; // rows of the roll
+        QIODevice *trace = nullptr;              // not owned; no trace when null
+        const FontSet *fonts = nullptr;          // the system fonts when null
+    };
+
+    explicit VirtualController(const Options &options);
+    VirtualController(const VirtualController &) = delete;
+    VirtualController &operator=(const VirtualController &) = delete;
+
+    void feed(QByteArrayView bytes);
+    // The end of the stream: reports an unfinished command and text that no line end printed.
+    void finish();
+
+    QImage paper() const { return m_renderer.image(); }
+    const Renderer &renderer() const { return m_renderer; }
+
+    // Renders a whole stream at once.
+    static QImage render(QByteArrayView stream, int headType = 0);
+
+private:
+    void handle(const Event &event) override;
+
+    Renderer m_renderer;
+    std::optional<TraceWriter> m_trace;
+    StreamDecoder m_decoder;
+};
+
+} // namespace Virtual
