@@ -18,6 +18,7 @@ namespace Jobs {
 struct BarcodeJob;
 struct BarcodeTextJob;
 struct CutJob;
+struct FixedJob;
 struct PrintHeadJob;
 struct ReceiptJob;
 } // namespace Jobs
@@ -107,7 +108,10 @@ private:
     bool startJob(std::initializer_list<const char *> account);
     void appendConsole(const char *line);
 
-    // Helpers of the demonstration jobs (jobs/).
+    // Helpers of the demonstration jobs (jobs/). The streams come from jobs/jobstreams.h; the
+    // helpers add the guard, the account and what a job reads from its widgets.
+    // A job that reads no widget: the guard, its account, then its stream.
+    void runJob(const Jobs::FixedJob &job);
     // The shared bodies of the buttons that differ only in their row of the job tables.
     void printReceipt(const Jobs::ReceiptJob &job);
     void printBarcode(const Jobs::BarcodeJob &job);
@@ -115,7 +119,7 @@ private:
     void selectPrintHead(const Jobs::PrintHeadJob &job);
     void sendCut(const Jobs::CutJob &job);
     // Version and Status: an empty pane, the request, and whatever the port already holds.
-    void requestReply(void (CommandSet::*request)());
+    void requestReply(void (*request)(CommandSet &commands));
 
     // Helpers of image loading and raster printing (image/).
     // Refuses to print the loaded image: the console line, then the "Print Bitmap" box.

@@ -4,6 +4,7 @@
 #include "ui_mainwindow.h"
 
 #include "jobs/jobdata.h"
+#include "jobs/jobstreams.h"
 
 using namespace Jobs;
 
@@ -59,20 +60,7 @@ void MainWindow::printBarcode(const BarcodeJob &job)
     const bool margin = ui->checkBoxBarCodeMargin->isChecked();
     if (margin)
         appendConsole(barcodeMarginLine);
-
-    commands.printerSoftInit();
-    commands.print_with_font(job.caption, PrintMode::Normal);
-    commands.printAndFeedNFontLine(2);
-    // Only the bars move: the caption is already printed, and the margin is undone below in
-    // every run.
-    if (margin)
-        commands.setLeftMargin(barcodeMargin);
-    commands.barcodeWidthSet(job.moduleWidth);
-    commands.barcodeHeightSet(barcodeHeight);
-    commands.barcodePrint(job.system, reinterpret_cast<const unsigned char *>(job.data.data()),
-                          static_cast<unsigned char>(job.data.size()));
-    commands.printAndFeedNFontLine(2);
-    commands.setLeftMargin(0);
+    queueBarcode(commands, job, margin);
 }
 
 void MainWindow::on_pushButtonYesText_released()
@@ -85,10 +73,9 @@ void MainWindow::on_pushButtonNoText_released()
     setBarcodeText(barcodeWithoutText);
 }
 
-// The setting governs the bar codes printed afterwards; nothing is printed now.
 void MainWindow::setBarcodeText(const BarcodeTextJob &job)
 {
     if (!startJob({job.console}))
         return;
-    commands.barcodeTextYesNo(job.printText);
+    queueBarcodeText(commands, job);
 }

@@ -4,6 +4,7 @@
 #include "ui_mainwindow.h"
 
 #include "jobs/jobdata.h"
+#include "jobs/jobstreams.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -66,21 +67,17 @@ void MainWindow::on_pushButtonM23_SX_released()
     selectPrintHead(headM23SX);
 }
 
-// The controller keeps the head type in its flash; the tool does not remember it.
+// The tool does not remember the head type.
 void MainWindow::selectPrintHead(const PrintHeadJob &job)
 {
     if (!startJob({job.console, job.flash}))
         return;
-    commands.setPrinterHead(job.type);
+    queuePrintHead(commands, job);
 }
 
-// Only the controller changes: the host port keeps its settings until the user reconnects.
 void MainWindow::on_pushButtonApply_released()
 {
-    if (!startJob({"Setting UART com speed and flow control. Startup default settings are "
-                   "115200bps and XON/XOFF",
-                   "After issuing this command you must adjust your host UART settings as well "
-                   "by diconnecting and connectin with the right settings"}))
+    if (!startJob({Uart::announcement, Uart::hostNote}))
         return;
 
     const std::pair<const QRadioButton *, std::uint8_t> speeds[] = {
@@ -94,8 +91,8 @@ void MainWindow::on_pushButtonApply_released()
         {ui->radioButtonSoftFlow, Uart::XonXoff},
         {ui->radioButtonHardFlow, Uart::HardwareFlow},
     };
-    commands.setComMode(firstChecked(speeds, Uart::defaultSpeed),
-                        firstChecked(flows, Uart::defaultFlow));
+    queueUartSettings(commands, firstChecked(speeds, Uart::defaultSpeed),
+                      firstChecked(flows, Uart::defaultFlow));
 }
 
 void MainWindow::on_pushButtonFullCut_released()
@@ -108,25 +105,20 @@ void MainWindow::on_pushButtonPartialCut_released()
     sendCut(partialCutJob);
 }
 
-// No feed before the cut; the controller must be a ZP404 with a cutter, which is not asked.
 void MainWindow::sendCut(const CutJob &job)
 {
     if (!startJob({job.console}))
         return;
-    if (job.cut == Cut::Full)
-        commands.fullCut();
-    else
-        commands.partialCut();
+    queueCut(commands, job);
 }
 
 void MainWindow::on_pushButtonPowerManagment_released()
 {
     // Both lines are inserted; the first ends in its own line feed.
-    if (!startJob({"Setting controller into sleep mode.\n"}))
+    if (!startJob({sleepAnnouncement}))
         return;
-    ui->editTessivar->insertPlainText(
-        QStringLiteral("Send any command to exit sleep mode and then continue printing..."));
-    commands.enterSleepMode();
+    ui->editTessivar->insertPlainText(QString::fromUtf8(sleepHint));
+    queueSleep(commands);
 }
 
 // Its check box sits on the Command page, which the window never shows.

@@ -2,53 +2,42 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "jobs/jobdata.h"
-#include "resources/samplebitmaps.h"
+#include "jobs/jobstreams.h"
 
 using namespace Jobs;
 
 void MainWindow::on_pushButtonVersion_released()
 {
-    requestReply(&CommandSet::getFirmwareInfo);
+    requestReply(queueVersionRequest);
 }
 
 void MainWindow::on_pushButtonStatus_released()
 {
-    requestReply(&CommandSet::printerState);
+    requestReply(queueStatusRequest);
 }
 
 // The answer is never waited for: the first readData() shows only what the port has already
 // received, and the controller's reply follows through readyRead when it comes.
-void MainWindow::requestReply(void (CommandSet::*request)())
+void MainWindow::requestReply(void (*request)(CommandSet &commands))
 {
     if (!portGuard())
         return;
     ui->editTessivar->clear();
-    (commands.*request)();
+    request(commands);
     readData();
 }
 
 void MainWindow::on_pushButtonBitmap_released()
 {
-    if (!startJob({"Printing a sample QR code"}))
-        return;
-    // A finished QR symbol printed as a picture, without a line feed after it.
-    commands.printerSoftInit();
-    commands.picturePrintH(rasterNormal, SampleBitmap::zuvrel_qr_code_232_232.bytesPerRow,
-                           SampleBitmap::zuvrel_qr_code_232_232.rows, zuvrel_qr_code_232_232);
+    runJob(qrBitmapJob);
 }
 
 void MainWindow::on_pushButtonReset_released()
 {
-    if (!startJob({"Resets and initilizes to default values"}))
-        return;
-    commands.printerSoftInit();
+    runJob(resetJob);
 }
 
 void MainWindow::on_pushButtonClear_released()
 {
-    if (!startJob({"Clears the cyclic print buffer and line feeds"}))
-        return;
-    commands.clearPrintBuffer();
-    commands.printLF();
+    runJob(clearBufferJob);
 }

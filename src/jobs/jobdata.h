@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 // The sample values of the demonstration jobs: what each button prints, the settings it sends
@@ -68,6 +71,22 @@ inline constexpr TextSample quickTestSamples[] = {
      PrintMode::Italic | PrintMode::Underlined},
 };
 
+// The quick test's account: a heading, one line per text sample, then the pictures and the bar
+// code.
+constexpr auto makeQuickTestAccount()
+{
+    std::array<const char *, 1 + std::size(quickTestSamples) + 3> lines{};
+    std::size_t at = 0;
+    lines[at++] = "Printing features:";
+    for (const TextSample &sample : quickTestSamples)
+        lines[at++] = sample.label;
+    lines[at++] = "Printing tiny Windings Bitmaps";
+    lines[at++] = "Printing Bar Code";
+    lines[at++] = "Printing Raster Bitmap";
+    return lines;
+}
+inline constexpr auto quickTestAccount = makeQuickTestAccount();
+
 // Left margin before the quick test's bar code, and for the bar code samples with the margin
 // box ticked.
 inline constexpr std::uint8_t barcodeMargin = 4;
@@ -97,6 +116,13 @@ inline constexpr ModeSample attributeSamples[] = {
      PrintMode::Italic},
 };
 
+// The account names "Double Width and Height", which has no sample of its own: the double-height
+// sample is followed directly by the reverse one.
+inline constexpr const char *attributesAccount[] = {
+    "Printing text attribute options:", "Normal",  "Bold",       "Double Width", "Double Height",
+    "Double Width and Height",          "Reverse", "Underlined", "Italic",
+};
+
 // One line per darkness level; the level is the index.
 inline constexpr const char *darknessSamples[] = {
     "0: abcdefghijklmnopqrstuvwxyz", "1: abcdefghijklmnopqrstuvwxyz",
@@ -105,10 +131,24 @@ inline constexpr const char *darknessSamples[] = {
     "6: abcdefghijklmnopqrstuvwxyz", "7: abcdefghijklmnopqrstuvwxyz",
     "8: abcdefghijklmnopqrstuvwxyz",
 };
+inline constexpr const char *densityAccount[] = {
+    "Printing text darkness options:", "0 - Default", "1", "2", "3", "4", "5", "6", "7", "8"};
 
 // --- Formatting and alignment ----------------------------------------------------------------
 
 namespace Formatting {
+// The blank at the end of the third line is part of the account.
+inline constexpr const char *account[] = {
+    "Setting some text parameters:",
+    "Default line space of 33 dots",
+    "Line space of 66 dots ",
+    "Resetting to default 33 dots",
+    "Print and feed paper 20 dots",
+    "Print and feed paper 5 lines",
+    "Test carriage return",
+    "Setting a left margin of 8 dots",
+    "Setting a right margin of 38 dots",
+};
 // The blank after the first line break of the two spacing texts is part of the sample.
 inline constexpr char defaultSpacingText[] =
     "Default Line Space 33:\n abcdefghijklmnopqrstuvwxyz\nabcdefghijklmnopqrstuvwxyz\n"
@@ -135,6 +175,11 @@ inline constexpr std::uint8_t rightMarginAfter = 48;
 } // namespace Formatting
 
 namespace Alignment {
+inline constexpr const char *account[] = {
+    "Setting 3 tabs and stepping to each", "Setting absolute print position",
+    "Setting print alignment center",      "Setting print alignment right",
+    "Setting print alignment left",
+};
 // Columns 8, 24 and 38, ascending as the controller expects them.
 inline constexpr unsigned char tabStops[] = {0x08, 0x18, 0x26};
 inline constexpr char noTabText[] = "No Tab: abcd";
@@ -155,6 +200,13 @@ inline constexpr AlignedLine alignedLines[] = {
     {Align::Left, "Left: abcd"},
 };
 } // namespace Alignment
+
+// --- QR Bitmap, Reset, Clear Buffer & Line Feed ---------------------------------------------
+
+inline constexpr const char *qrBitmapAccount[] = {"Printing a sample QR code"};
+inline constexpr const char *resetAccount[] = {"Resets and initilizes to default values"};
+inline constexpr const char *clearBufferAccount[] = {
+    "Clears the cyclic print buffer and line feeds"};
 
 // --- Receipts --------------------------------------------------------------------------------
 
@@ -345,7 +397,20 @@ inline constexpr std::uint8_t XonXoff = 1;
 inline constexpr std::uint8_t HardwareFlow = 2;
 inline constexpr std::uint8_t defaultSpeed = Speed115200;
 inline constexpr std::uint8_t defaultFlow = XonXoff;
+
+// "Apply" announces the settings and warns that the host's own line keeps its settings.
+inline constexpr char announcement[] = "Setting UART com speed and flow control. Startup default "
+                                       "settings are 115200bps and XON/XOFF";
+inline constexpr char hostNote[] = "After issuing this command you must adjust your host UART "
+                                   "settings as well by diconnecting and connectin with the right "
+                                   "settings";
 } // namespace Uart
+
+// "Power Managment": the announcement ends in its own line feed, and the hint is inserted after
+// it rather than appended as a paragraph.
+inline constexpr char sleepAnnouncement[] = "Setting controller into sleep mode.\n";
+inline constexpr char sleepHint[] =
+    "Send any command to exit sleep mode and then continue printing...";
 
 struct CutJob
 {
