@@ -35,22 +35,20 @@ QImage shownImage(QMainWindow *window)
     return label ? label->pixmap().toImage() : QImage();
 }
 
-bool loadFile(QMainWindow *window, const QString &path, QList<ModalAnswerer::Seen> *boxes)
+bool loadFile(QMainWindow *window, const QString &path)
 {
-    // A fresh answerer for every run: it passes over the widget it closed last, and a new
-    // dialog may well sit at the address of the one before.
-    ModalAnswerer answerer;
+    ModalAnswerer answerer; // should the file not load after all
     bool loaded = false;
     QMetaObject::invokeMethod(window, "loadFile", Qt::DirectConnection, Q_RETURN_ARG(bool, loaded),
                               Q_ARG(QString, path));
-    if (boxes)
-        *boxes = messageBoxes(answerer);
     return loaded;
 }
 
 LoadRun pressLoad(QMainWindow *window, const QStringList &picks)
 {
     LoadRun run;
+    // A fresh answerer for every press: it passes over the widget it closed last, and a new
+    // dialog may well sit at the address of the one before.
     ModalAnswerer answerer;
     answerer.setHandler([&run, &picks](QWidget *modal) {
         auto *dialog = qobject_cast<QFileDialog *>(modal);

@@ -18,9 +18,8 @@ QAbstractButton *button(QMainWindow *window, const char *name);
 // The picture in the view of the "Bitmaps" page, as shown.
 QImage shownImage(QMainWindow *window);
 
-// Calls the window's loadFile slot directly (no dialog); message boxes are answered.
-bool loadFile(QMainWindow *window, const QString &path,
-              QList<ModalAnswerer::Seen> *boxes = nullptr);
+// Calls the window's loadFile slot directly, without the dialog.
+bool loadFile(QMainWindow *window, const QString &path);
 
 // What one showing of the file dialog offered.
 struct DialogVisit
