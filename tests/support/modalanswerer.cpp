@@ -15,11 +15,13 @@ ModalAnswerer::~ModalAnswerer() = default;
 
 void ModalAnswerer::poll()
 {
+    // A widget that is being closed may still be the active modal widget for a moment; once it
+    // is hidden it may be shown again (a dialog run a second time) and is answered again. The
+    // guarded pointer also forgets a deleted widget whose address a new one may reuse.
+    if (m_last && !m_last->isVisible())
+        m_last = nullptr;
     QWidget *modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible())
-        return;
-    // A box that is being closed may still be the active modal widget for a moment.
-    if (modal == m_last)
+    if (!modal || !modal->isVisible() || modal == m_last)
         return;
 
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {

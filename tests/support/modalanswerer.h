@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -42,5 +43,5 @@ private:
     QTimer m_timer;
     QList<Seen> m_seen;
     Handler m_handler;
-    QWidget *m_last = nullptr;
+    QPointer<QWidget> m_last;
 };
