@@ -1,5 +1,5 @@
+#include "expectedjobs.h"
 #include "jobbench.h"
-#include "wire.h"
 
 #include "jobs/jobdata.h"
 
@@ -27,48 +27,6 @@ private Q_SLOTS:
 
 namespace {
 
-struct Sample
-{
-    const char *button;
-    const char *console;
-    const char *caption;
-    int width;
-    int system;
-    const char *data;
-    int plainTotal;
-    int marginTotal;
-};
-
-const Sample samples[] = {
-    {"pushButtonBarcodeUPCA", "Printing UPC-A bar code: 01234567890", "UPCA height=64 width=3", 3,
-     0, "01234567890", 58, 61},
-    {"pushButtonBarcodeUPCE", "Printing UPC-E bar code: 012345", "UPC-E height=64 width=3", 3, 1,
-     "012345", 54, 57},
-    {"pushButtonBarcodeEAN13", "Printing EAN-13 bar code: 012345678901", "EAN13 height=64 width=3",
-     3, 2, "012345678901", 60, 63},
-    {"pushButtonBarcodeEAN8", "Printing EAN-8 bar code: 0123456", "EAN-8 height=64 width=3", 3, 3,
-     "0123456", 55, 58},
-    {"pushButtonBarcodeCODE39", "Printing Code 39 bar code: 123456ZP402",
-     "Code 39 height=64 width=2", 2, 4, "123456ZP402", 61, 64},
-    {"pushButtonBarcodeITF25", "Printing ITF 2 5 bar code: 12345678", "ITF 2 5 height=64 width=3",
-     3, 5, "12345678", 58, 61},
-    {"pushButtonBarcodeCODABAR", "Printing CODA BAR bar code: a123456a",
-     "CODA BAR height=64 width=3", 3, 6, "a123456a", 59, 62},
-    {"pushButtonBarcodeCODE93", "Printing CODE 93 bar code: 12345678", "CODE 93 height=64 width=3",
-     3, 7, "12345678", 58, 61},
-    {"pushButtonBarcodeCODE128A", "Printing CODE 128A bar code: 12345678",
-     "CODE 128A height=64 width=2", 2, 8, "12345678", 60, 63},
-};
-
-const Sample *sampleFor(const char *button)
-{
-    for (const Sample &s : samples) {
-        if (qstrcmp(s.button, button) == 0)
-            return &s;
-    }
-    return nullptr;
-}
-
 const QString marginLine =
     QStringLiteral("Adding 4 to left margin - Bar Code will be moved 4mm to the right");
 
@@ -85,21 +43,18 @@ void TestBarcodeJobs::barcodeJob_data()
 
     int rows = 0;
     for (const Jobs::BarcodeJob *job : Jobs::barcodeJobs) {
-        const Sample *s = sampleFor(job->button);
+        const BarcodeSample *s = barcodeSampleFor(job->button);
         if (!s)
             continue;
         ++rows;
-        const QByteArray head = softInit + line(s->caption) + feedLines(2);
-        const QByteArray tail = barWidth(s->width) + barHeight(64) + barcode(s->system, s->data) +
-                                feedLines(2) + leftMargin(0);
         const QString console = QString::fromLatin1(s->console);
-        QTest::addRow("%s", job->button)
-            << job->button << false << head + tail << s->plainTotal << QStringList{console};
+        QTest::addRow("%s", job->button) << job->button << false << barcodeStream(*s, false)
+                                         << s->plainTotal << QStringList{console};
         QTest::addRow("%s with margin", job->button)
-            << job->button << true << head + leftMargin(4) + tail << s->marginTotal
+            << job->button << true << barcodeStream(*s, true) << s->marginTotal
             << QStringList{console, marginLine};
     }
-    if (rows != int(std::size(samples)))
+    if (rows != int(std::size(barcodeSamples)))
         QTest::newRow("every bar code button has its row")
             << QString() << false << QByteArray() << -1 << QStringList();
 }

@@ -1,5 +1,5 @@
+#include "expectedjobs.h"
 #include "jobbench.h"
-#include "wire.h"
 
 #include "jobs/jobdata.h"
 
@@ -32,28 +32,7 @@ private Q_SLOTS:
 };
 
 namespace {
-const QString zp40x = QStringLiteral("Updating ZP40x controller flash...");
-const QString zp404 = QStringLiteral("Updating ZP404 controller flash...");
-
-struct Head
-{
-    const char *button;
-    int type;
-    const char *name;
-    const QString &flash;
-};
-const Head heads[] = {
-    {"pushButtonFTP628", 0, "58mm FTP628MCL101 or compatible", zp40x},
-    {"pushButtonFTP638", 1, "80mm FTP638MCL101 or compatible", zp40x},
-    {"pushButtonLTP0213", 2, "58mm Seiko LTP02-245-13 or compatible", zp40x},
-    {"pushButtonLTP02C1", 3, "58mm Seiko LTP02-245-C1 or compatible", zp40x},
-    {"pushButton58_384", 4, "58mm 384 dots with cutter 7.2V/24V", zp404},
-    {"pushButton80_576", 5, "80mm 576 dots with cutter 7.2V/24V", zp404},
-    {"pushButtonM23_H69", 6, "58mm M23-DH-H69 or compatible", zp40x},
-    {"pushButtonM23_SX", 7, "58mm M23-SX or compatible", zp40x},
-};
-
-QStringList headAccount(const Head &h)
+QStringList headAccount(const HeadSample &h)
 {
     return {QStringLiteral("Setting Print Head to Type: %1 - %2")
                 .arg(h.type)
@@ -76,7 +55,7 @@ void TestConfigurationJobs::printHead_data()
 
     QStringList covered;
     for (const Jobs::PrintHeadJob *job : Jobs::printHeadJobs) {
-        for (const Head &h : heads) {
+        for (const HeadSample &h : heads) {
             if (qstrcmp(h.button, job->button) == 0) {
                 QTest::newRow(h.button)
                     << QString::fromLatin1(h.button) << h.type << headAccount(h);
@@ -129,7 +108,7 @@ void TestConfigurationJobs::uart_data()
     QTest::addColumn<QStringList>("checked");
     QTest::addColumn<QByteArray>("stream");
 
-    QTest::newRow("as the form starts") << QStringList() << hex("1d280401");
+    QTest::newRow("as the form starts") << QStringList() << uartAtStart;
     QTest::newRow("9600, hardware")
         << QStringList{"radioButton9600", "radioButtonHardFlow"} << hex("1d280002");
     QTest::newRow("375000, none") << QStringList{"radioButton375000", "radioButtonNoFlow"}
@@ -144,7 +123,7 @@ void TestConfigurationJobs::uart_data()
         << QStringList{"radioButton256000", "radioButtonHardFlow"} << hex("1d280502");
     // Unticked by hand: the job falls back to the controller's start-up settings.
     QTest::newRow("nothing checked")
-        << QStringList{"-radioButton115200", "-radioButtonSoftFlow"} << hex("1d280401");
+        << QStringList{"-radioButton115200", "-radioButtonSoftFlow"} << uartAtStart;
 }
 
 void TestConfigurationJobs::uart()
@@ -184,7 +163,7 @@ void TestConfigurationJobs::cutAndSleep_data()
     QTest::newRow("full cut") << "pushButtonFullCut" << fullCut << "Sending full cut command";
     QTest::newRow("partial cut") << "pushButtonPartialCut" << partialCut
                                  << "Sending partial cut command";
-    QTest::newRow("sleep") << "pushButtonPowerManagment" << hex("1016")
+    QTest::newRow("sleep") << "pushButtonPowerManagment" << enterSleep
                            << "Setting controller into sleep mode.\n"
                               "Send any command to exit sleep mode and then continue printing...";
 }

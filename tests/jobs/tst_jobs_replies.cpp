@@ -25,8 +25,8 @@ private:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QByteArray>("request");
-        QTest::newRow("Version") << "pushButtonVersion" << Expect::hex("1005");
-        QTest::newRow("Status") << "pushButtonStatus" << Expect::hex("1004");
+        QTest::newRow("Version") << "pushButtonVersion" << Expect::versionRequest;
+        QTest::newRow("Status") << "pushButtonStatus" << Expect::statusRequest;
     }
 };
 

@@ -28,6 +28,10 @@ inline const QByteArray dbOn = hex("1c26");
 inline const QByteArray dbOff = hex("1c2e");
 inline const QByteArray fullCut = hex("1b69");
 inline const QByteArray partialCut = hex("1b6e");
+inline const QByteArray clearBuffer = hex("1014");
+inline const QByteArray statusRequest = hex("1004");
+inline const QByteArray versionRequest = hex("1005");
+inline const QByteArray enterSleep = hex("1016");
 
 inline QByteArray align(int n)
 {
