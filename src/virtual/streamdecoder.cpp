@@ -317,8 +317,9 @@ std::optional<char16_t> StreamDecoder::decodePair(Encoding encoding)
     const QString text = (*decoder)(QByteArrayView(pair, 2));
     const bool failed = decoder->hasError();
     decoder->resetState();
+    // Rows the standard leaves empty come back as replacement or private-use characters.
     if (failed || text.size() != 1 || text[0] == QChar::ReplacementCharacter ||
-        text[0].isSurrogate())
+        text[0].isSurrogate() || text[0].category() == QChar::Other_PrivateUse)
         return std::nullopt;
     return text[0].unicode();
 }
