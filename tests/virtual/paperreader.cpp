@@ -1,0 +1,118 @@
+#include "paperreader.h"
+
+#include "commands/commandset.h"
+#include "virtual/virtualcontroller.h"
+
+#include <QBuffer>
+#include <QPainter>
+
+#include <zbar.h>
+
+#include <memory>
+
+namespace PaperReader {
+
+Rendered render(QByteArrayView stream, int headType, int maxLength)
+{
+    QBuffer trace;
+    trace.open(QIODevice::WriteOnly);
+    Virtual::VirtualController controller({headType, maxLength, &trace});
+    controller.feed(stream);
+    controller.finish();
+    return {controller.paper(), trace.data(), controller.renderer().lines(),
+            controller.renderer().paper().ranOut(), controller.renderer().paper().allocatedBytes()};
+}
+
+QByteArray stream(const std::function<void(CommandSet &)> &build)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    CommandSet commands(&buffer);
+    build(commands);
+    return buffer.data();
+}
+
+QList<Symbol> scan(const QImage &paper, bool upcAsEan13)
+{
+    constexpr int edge = 40;
+    QImage sheet(paper.width() + 2 * edge, paper.height() + 2 * edge, QImage::Format_Grayscale8);
+    sheet.fill(255);
+    {
+        QPainter painter(&sheet);
+        painter.drawImage(edge, edge, paper);
+    }
+    QByteArray pixels;
+    pixels.reserve(qsizetype(sheet.width()) * sheet.height());
+    for (int y = 0; y < sheet.height(); ++y)
+        pixels.append(reinterpret_cast<const char *>(sheet.constScanLine(y)), sheet.width());
+
+    std::unique_ptr<zbar::zbar_image_scanner_t, void (*)(zbar::zbar_image_scanner_t *)> scanner(
+        zbar::zbar_image_scanner_create(), zbar::zbar_image_scanner_destroy);
+    zbar::zbar_image_scanner_set_config(scanner.get(), zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 1);
+    if (upcAsEan13)
+        zbar::zbar_image_scanner_set_config(scanner.get(), zbar::ZBAR_UPCA, zbar::ZBAR_CFG_ENABLE,
+                                            0);
+    std::unique_ptr<zbar::zbar_image_t, void (*)(zbar::zbar_image_t *)> image(
+        zbar::zbar_image_create(), zbar::zbar_image_destroy);
+    zbar::zbar_image_set_format(image.get(), zbar_fourcc('Y', '8', '0', '0'));
+    zbar::zbar_image_set_size(image.get(), unsigned(sheet.width()), unsigned(sheet.height()));
+    zbar::zbar_image_set_data(image.get(), pixels.constData(),
+                              static_cast<unsigned long>(pixels.size()), nullptr);
+    zbar::zbar_scan_image(scanner.get(), image.get());
+
+    QList<Symbol> found;
+    for (const zbar::zbar_symbol_t *symbol = zbar::zbar_image_first_symbol(image.get()); symbol;
+         symbol = zbar::zbar_symbol_next(symbol)) {
+        found.append(
+            {QString::fromLatin1(zbar::zbar_get_symbol_name(zbar::zbar_symbol_get_type(symbol))),
+             QByteArray(zbar::zbar_symbol_get_data(symbol),
+                        qsizetype(zbar::zbar_symbol_get_data_length(symbol)))});
+    }
+    return found;
+}
+
+QRect inkBounds(const QImage &paper, const QRect &area)
+{
+    const QRect within = (area.isEmpty() ? paper.rect() : area) & paper.rect();
+    int left = INT_MAX, right = -1, top = INT_MAX, bottom = -1;
+    for (int y = within.top(); y <= within.bottom(); ++y) {
+        const uchar *row = paper.constScanLine(y);
+        for (int x = within.left(); x <= within.right(); ++x) {
+            if (row[x] == 255)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+int inkDots(const QImage &paper, const QRect &area)
+{
+    const QRect within = area & paper.rect();
+    int count = 0;
+    for (int y = within.top(); y <= within.bottom(); ++y) {
+        const uchar *row = paper.constScanLine(y);
+        for (int x = within.left(); x <= within.right(); ++x)
+            count += row[x] != 255;
+    }
+    return count;
+}
+
+const Virtual::PrintedLine *findLine(const Rendered &rendered, const QString &text, int occurrence)
+{
+    for (const Virtual::PrintedLine &line : rendered.lines) {
+        if (line.text == text && occurrence-- == 0)
+            return &line;
+    }
+    return nullptr;
+}
+
+QRect band(const QImage &paper, const Virtual::PrintedLine &line)
+{
+    return QRect(0, line.top, paper.width(), line.height);
+}
+
+} // namespace PaperReader

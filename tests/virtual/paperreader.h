@@ -1,0 +1,57 @@
+#pragma once
+
+#include "virtual/renderer.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class CommandSet;
+
+// What the tests read off the virtual paper, as a person holding it would: where the ink is,
+// and what a barcode scanner (zbar) makes of the symbols on it.
+namespace PaperReader {
+
+struct Rendered
+{
+    QImage paper;
+    QByteArray trace;
+    std::vector<Virtual::PrintedLine> lines;
+    bool ranOut = false;
+    std::size_t allocatedBytes = 0;
+};
+
+// Renders a stream fed in one piece.
+Rendered render(QByteArrayView stream, int headType = 0,
+                int maxLength = Virtual::Paper::defaultMaxLength);
+
+// The bytes that the command set writes for `build`.
+QByteArray stream(const std::function<void(CommandSet &)> &build);
+
+struct Symbol
+{
+    QString type;
+    QByteArray data;
+};
+// Every symbol zbar finds. The paper is laid on white first (the roll's edges beyond the print
+// area are blank paper), so symbols printed at the edge keep their quiet zone. With
+// `upcAsEan13` a UPC-A is reported as the EAN-13 it also is.
+QList<Symbol> scan(const QImage &paper, bool upcAsEan13 = false);
+
+// The smallest rectangle holding every dot that is not white, within `area` (the whole paper
+// when empty); an empty rectangle when there is none.
+QRect inkBounds(const QImage &paper, const QRect &area = {});
+int inkDots(const QImage &paper, const QRect &area);
+
+// The `occurrence`-th printed line whose text is `text`, or null.
+const Virtual::PrintedLine *findLine(const Rendered &rendered, const QString &text,
+                                     int occurrence = 0);
+// The band of paper a printed line covers, across the whole width.
+QRect band(const QImage &paper, const Virtual::PrintedLine &line);
+
+} // namespace PaperReader
