@@ -22,8 +22,9 @@ void VirtualController::finish()
     if (!m_trace)
         return;
     if (const int unprinted = m_renderer.unprintedCharacters())
-        m_trace->note(
-            end, QStringLiteral("%1 characters wait for a line end; not printed").arg(unprinted));
+        m_trace->note(end, (unprinted == 1 ? QStringLiteral("1 character waits")
+                                           : QStringLiteral("%1 characters wait").arg(unprinted)) +
+                               QStringLiteral(" for a line end; not printed"));
     m_trace->flush();
 }
 
