@@ -128,8 +128,8 @@ QString Renderer::command(const Event &event)
     case Op::TabStops: {
         const bool doubleWidth = m_modes.printMode & Mode::DoubleWidth;
         const int column = FontSet::cellWidth(m_modes.font) * (doubleWidth ? 2 : 1);
-        m_modes.tabStopCount = int(event.data.size());
-        for (std::size_t i = 0; i < event.data.size(); ++i)
+        m_modes.tabStopCount = std::min(int(event.data.size()), int(m_modes.tabStops.size()));
+        for (std::size_t i = 0; i < std::size_t(m_modes.tabStopCount); ++i)
             m_modes.tabStops[i] = event.data[i] * column;
         return {};
     }
