@@ -6,6 +6,9 @@
 #include "serial/settingsdialog.h"
 
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
@@ -26,6 +29,19 @@ bool lineHungUp(QSerialPort *port)
     return false;
 #endif
 }
+
+// The console pane holds at most this many characters; the oldest fall off its start. A device
+// that keeps sending without a line break makes the pane one long line, and every insertion lays
+// out that whole line again: the bound keeps each insertion to a millisecond or two, however
+// long the device goes on.
+constexpr int consoleCapacity = 8192;
+
+// Where to cut `text` so that about `at` characters go, without splitting a surrogate pair.
+qsizetype cutPoint(const QString &text, qsizetype at)
+{
+    return at < text.size() && text.at(at).isLowSurrogate() ? at + 1 : at;
+}
+
 } // namespace
 
 void MainWindow::openSerialPort()
@@ -85,8 +101,36 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
 
 void MainWindow::readData()
 {
-    const QByteArray data = serial->readAll();
-    ui->editTessivar->insertPlainText(replyDecoder.decode(data));
+    QString text = replyDecoder.decode(serial->readAll());
+    if (text.isEmpty())
+        return;
+    QPlainTextEdit *console = ui->editTessivar;
+    QTextDocument *document = console->document();
+    const qsizetype held = document->characterCount() - 1; // without the closing separator
+    if (held + text.size() <= consoleCapacity) {
+        console->insertPlainText(text);
+        return;
+    }
+
+    // The pane is full: it keeps its last consoleCapacity characters. Text that would fall off
+    // at once is not inserted at all.
+    if (text.size() > consoleCapacity)
+        text.remove(0, cutPoint(text, text.size() - consoleCapacity));
+    // The insertion and the removal are one edit, laid out once, and they leave nothing to undo:
+    // an undo history would keep every character that ever fell off.
+    document->setUndoRedoEnabled(false);
+    QTextCursor edit(document);
+    edit.beginEditBlock();
+    console->insertPlainText(text);
+    const int excess = document->characterCount() - 1 - consoleCapacity;
+    if (excess > 0) {
+        const bool splitsPair = document->characterAt(excess).isLowSurrogate();
+        edit.setPosition(0);
+        edit.setPosition(excess + (splitsPair ? 1 : 0), QTextCursor::KeepAnchor);
+        edit.removeSelectedText();
+    }
+    edit.endEditBlock();
+    document->setUndoRedoEnabled(true);
 }
 
 void MainWindow::Write(const uint8_t *buf, size_t buflen)

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <thread>
+
+// The far end of a pseudo-terminal that sends a long stream towards the application from a
+// thread of its own, so the application's event loop is the only thing the main thread runs.
+class FloodEnd
+{
+public:
+    FloodEnd();
+    ~FloodEnd();
+    FloodEnd(const FloodEnd &) = delete;
+    FloodEnd &operator=(const FloodEnd &) = delete;
+
+    bool isValid() const { return m_master >= 0; }
+    QString slavePath() const { return m_slavePath; }
+
+    // Starts sending `bytes` with blocking writes; returns at once.
+    void send(QByteArray bytes);
+    bool finished() const { return m_finished.load(); }
+    qint64 sent() const { return m_sent.load(); }
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_slavePath;
+    QByteArray m_bytes;
+    std::atomic<bool> m_finished{false};
+    std::atomic<bool> m_stop{false};
+    std::atomic<qint64> m_sent{0};
+    std::thread m_writer;
+};
