@@ -35,6 +35,10 @@ FloodEnd::~FloodEnd()
 
 void FloodEnd::send(QByteArray bytes)
 {
+    if (m_writer.joinable())
+        m_writer.join();
+    m_finished = false;
+    m_sent = 0;
     m_bytes = std::move(bytes);
     m_writer = std::thread([this] {
         qint64 done = 0;

@@ -19,7 +19,7 @@ public:
     bool isValid() const { return m_master >= 0; }
     QString slavePath() const { return m_slavePath; }
 
-    // Starts sending `bytes` with blocking writes; returns at once.
+    // Starts sending `bytes` once what was sent before has gone; returns at once.
     void send(QByteArray bytes);
     bool finished() const { return m_finished.load(); }
     qint64 sent() const { return m_sent.load(); }

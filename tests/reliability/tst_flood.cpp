@@ -5,20 +5,23 @@
 #include "processprobes.h"
 #include "windowdriver.h"
 
-#include <QDeadlineTimer>
 #include <QPlainTextEdit>
+#include <QSerialPort>
+#include <QSignalSpy>
 #include <QTest>
 
-// A far end that never stops talking: 10 MB of text without a line break (and without the
-// XON/XOFF bytes, which the line would take for flow control) arrive as fast as the
-// pseudo-terminal carries them. The window must stay responsive, its memory must stay bounded,
-// and what the console shows must be the latest text, unchanged.
+// The console pane and a far end that talks too much. The flood: 10 MB of text without a line
+// break (and without the XON/XOFF bytes, which the line would take for flow control) arrive as
+// fast as the pseudo-terminal carries them; the window must stay responsive, its memory must stay
+// bounded, and what the console shows must be the latest text, unchanged.
 class TestFlood : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void floodWithoutLineBreaks();
+    void trimmingKeepsCharactersWhole();
+    void partialCharacterLeavesSelection();
 };
 
 namespace {
@@ -82,6 +85,7 @@ void TestFlood::floodWithoutLineBreaks()
 
     // The latest text, in order and unchanged: every character decoded whole.
     QVERIFY(!shown.contains(QChar::ReplacementCharacter));
+    QVERIFY(!shown.isEmpty() && !shown.front().isLowSurrogate());
     QVERIFY2(everything.endsWith(shown), "the pane holds other text than the flood's end");
     QCOMPARE(answerer.count(), 0);
     QVERIFY(WindowDriver::portOpen(&window));
@@ -103,6 +107,67 @@ void TestFlood::floodWithoutLineBreaks()
         QVERIFY2(growth < 16 * 1024 * 1024,
                  qPrintable(QStringLiteral("memory grew by %1 MB").arg(growth / 1048576.0)));
     }
+}
+
+// When the pane is full, the oldest text falls off its start; a character of two UTF-16 units
+// falls off whole, never leaving half of it behind.
+void TestFlood::trimmingKeepsCharactersWhole()
+{
+    FloodEnd farEnd;
+    QVERIFY(farEnd.isValid());
+    MainWindow window;
+    QVERIFY(WindowDriver::connectTo(&window, farEnd.slavePath()));
+    QPlainTextEdit *console = WindowDriver::console(&window);
+
+    // Only characters outside the Basic Multilingual Plane, far more than the pane holds, the
+    // last one different so its arrival shows.
+    const QByteArray grin = QByteArrayLiteral("\xF0\x9F\x98\x80");
+    const QByteArray last = QByteArrayLiteral("\xF0\x9F\x98\x8E");
+    const QByteArray flood = grin.repeated(16383) + last;
+    farEnd.send(flood);
+    QTRY_VERIFY_WITH_TIMEOUT(console->toPlainText().endsWith(QString::fromUtf8(last)), 30000);
+    QString sent = QString::fromUtf8(flood);
+
+    // One unit more than fits: the pane must give up a whole character, two units. Twice, as the
+    // first may find the pane a unit short of full.
+    for (int round = 0; round < 2; ++round) {
+        farEnd.send("y");
+        sent += QLatin1Char('y');
+        QTRY_VERIFY_WITH_TIMEOUT(console->toPlainText().endsWith(sent.right(round + 2)), 10000);
+        const QString shown = console->toPlainText();
+        QVERIFY2(!shown.front().isLowSurrogate(), "half a character left at the start");
+        QVERIFY(sent.endsWith(shown));
+        QVERIFY(shown.size() > 8000 && shown.size() <= 8192);
+    }
+}
+
+// A read that holds only the first bytes of a character inserts nothing, so it must not touch
+// the pane either: a selection there stays until the character is complete, which then takes
+// its place as any insertion at the cursor does.
+void TestFlood::partialCharacterLeavesSelection()
+{
+    FloodEnd farEnd;
+    QVERIFY(farEnd.isValid());
+    MainWindow window;
+    QVERIFY(WindowDriver::connectTo(&window, farEnd.slavePath()));
+    QPlainTextEdit *console = WindowDriver::console(&window);
+    auto *port = window.findChild<QSerialPort *>();
+    QVERIFY(port);
+    console->setPlainText(QStringLiteral("hello world"));
+    QTextCursor cursor = console->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(5, QTextCursor::KeepAnchor);
+    console->setTextCursor(cursor);
+
+    // The window's readData is connected before the spy, so it has run when the spy sees it.
+    QSignalSpy readyRead(port, &QIODevice::readyRead);
+    farEnd.send("\xE2\x82"); // the first two bytes of the euro sign
+    QVERIFY(readyRead.wait(10000));
+    QCOMPARE(console->toPlainText(), QStringLiteral("hello world"));
+    QCOMPARE(console->textCursor().selectedText(), QStringLiteral("hello"));
+
+    farEnd.send("\xAC");
+    QTRY_COMPARE(console->toPlainText(), QString::fromUtf8("\xE2\x82\xAC world"));
 }
 
 QTEST_MAIN(TestFlood)
