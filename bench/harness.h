@@ -29,7 +29,7 @@ struct Row
     Unit unit = Unit::Nanoseconds;
     double tool = 0;
     double baseline = 0;
-    // Empty when the issue sets no goal for the row.
+    // Empty for a row without a goal.
     QString goal;
     std::function<bool(const Row &)> meets;
     // Shown instead of figures (for example for something that is not built).
