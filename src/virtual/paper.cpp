@@ -101,19 +101,21 @@ void Paper::extendTo(int rows)
     m_length = std::max(m_length, rows);
 }
 
-QImage Paper::image() const
+QImage Paper::image(int fromRow, int toRow) const
 {
-    const int height = std::max(1, m_length);
+    fromRow = std::clamp(fromRow, 0, m_maxLength);
+    const int height = std::max(1, std::min(toRow, m_maxLength) - fromRow);
     QImage image(m_widest, height, QImage::Format_Grayscale8);
     if (image.isNull())
         return image;
     image.fill(255);
-    for (int y = 0; y < height; ++y) {
+    for (int i = 0; i < height; ++i) {
+        const int y = fromRow + i;
         const std::size_t band = std::size_t(y / bandRows);
         if (band >= m_bands.size() || !m_bands[band])
             continue;
         const std::uint8_t *dots = m_bands[band].get() + std::size_t(y % bandRows) * maxWidth;
-        std::uint8_t *pixels = image.scanLine(y);
+        std::uint8_t *pixels = image.scanLine(i);
         for (int x = 0; x < m_widest; ++x)
             pixels[x] = std::uint8_t(255 - dots[x]);
     }
@@ -121,10 +123,11 @@ QImage Paper::image() const
         const int width = m_widths[i].width;
         if (width >= m_widest)
             continue;
-        const int from = m_widths[i].fromRow;
-        const int to = i + 1 < m_widths.size() ? m_widths[i + 1].fromRow : height;
-        for (int y = from; y < std::min(to, height); ++y)
-            std::memset(image.scanLine(y) + width, 0xC0, std::size_t(m_widest - width));
+        const int from = std::max(m_widths[i].fromRow, fromRow);
+        const int to = std::min(i + 1 < m_widths.size() ? m_widths[i + 1].fromRow : m_maxLength,
+                                fromRow + height);
+        for (int y = from; y < to; ++y)
+            std::memset(image.scanLine(y - fromRow) + width, 0xC0, std::size_t(m_widest - width));
     }
     return image;
 }

@@ -47,7 +47,9 @@ public:
 
     // White paper, one pixel per dot, as wide as the widest head used; rows printed while a
     // narrower head was fitted show grey beyond its edge.
-    QImage image() const;
+    QImage image() const { return image(0, m_length); }
+    // Rows fromRow to toRow (not included) of it, for a view of a long roll or a piece cut off.
+    QImage image(int fromRow, int toRow) const;
 
     std::size_t allocatedBytes() const { return m_allocated; }
 

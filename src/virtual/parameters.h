@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iterator>
 #include <optional>
 
 // The values a command's parameter byte may take, read the same way by the renderer and the
@@ -73,6 +74,19 @@ inline std::optional<int> qrModule(int byte)
 inline std::optional<int> barcodeModule(int byte)
 {
     return byte >= 1 && byte <= 6 ? std::optional<int>(byte) : std::nullopt;
+}
+
+// GS ( s f: the UART speed codes 0-6 in bit/s, and the flow codes 0-2.
+enum class Flow { None = 0, XonXoff = 1, Hardware = 2 };
+inline std::optional<int> uartSpeed(int code)
+{
+    static constexpr int speeds[] = {9600, 19200, 38400, 57600, 115200, 256000, 375000};
+    return code >= 0 && code < int(std::size(speeds)) ? std::optional<int>(speeds[code])
+                                                      : std::nullopt;
+}
+inline std::optional<Flow> uartFlow(int code)
+{
+    return code >= 0 && code <= 2 ? std::optional<Flow>(Flow(code)) : std::nullopt;
 }
 
 // ESC Z: print head types 0-7.

@@ -83,15 +83,14 @@ QString printModeMeaning(int mode)
 
 QString uartMeaning(int speed, int flow)
 {
-    static const char *speeds[] = {"9600", "19200", "38400", "57600", "115200", "256000", "375000"};
     static const char *flows[] = {"no flow control", "XON/XOFF flow control",
                                   "RTS/busy hardware flow control"};
-    const QString speedText = speed >= 0 && speed < 7
-                                  ? QString::fromLatin1(speeds[speed]) + QStringLiteral(" bit/s")
-                                  : QStringLiteral("unknown speed %1").arg(speed);
-    const QString flowText = flow >= 0 && flow < 3
-                                 ? QString::fromLatin1(flows[flow])
-                                 : QStringLiteral("unknown flow code %1").arg(flow);
+    const std::optional<int> bitsPerSecond = Parameters::uartSpeed(speed);
+    const QString speedText = bitsPerSecond ? QStringLiteral("%1 bit/s").arg(*bitsPerSecond)
+                                            : QStringLiteral("unknown speed %1").arg(speed);
+    const std::optional<Parameters::Flow> flowCode = Parameters::uartFlow(flow);
+    const QString flowText = flowCode ? QString::fromLatin1(flows[int(*flowCode)])
+                                      : QStringLiteral("unknown flow code %1").arg(flow);
     return QStringLiteral("UART ") + speedText + QStringLiteral(", ") + flowText;
 }
 

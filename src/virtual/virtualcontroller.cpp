@@ -4,7 +4,8 @@ namespace Virtual {
 
 VirtualController::VirtualController(const Options &options)
     : m_renderer({options.headType, options.maxLength, options.fonts}),
-      m_decoder(this)
+      m_decoder(this),
+      m_observer(options.observer)
 {
     if (options.trace)
         m_trace.emplace(options.trace);
@@ -28,11 +29,19 @@ void VirtualController::finish()
     m_trace->flush();
 }
 
+void VirtualController::note(const QString &text, std::optional<std::uint64_t> offset)
+{
+    if (m_trace)
+        m_trace->note(offset.value_or(m_decoder.offset()), text);
+}
+
 void VirtualController::handle(const Event &event)
 {
     const QString remark = m_renderer.handle(event);
     if (m_trace)
         m_trace->write(event, remark);
+    if (m_observer)
+        m_observer->handle(event);
 }
 
 QImage VirtualController::render(QByteArrayView stream, int headType)

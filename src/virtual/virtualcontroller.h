@@ -29,6 +29,7 @@ public:
         int maxLength = Paper::defaultMaxLength; // rows of the roll
         QIODevice *trace = nullptr;              // not owned; no trace when null
         const FontSet *fonts = nullptr;          // the system fonts when null
+        EventSink *observer = nullptr;           // told of every event after the paper and trace
     };
 
     explicit VirtualController(const Options &options);
@@ -38,6 +39,9 @@ public:
     void feed(QByteArrayView bytes);
     // The end of the stream: reports an unfinished command and text that no line end printed.
     void finish();
+    // A line of the trace's own, at `offset` of the stream or where the stream has got to: what
+    // happened around the commands (a reply sent, the line's settings).
+    void note(const QString &text, std::optional<std::uint64_t> offset = std::nullopt);
 
     QImage paper() const { return m_renderer.image(); }
     const Renderer &renderer() const { return m_renderer; }
@@ -51,6 +55,7 @@ private:
     Renderer m_renderer;
     std::optional<TraceWriter> m_trace;
     StreamDecoder m_decoder;
+    EventSink *m_observer;
 };
 
 } // namespace Virtual

@@ -1,0 +1,103 @@
+#include "virtual/live/pseudoterminal.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Virtual {
+
+namespace {
+
+QString systemError(const char *what)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+} // namespace
+
+PseudoTerminal::PseudoTerminal()
+{
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (m_master < 0) {
+        m_error = systemError("cannot open a pseudo-terminal");
+        return;
+    }
+    char name[128] = {};
+    int packet = 1;
+    if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0 ||
+        ::ptsname_r(m_master, name, sizeof name) != 0 || ::ioctl(m_master, TIOCPKT, &packet) != 0 ||
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK) != 0) {
+        m_error = systemError("cannot set up the pseudo-terminal");
+        close();
+        return;
+    }
+    m_slavePath = QString::fromLocal8Bit(name);
+    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_slave < 0) {
+        m_error = systemError("cannot open the pseudo-terminal's slave");
+        close();
+    }
+}
+
+PseudoTerminal::~PseudoTerminal()
+{
+    close();
+}
+
+bool PseudoTerminal::makeLink(const QString &path)
+{
+    const QByteArray target = QFile::encodeName(m_slavePath);
+    const QByteArray link = QFile::encodeName(path);
+    struct stat existing
+    {
+    };
+    if (::lstat(link.constData(), &existing) == 0 && !S_ISLNK(existing.st_mode)) {
+        m_error =
+            QStringLiteral("%1 exists and is not a symbolic link; not replacing it").arg(path);
+        return false;
+    }
+    // Made under a name of its own and renamed over the old link, so the path never dangles.
+    const QByteArray fresh = link + ".new" + QByteArray::number(::getpid());
+    ::unlink(fresh.constData());
+    if (::symlink(target.constData(), fresh.constData()) != 0) {
+        m_error = systemError("cannot make the link");
+        return false;
+    }
+    if (::rename(fresh.constData(), link.constData()) != 0) {
+        m_error = systemError("cannot make the link");
+        ::unlink(fresh.constData());
+        return false;
+    }
+    if (m_linkPath != path)
+        removeLink();
+    m_linkPath = path;
+    return true;
+}
+
+void PseudoTerminal::removeLink()
+{
+    if (m_linkPath.isEmpty())
+        return;
+    if (QFile::symLinkTarget(m_linkPath) == m_slavePath)
+        QFile::remove(m_linkPath);
+    m_linkPath.clear();
+}
+
+void PseudoTerminal::close()
+{
+    removeLink();
+    if (m_slave >= 0)
+        ::close(m_slave);
+    if (m_master >= 0)
+        ::close(m_master);
+    m_slave = m_master = -1;
+}
+
+} // namespace Virtual

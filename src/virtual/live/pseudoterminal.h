@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+namespace Virtual {
+
+// A pseudo-terminal pair for the controller's end of the line. The host opens the slave as it
+// would open a serial adapter; the controller reads and writes the master.
+//
+// The controller keeps a descriptor of the slave open itself. Without it, the master would
+// report a hang-up on every turn of the event loop while no host has the port open; with it,
+// the line simply goes quiet between connections, as a real one does. Termios settings belong
+// to the terminal, not to a descriptor, so this descriptor also reads the settings the host
+// chose.
+//
+// The master is in packet mode: every read starts with a status byte, which says whether data
+// follows or the host's output was stopped or restarted by XOFF and XON.
+class PseudoTerminal
+{
+public:
+    PseudoTerminal();
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal &) = delete;
+    PseudoTerminal &operator=(const PseudoTerminal &) = delete;
+
+    bool isOpen() const { return m_master >= 0; }
+    QString errorString() const { return m_error; }
+    int master() const { return m_master; }
+    int slave() const { return m_slave; }
+    QString slavePath() const { return m_slavePath; }
+
+    // Makes `path` a symbolic link to the slave, replacing a link left there by an earlier run
+    // (but no other kind of file). The link is removed again with the terminal, unless it has
+    // been pointed elsewhere since.
+    bool makeLink(const QString &path);
+    QString linkPath() const { return m_linkPath; }
+
+    // Ends the line: the host's port sees a hang-up.
+    void close();
+
+private:
+    void removeLink();
+
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_slavePath;
+    QString m_linkPath;
+    QString m_error;
+};
+
+} // namespace Virtual
