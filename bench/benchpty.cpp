@@ -4,10 +4,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -22,17 +19,7 @@ std::int64_t nowNs()
 
 BenchPty::BenchPty(bool keepBytes) : m_keep(keepBytes)
 {
-    char name[256] = {};
-    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
-        m_master = m_slave = -1;
-        return;
-    }
-    termios tio{};
-    ::tcgetattr(m_slave, &tio);
-    ::cfmakeraw(&tio);
-    ::tcsetattr(m_slave, TCSANOW, &tio);
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-    m_slavePath = QString::fromLocal8Bit(name);
+    m_pty = openRawPseudoTerminal();
     // The slave stays open here too, so the master never sees a hang-up between two openings by
     // the program under test.
     m_reader = std::thread([this] { readLoop(); });
@@ -43,21 +30,18 @@ BenchPty::~BenchPty()
     m_stop = true;
     if (m_reader.joinable())
         m_reader.join();
-    if (m_slave >= 0)
-        ::close(m_slave);
-    if (m_master >= 0)
-        ::close(m_master);
+    closePseudoTerminal(m_pty);
 }
 
 void BenchPty::readLoop()
 {
     char buf[65536];
     while (!m_stop.load()) {
-        pollfd pfd{m_master, POLLIN, 0};
+        pollfd pfd{m_pty.master, POLLIN, 0};
         if (::poll(&pfd, 1, 20) <= 0 || !(pfd.revents & POLLIN))
             continue;
         for (;;) {
-            const ssize_t n = ::read(m_master, buf, sizeof buf);
+            const ssize_t n = ::read(m_pty.master, buf, sizeof buf);
             if (n <= 0)
                 break;
             const std::int64_t now = nowNs();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/pseudoterminal.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,8 +23,8 @@ public:
     BenchPty(const BenchPty &) = delete;
     BenchPty &operator=(const BenchPty &) = delete;
 
-    bool isValid() const { return m_master >= 0; }
-    QString slavePath() const { return m_slavePath; }
+    bool isValid() const { return m_pty.master >= 0; }
+    QString slavePath() const { return m_pty.slavePath; }
 
     std::int64_t received() const { return m_received.load(); }
     // Monotonic nanoseconds (the clock of nowNs()) of the first and the last byte that arrived
@@ -40,9 +42,7 @@ public:
 private:
     void readLoop();
 
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_slavePath;
+    PseudoTerminal m_pty;
     std::atomic<bool> m_keep;
     std::atomic<std::int64_t> m_received{0};
     std::atomic<std::int64_t> m_firstNs{0};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/pseudoterminal.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -16,8 +18,8 @@ public:
     FloodEnd(const FloodEnd &) = delete;
     FloodEnd &operator=(const FloodEnd &) = delete;
 
-    bool isValid() const { return m_master >= 0; }
-    QString slavePath() const { return m_slavePath; }
+    bool isValid() const { return m_pty.master >= 0; }
+    QString slavePath() const { return m_pty.slavePath; }
 
     // Starts sending `bytes` once what was sent before has gone; returns at once.
     void send(QByteArray bytes);
@@ -25,9 +27,7 @@ public:
     qint64 sent() const { return m_sent.load(); }
 
 private:
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_slavePath;
+    PseudoTerminal m_pty;
     QByteArray m_bytes;
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_stop{false};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/pseudoterminal.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,8 +16,8 @@ public:
     PtyPair(const PtyPair &) = delete;
     PtyPair &operator=(const PtyPair &) = delete;
 
-    bool isValid() const { return m_master >= 0; }
-    QString slavePath() const { return m_slavePath; }
+    bool isValid() const { return m_pty.master >= 0; }
+    QString slavePath() const { return m_pty.slavePath; }
 
     // Reads until `count` bytes have arrived or `timeoutMs` has passed, running the Qt event
     // loop meanwhile so that the application's port can drain its write buffer.
@@ -34,7 +36,5 @@ public:
 private:
     QByteArray readSome(int waitMs);
 
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_slavePath;
+    PseudoTerminal m_pty;
 };
