@@ -1,0 +1,166 @@
+#include "controllerwindow.h"
+
+#include "rollview.h"
+
+#include "virtual/live/livecontroller.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+constexpr int repaintMs = 40;
+constexpr int traceLinesKept = 20000;
+
+QString parityName(Virtual::LineSettings::Parity parity)
+{
+    using Parity = Virtual::LineSettings::Parity;
+    switch (parity) {
+    case Parity::None:
+        return ControllerWindow::tr("no parity");
+    case Parity::Even:
+        return ControllerWindow::tr("even parity");
+    case Parity::Odd:
+        return ControllerWindow::tr("odd parity");
+    case Parity::Mark:
+        return ControllerWindow::tr("mark parity");
+    case Parity::Space:
+        return ControllerWindow::tr("space parity");
+    }
+    return {};
+}
+
+} // namespace
+
+ControllerWindow::ControllerWindow(Virtual::LiveController *controller, QWidget *parent)
+    : QMainWindow(parent),
+      m_controller(controller),
+      m_roll(new RollView(controller)),
+      m_rollArea(new QScrollArea),
+      m_trace(new QPlainTextEdit),
+      m_status(new QLabel)
+{
+    setWindowTitle(tr("Tessivar Virtual Controller - %1").arg(controller->devicePath()));
+
+    m_rollArea->setWidget(m_roll);
+    m_rollArea->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_rollArea->setBackgroundRole(QPalette::Dark);
+    // Scrolled to the newest line whenever the roll grows.
+    connect(m_rollArea->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this](int, int maximum) { m_rollArea->verticalScrollBar()->setValue(maximum); });
+
+    m_trace->setReadOnly(true);
+    m_trace->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_trace->setMaximumBlockCount(traceLinesKept);
+    m_trace->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+
+    auto *splitter = new QSplitter;
+    splitter->addWidget(m_rollArea);
+    splitter->addWidget(m_trace);
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusBar()->addWidget(m_status, 1);
+
+    auto *save = new QAction(tr("&Save Roll as PNG..."), this);
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this, &ControllerWindow::saveRoll);
+    auto *clear = new QAction(tr("&Clear"), this);
+    clear->setToolTip(tr("Start a fresh roll"));
+    connect(clear, &QAction::triggered, this, &ControllerWindow::clearRoll);
+    auto *quit = new QAction(tr("&Quit"), this);
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *roll = menuBar()->addMenu(tr("&Roll"));
+    roll->addAction(save);
+    roll->addAction(clear);
+    roll->addSeparator();
+    roll->addAction(quit);
+    QToolBar *tools = addToolBar(tr("Roll"));
+    tools->setObjectName(QStringLiteral("rollToolBar"));
+    tools->addAction(save);
+    tools->addAction(clear);
+
+    m_repaint.setSingleShot(true);
+    m_repaint.setInterval(repaintMs);
+    connect(&m_repaint, &QTimer::timeout, this, &ControllerWindow::showNewPaper);
+    connect(controller, &Virtual::LiveController::paperChanged, this, [this] {
+        if (!m_repaint.isActive())
+            m_repaint.start();
+    });
+    connect(controller, &Virtual::LiveController::traced, this, &ControllerWindow::appendTrace);
+    connect(controller, &Virtual::LiveController::lineChanged, this, &ControllerWindow::showStatus);
+    // The fill of the receive buffer changes without a signal of its own.
+    connect(controller, &Virtual::LiveController::paperChanged, this,
+            &ControllerWindow::showStatus);
+
+    showNewPaper();
+    resize(1100, 720);
+}
+
+void ControllerWindow::showNewPaper()
+{
+    m_roll->refresh();
+    // The whole width of the paper stays in view (an 80 mm head widens it).
+    m_rollArea->setMinimumWidth(m_roll->width() +
+                                m_rollArea->verticalScrollBar()->sizeHint().width() +
+                                2 * m_rollArea->frameWidth());
+    showStatus();
+}
+
+void ControllerWindow::appendTrace(const QString &lines)
+{
+    m_trace->appendPlainText(lines.endsWith(QLatin1Char('\n')) ? lines.chopped(1) : lines);
+}
+
+void ControllerWindow::showStatus()
+{
+    const Virtual::LineSettings host = m_controller->hostLine();
+    const Virtual::LineSettings own = m_controller->controllerLine();
+    QStringList parts;
+    parts << tr("Host: %1 bit/s, %2 data bits, %3, %4, %5")
+                 .arg(host.bitsPerSecond)
+                 .arg(host.dataBits)
+                 .arg(parityName(host.parity),
+                      host.stopBits == 2 ? tr("2 stop bits") : tr("1 stop bit"), host.flowName());
+    parts << tr("Controller: %1").arg(own.describe());
+    parts << tr("receive buffer %1/%2")
+                 .arg(m_controller->bufferFill())
+                 .arg(Virtual::LiveController::receiveBufferSize);
+    if (!m_controller->settingsMatch())
+        parts << tr("SETTINGS DO NOT MATCH");
+    if (m_controller->hostStopped())
+        parts << tr("host stopped by XOFF");
+    if (m_controller->sleeping())
+        parts << tr("sleeping");
+    m_status->setText(parts.join(QStringLiteral("  |  ")));
+}
+
+void ControllerWindow::saveRoll()
+{
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Save Roll as PNG"), QStringLiteral("roll.png"), tr("PNG images (*.png)"));
+    if (path.isEmpty())
+        return;
+    if (!m_controller->paperImage().save(path, "png"))
+        QMessageBox::warning(this, tr("Save Roll as PNG"), tr("Cannot write %1.").arg(path));
+}
+
+void ControllerWindow::clearRoll()
+{
+    m_controller->clearPaper();
+    m_trace->clear();
+    m_roll->refresh();
+}

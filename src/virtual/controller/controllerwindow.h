@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+
+class QLabel;
+class QPlainTextEdit;
+class QScrollArea;
+class RollView;
+
+namespace Virtual {
+class LiveController;
+}
+
+// The virtual controller's window: the paper roll as it grows, beside the trace of what the
+// controller made of the bytes, and a status line with both ends' line settings. All it shows
+// comes from the LiveController; the window only draws it.
+class ControllerWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit ControllerWindow(Virtual::LiveController *controller, QWidget *parent = nullptr);
+
+private:
+    void saveRoll();
+    void clearRoll();
+    void showStatus();
+    void appendTrace(const QString &lines);
+    void showNewPaper();
+
+    Virtual::LiveController *m_controller;
+    RollView *m_roll;
+    QScrollArea *m_rollArea;
+    QPlainTextEdit *m_trace;
+    QLabel *m_status;
+    // The paper changes with every piece the engine prints; the view follows a few times a
+    // second.
+    QTimer m_repaint;
+};

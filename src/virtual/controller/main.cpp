@@ -1,0 +1,177 @@
+// tessivar-virtual-controller: a ZP40x controller on a pseudo-terminal. Tessivar (or any other
+// program) opens the link it makes as a serial port and prints on the controller's paper roll.
+//
+//   tessivar-virtual-controller [--link /tmp/ttyTessivar0] [--no-pacing] [--print-speed MM]
+//                               [--headless [--png-dir DIR]] [--trace FILE] [--capture FILE]
+
+#include "controllerwindow.h"
+
+#include "virtual/live/livecontroller.h"
+#include "virtual/live/rollsaver.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "tessivar-virtual-controller: %s\n", qPrintable(message));
+    return 1;
+}
+
+// SIGINT, SIGTERM and SIGHUP end the event loop, so that the controller ends as it does when its
+// window closes: the trace finished, the roll written, the link removed.
+int signalPipe[2] = {-1, -1};
+
+void quitOnSignals()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        char signal = 0;
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[1], &signal, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action
+    {
+    };
+    action.sa_handler = [](int) {
+        const char signal = 1;
+        [[maybe_unused]] const ssize_t n = ::write(signalPipe[0], &signal, 1);
+    };
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+
+bool wantsHeadless(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--headless") == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Without a window there is no need for a display either.
+    const bool headless = wantsHeadless(argc, argv);
+    const std::unique_ptr<QCoreApplication> app =
+        headless ? std::make_unique<QCoreApplication>(argc, argv)
+                 : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setOrganizationName(
+        QString::fromLatin1(Virtual::LiveController::organizationName));
+    QCoreApplication::setApplicationName(
+        QString::fromLatin1(Virtual::LiveController::applicationName));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A ZP40x receipt-printer controller on a pseudo-terminal: open the link "
+                       "as a serial port and what you send prints on its paper roll."));
+    parser.addHelpOption();
+    const QCommandLineOption linkOption(
+        QStringLiteral("link"), QStringLiteral("The link to the line's device."),
+        QStringLiteral("PATH"), QStringLiteral("/tmp/ttyTessivar0"));
+    const QCommandLineOption noPacingOption(
+        QStringLiteral("no-pacing"),
+        QStringLiteral("Take bytes as fast as they come, not at the host's line speed."));
+    const QCommandLineOption printSpeedOption(
+        QStringLiteral("print-speed"),
+        QStringLiteral("Paper speed of the print mechanism in mm a second; 0 prints at once."),
+        QStringLiteral("MM"), QString::number(Virtual::LiveController::defaultPrintSpeed));
+    const QCommandLineOption headlessOption(QStringLiteral("headless"),
+                                            QStringLiteral("Run without a window."));
+    const QCommandLineOption pngDirOption(
+        QStringLiteral("png-dir"),
+        QStringLiteral("Without a window: write each piece cut off (cut-001.png, ...) and, at "
+                       "the end, the whole roll (roll.png) into this directory."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption traceOption(
+        QStringLiteral("trace"), QStringLiteral("Write the trace to this file (- for the output)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption captureOption(
+        QStringLiteral("capture"),
+        QStringLiteral("Write every byte received to this file, for tessivar-render."),
+        QStringLiteral("FILE"));
+    parser.addOptions({linkOption, noPacingOption, printSpeedOption, headlessOption, pngDirOption,
+                       traceOption, captureOption});
+    parser.process(*app);
+
+    Virtual::LiveController::Options options;
+    options.linkPath = parser.value(linkOption);
+    options.pacing = !parser.isSet(noPacingOption);
+    bool speedOk = false;
+    options.printSpeed = parser.value(printSpeedOption).toInt(&speedOk);
+    if (!speedOk || options.printSpeed < 0)
+        return fail(QStringLiteral("the print speed is a number of mm a second, 0 or more"));
+    if (parser.isSet(pngDirOption) && !headless)
+        return fail(QStringLiteral("--png-dir goes with --headless"));
+
+    QFile trace;
+    if (parser.isSet(traceOption)) {
+        const QString path = parser.value(traceOption);
+        const bool opened = path == QLatin1String("-")
+                                ? trace.open(stdout, QIODevice::WriteOnly)
+                                : (trace.setFileName(path), trace.open(QIODevice::WriteOnly));
+        if (!opened)
+            return fail(QStringLiteral("cannot write %1: %2").arg(path, trace.errorString()));
+    }
+    QFile capture;
+    if (parser.isSet(captureOption)) {
+        capture.setFileName(parser.value(captureOption));
+        if (!capture.open(QIODevice::WriteOnly))
+            return fail(QStringLiteral("cannot write %1: %2")
+                            .arg(capture.fileName(), capture.errorString()));
+        options.capture = &capture;
+    }
+    const QString pngDir = parser.value(pngDirOption);
+    if (!pngDir.isEmpty() && !QDir().mkpath(pngDir))
+        return fail(QStringLiteral("cannot make the directory %1").arg(pngDir));
+
+    Virtual::LiveController controller(options);
+    if (!controller.isOpen())
+        return fail(controller.errorString());
+    if (trace.isOpen()) {
+        QObject::connect(&controller, &Virtual::LiveController::traced, &trace,
+                         [&trace](const QString &lines) {
+                             trace.write(lines.toUtf8());
+                             trace.flush();
+                         });
+    }
+    std::unique_ptr<Virtual::RollSaver> saver;
+    if (!pngDir.isEmpty())
+        saver = std::make_unique<Virtual::RollSaver>(&controller, pngDir);
+    quitOnSignals();
+
+    std::printf("Virtual controller ready on %s\n", qPrintable(controller.devicePath()));
+    std::fflush(stdout);
+
+    int status = 0;
+    if (headless) {
+        status = app->exec();
+    } else {
+        ControllerWindow window(&controller);
+        window.show();
+        status = app->exec();
+    }
+    controller.finish();
+    if (saver && !saver->saveRoll())
+        return fail(saver->errorString());
+    return status;
+}

@@ -1,0 +1,173 @@
+#include "commands/commandset.h"
+#include "jobs/jobdata.h"
+#include "jobs/jobstreams.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// The tessivar-virtual-controller program itself, without a window: what it prints when it is
+// ready, the pictures and the trace it writes, its link, and the print head type it keeps in its
+// settings from one run to the next. Its settings live in a temporary XDG_CONFIG_HOME.
+class TestVirtualProgram : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void headlessRun();
+    void headTypeKeptAcrossRuns();
+
+private:
+    // Starts the program; returns its first line of output.
+    QByteArray start(const QStringList &arguments);
+    // Ends it as scripts/run does, with SIGTERM.
+    bool stop();
+    QByteArray ask(const QByteArray &request);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QProcess> m_program;
+    QString m_link;
+};
+
+namespace {
+
+// One line of reply, up to its CR LF; nothing if none comes.
+QByteArray readReply(QSerialPort &host)
+{
+    QByteArray reply;
+    const bool complete = QTest::qWaitFor(
+        [&] {
+            reply += host.readAll();
+            return reply.endsWith("\r\n");
+        },
+        10000);
+    return complete ? reply : QByteArray();
+}
+
+QByteArray stream(void (*queue)(CommandSet &, const Jobs::ReceiptJob &),
+                  const Jobs::ReceiptJob &job)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    CommandSet commands(&buffer);
+    queue(commands, job);
+    return buffer.data();
+}
+
+} // namespace
+
+void TestVirtualProgram::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_link = m_dir->filePath(QStringLiteral("ttyTessivar0"));
+}
+
+void TestVirtualProgram::cleanup()
+{
+    if (m_program && m_program->state() != QProcess::NotRunning) {
+        m_program->kill();
+        m_program->waitForFinished();
+    }
+    m_program.reset();
+    m_dir.reset();
+}
+
+QByteArray TestVirtualProgram::start(const QStringList &arguments)
+{
+    m_program = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                       m_dir->filePath(QStringLiteral("config")));
+    m_program->setProcessEnvironment(environment);
+    m_program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_program->start(QStringLiteral(VIRTUAL_CONTROLLER_PROGRAM),
+                     QStringList{QStringLiteral("--headless"), QStringLiteral("--link"), m_link} +
+                         arguments);
+    if (!QTest::qWaitFor([this] { return m_program->canReadLine(); }, 20000))
+        return {};
+    return m_program->readLine();
+}
+
+bool TestVirtualProgram::stop()
+{
+    m_program->terminate();
+    return m_program->waitForFinished(20000) && m_program->exitStatus() == QProcess::NormalExit &&
+           m_program->exitCode() == 0;
+}
+
+QByteArray TestVirtualProgram::ask(const QByteArray &request)
+{
+    QSerialPort host(m_link);
+    host.setBaudRate(115200);
+    if (!host.open(QIODevice::ReadWrite))
+        return {};
+    host.write(request);
+    return readReply(host);
+}
+
+void TestVirtualProgram::headlessRun()
+{
+    const QString pictures = m_dir->filePath(QStringLiteral("png"));
+    const QString trace = m_dir->filePath(QStringLiteral("trace.txt"));
+    QCOMPARE(
+        start({QStringLiteral("--no-pacing"), QStringLiteral("--print-speed"), QStringLiteral("0"),
+               QStringLiteral("--png-dir"), pictures, QStringLiteral("--trace"), trace}),
+        "Virtual controller ready on " + m_link.toLocal8Bit() + '\n');
+    QVERIFY(QFileInfo(m_link).isSymLink());
+
+    // The receipt that ends in a full cut, then a few lines that stay on the roll.
+    {
+        QSerialPort host(m_link);
+        host.setBaudRate(115200);
+        QVERIFY(host.open(QIODevice::ReadWrite));
+        host.write(stream(&Jobs::queueReceipt, Jobs::fullCutReceipt) + "left on the roll\n\n\n");
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(pictures + QStringLiteral("/cut-001.png")),
+                                 20000);
+        // Everything has arrived once the controller answers what came behind it.
+        host.write(QByteArray::fromHex("1004"));
+        QVERIFY(!readReply(host).isEmpty());
+    }
+    QVERIFY(stop());
+
+    QVERIFY(!QFileInfo(m_link).exists());
+    const QImage piece(pictures + QStringLiteral("/cut-001.png"));
+    const QImage roll(pictures + QStringLiteral("/roll.png"));
+    QCOMPARE(piece.width(), 384);
+    QCOMPARE(roll.width(), 384);
+    // The roll goes on past the cut with the lines that followed it.
+    QVERIFY(piece.height() > 200);
+    QVERIFY(roll.height() > piece.height());
+    QCOMPARE(roll.copy(0, 0, 384, piece.height()), piece.convertToFormat(roll.format()));
+    QFile traceFile(trace);
+    QVERIFY(traceFile.open(QIODevice::ReadOnly));
+    const QByteArray traced = traceFile.readAll();
+    for (const QByteArray &expected :
+         {QByteArray("\"Customer Receipt\""), QByteArray("full cut"),
+          QByteArray("\"left on the roll\""), QByteArray("reply \"Status: ready")})
+        QVERIFY2(traced.contains(expected), expected.constData());
+}
+
+void TestVirtualProgram::headTypeKeptAcrossRuns()
+{
+    QVERIFY(!start({}).isEmpty());
+    QVERIFY(ask(QByteArray::fromHex("1005")).contains("print head type 0:"));
+    QVERIFY(ask(QByteArray::fromHex("1b5a051005")).contains("print head type 5:"));
+    QVERIFY(stop());
+
+    // The next start, as after a power cycle: the head type is the one set before.
+    QVERIFY(!start({}).isEmpty());
+    QVERIFY(ask(QByteArray::fromHex("1005")).contains("print head type 5:"));
+    QVERIFY(stop());
+}
+
+QTEST_GUILESS_MAIN(TestVirtualProgram)
+#include "tst_virtual_program.moc"
