@@ -29,6 +29,8 @@ constexpr double lineBurstSeconds = 0.01;
 // when a program changes a terminal's settings.
 constexpr int hostPollMs = 200;
 constexpr int dotsPerMm = 8;
+// How late a turn of the print engine may come and still be made up for.
+constexpr qint64 mechanismSlackNs = 10000000;
 
 // The head's name as the Controller page gives it: the console line without "... Type: n - ".
 QString headName(int type)
@@ -379,8 +381,9 @@ void LiveController::runEngine()
         scheduleEngine();
         return;
     }
-    // Everything that prints no paper goes at once; the first piece that feeds paper keeps the
-    // mechanism busy for as long as the paper takes to move.
+    // A timer that comes a moment late is made up for; after a pause the paper starts from rest.
+    m_mechanismFreeAt = std::max(m_mechanismFreeAt, now - mechanismSlackNs);
+    // Pieces that print no paper go at once; the paper a piece feeds keeps the mechanism busy.
     qsizetype taken = 0;
     while (!m_buffer.isEmpty() && taken < receiveBufferSize) {
         // Out of the buffer before it prints, so that a status reply counts what still waits.
@@ -392,10 +395,10 @@ void LiveController::runEngine()
         taken += piece.size();
         m_stats.printed += quint64(piece.size());
         const int rows = print(piece);
-        if (m_options.printSpeed > 0 && rows > 0) {
-            m_mechanismFreeAt = std::max(now, m_mechanismFreeAt) +
-                                qint64(rows) * 1000000000 / (m_options.printSpeed * dotsPerMm);
-            break;
+        if (m_options.printSpeed > 0) {
+            m_mechanismFreeAt += qint64(rows) * 1000000000 / (m_options.printSpeed * dotsPerMm);
+            if (m_mechanismFreeAt > now)
+                break;
         }
     }
 
