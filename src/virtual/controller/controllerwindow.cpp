@@ -102,9 +102,6 @@ ControllerWindow::ControllerWindow(Virtual::LiveController *controller, QWidget 
     });
     connect(controller, &Virtual::LiveController::traced, this, &ControllerWindow::appendTrace);
     connect(controller, &Virtual::LiveController::lineChanged, this, &ControllerWindow::showStatus);
-    // The fill of the receive buffer changes without a signal of its own.
-    connect(controller, &Virtual::LiveController::paperChanged, this,
-            &ControllerWindow::showStatus);
 
     showNewPaper();
     resize(1100, 720);

@@ -33,7 +33,7 @@ private:
     QScrollArea *m_rollArea;
     QPlainTextEdit *m_trace;
     QLabel *m_status;
-    // The paper changes with every piece the engine prints; the view follows a few times a
-    // second.
+    // The paper (and the fill of the receive buffer) changes with every piece the engine
+    // prints; the view follows 25 times a second.
     QTimer m_repaint;
 };

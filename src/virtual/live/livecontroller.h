@@ -34,8 +34,9 @@ class VirtualController;
 //     Bytes sent while the host's settings do not match the controller's (GS ( switches them)
 //     are garbage to the controller: they are dropped and the trace says why.
 //  2. The receive buffer, receiveBufferSize bytes. With XON/XOFF flow control at both ends the
-//     controller sends XOFF when it holds highWater bytes and XON once it is down to lowWater;
-//     the host's kernel then really stops and restarts the host's output. Otherwise a full
+//     controller sends XOFF as the buffer reaches highWater bytes (just before the read that
+//     would take it there) and XON once it is down to lowWater; the host's kernel then really
+//     stops and restarts the host's output. Otherwise a full
 //     buffer takes nothing more until there is room: that is hardware flow control (which a
 //     pseudo-terminal cannot signal otherwise); without flow control at both ends a real
 //     controller would lose bytes there, and the trace says so.
