@@ -15,18 +15,22 @@
 #endif
 
 namespace {
-// When the far end of the line goes away for good (a pseudo-terminal whose other side closed,
-// some adapters on unplugging), reads return end-of-file for ever and the port reports a read
-// error on every turn of the event loop instead of a resource error. The descriptor then
-// shows a hang-up.
-bool lineHungUp(QSerialPort *port)
+// Whether an error of the port means that the device is gone. A device that goes away for good
+// (an adapter unplugged, a pseudo-terminal whose other side closed) leaves a hung-up descriptor:
+// the port reports a resource error, or, where reads return end-of-file for ever, a read error
+// on every turn of the event loop. A resource error on a line that is still there is a write
+// that met a line paused by XOFF (EAGAIN); the port keeps those bytes and writes them when the
+// line goes on, so that is no loss at all.
+bool deviceLost(QSerialPort *port, QSerialPort::SerialPortError error)
 {
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return false;
 #ifdef Q_OS_UNIX
     pollfd pfd{int(port->handle()), POLLIN, 0};
     return ::poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR)) != 0;
 #else
     Q_UNUSED(port);
-    return false;
+    return error == QSerialPort::ResourceError;
 #endif
 }
 
@@ -84,15 +88,15 @@ void MainWindow::closeSerialPort()
 
 void MainWindow::handleError(QSerialPort::SerialPortError error)
 {
-    if (!serial->isOpen())
+    if (!serial->isOpen() || !deviceLost(serial, error))
         return;
-    const bool hungUp = error == QSerialPort::ReadError && lineHungUp(serial);
-    if (error != QSerialPort::ResourceError && !hungUp)
-        return;
-    // The errno behind a hang-up is stale; say what happened instead.
+#ifdef Q_OS_UNIX
+    // The error number behind a hang-up is often stale; say what happened instead.
     const QString reason =
-        hungUp ? tr("The device on %1 went away (the line hung up).").arg(serial->portName())
-               : serial->errorString();
+        tr("The device on %1 went away (the line hung up).").arg(serial->portName());
+#else
+    const QString reason = serial->errorString();
+#endif
     // Closed before the box is shown: a lost device keeps reporting, and one box is enough.
     serial->close();
     QMessageBox::critical(this, tr("Critical Error"), reason, QMessageBox::Ok);

@@ -8,8 +8,11 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QSocketNotifier>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 // The serial link of the main window, on a real pseudo-terminal whose master the test holds.
 class TestSerialLink : public QObject
@@ -22,6 +25,7 @@ private Q_SLOTS:
     void disconnectWhenClosed();
     void lostDeviceGivesOneCriticalBox();
     void reconnectAfterLoss();
+    void pausedLineIsNotALostDevice();
     void repliesInsertedAtCursor();
     void splitUtf8CharacterArrivesWhole();
     void decoderStartsFreshOnConnect();
@@ -135,6 +139,51 @@ void TestSerialLink::reconnectAfterLoss()
     QVERIFY(WindowDriver::connectTo(&w, second.slavePath()));
     QVERIFY(second.write("ok\r\n"));
     QTRY_COMPARE(WindowDriver::console(&w)->toPlainText(), QStringLiteral("ok\n"));
+}
+
+// A controller that answers each burst with XOFF, and XON a moment later, the way a small
+// receive buffer does. When XOFF lands between the port seeing room on the line and its write,
+// the write fails for the moment (EAGAIN) and the port reports a resource error; the device is
+// still there. Nothing may be closed or lost: the job arrives whole.
+void TestSerialLink::pausedLineIsNotALostDevice()
+{
+    PtyPair pty;
+    MainWindow w;
+    ModalAnswerer answerer;
+    // Registered before the port's own notifiers, so it runs first when both are ready.
+    QSocketNotifier farEnd(pty.masterFd(), QSocketNotifier::Read);
+    QVERIFY(WindowDriver::connectTo(&w, pty.slavePath()));
+    auto *port = w.findChild<QSerialPort *>();
+    QSignalSpy errors(port, &QSerialPort::errorOccurred);
+
+    QByteArray received;
+    connect(&farEnd, &QSocketNotifier::activated, &farEnd, [&] {
+        received += pty.readAvailable();
+        pty.write(QByteArray(1, '\x13')); // XOFF
+        QTimer::singleShot(1, &farEnd, [&] { pty.write(QByteArray(1, '\x11')); }); // XON
+    });
+    const auto resourceErrorSeen = [&errors] {
+        for (const QList<QVariant> &args : errors) {
+            if (args.value(0).value<QSerialPort::SerialPortError>() == QSerialPort::ResourceError)
+                return true;
+        }
+        return false;
+    };
+
+    // The pause must really meet a write, or this proves nothing; it usually does in the first
+    // round, so a few rounds make it certain.
+    QByteArray job(256 * 1024, '\0');
+    for (int i = 0; i < job.size(); ++i)
+        job[i] = char(i * 7 + (i >> 9));
+    for (int round = 0; round < 16 && !resourceErrorSeen(); ++round) {
+        received.clear();
+        port->write(job);
+        QTRY_VERIFY_WITH_TIMEOUT(received.size() >= job.size() || !port->isOpen(), 20000);
+        QCOMPARE(answerer.count(), 0);
+        QVERIFY(WindowDriver::portOpen(&w));
+        QCOMPARE(received, job);
+    }
+    QVERIFY(resourceErrorSeen());
 }
 
 void TestSerialLink::repliesInsertedAtCursor()

@@ -18,6 +18,10 @@ public:
 
     bool isValid() const { return m_pty.master >= 0; }
     QString slavePath() const { return m_pty.slavePath; }
+    // For a test that watches the far end itself (a QSocketNotifier on it, say).
+    int masterFd() const { return m_pty.master; }
+    // Whatever has arrived, without waiting.
+    QByteArray readAvailable() { return readSome(0); }
 
     // Reads until `count` bytes have arrived or `timeoutMs` has passed, running the Qt event
     // loop meanwhile so that the application's port can drain its write buffer.
