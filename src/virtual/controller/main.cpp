@@ -5,6 +5,7 @@
 //                               [--headless [--png-dir DIR]] [--trace FILE] [--capture FILE]
 
 #include "controllerwindow.h"
+#include "resources/applicationidentity.h"
 
 #include "virtual/live/livecontroller.h"
 #include "virtual/live/rollsaver.h"
@@ -166,6 +167,8 @@ int main(int argc, char *argv[])
     if (headless) {
         status = app->exec();
     } else {
+        // The window tells the desktop which program it belongs to.
+        setApplicationIdentity(QStringLiteral("org.tessivar.Tessivar.VirtualController"));
         ControllerWindow window(&controller);
         window.show();
         status = app->exec();
