@@ -2,6 +2,105 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>ControllerWindow</name>
+    <message>
+        <source>no parity</source>
+        <translation>keine Parität</translation>
+    </message>
+    <message>
+        <source>even parity</source>
+        <translation>gerade Parität</translation>
+    </message>
+    <message>
+        <source>odd parity</source>
+        <translation>ungerade Parität</translation>
+    </message>
+    <message>
+        <source>mark parity</source>
+        <translation>Parität Markierung</translation>
+    </message>
+    <message>
+        <source>space parity</source>
+        <translation>Parität Leerzeichen</translation>
+    </message>
+    <message>
+        <source>no flow control</source>
+        <translation>keine Flusssteuerung</translation>
+    </message>
+    <message>
+        <source>Tessivar Virtual Controller - %1</source>
+        <translation>Virtueller Tessivar-Controller - %1</translation>
+    </message>
+    <message>
+        <source>&amp;Save Roll as PNG...</source>
+        <translation>Rolle als PNG &amp;speichern...</translation>
+    </message>
+    <message>
+        <source>&amp;Clear</source>
+        <translation>&amp;Leeren</translation>
+    </message>
+    <message>
+        <source>Start a fresh roll</source>
+        <translation>Eine neue Rolle beginnen</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Roll</source>
+        <translation>&amp;Rolle</translation>
+    </message>
+    <message>
+        <source>Roll</source>
+        <translation>Rolle</translation>
+    </message>
+    <message>
+        <source>Host: %1 bit/s, %2 data bits, %3, %4, %5</source>
+        <translation>Host: %1 Bit/s, %2 Datenbits, %3, %4, %5</translation>
+    </message>
+    <message>
+        <source>2 stop bits</source>
+        <translation>2 Stoppbits</translation>
+    </message>
+    <message>
+        <source>1 stop bit</source>
+        <translation>1 Stoppbit</translation>
+    </message>
+    <message>
+        <source>Controller: %1 bit/s, %2, %3</source>
+        <translation>Controller: %1 Bit/s, %2, %3</translation>
+    </message>
+    <message>
+        <source>receive buffer %1/%2</source>
+        <translation>Empfangspuffer %1/%2</translation>
+    </message>
+    <message>
+        <source>SETTINGS DO NOT MATCH</source>
+        <translation>EINSTELLUNGEN PASSEN NICHT ZUSAMMEN</translation>
+    </message>
+    <message>
+        <source>host stopped by XOFF</source>
+        <translation>Host durch XOFF angehalten</translation>
+    </message>
+    <message>
+        <source>sleeping</source>
+        <translation>im Ruhezustand</translation>
+    </message>
+    <message>
+        <source>Save Roll as PNG</source>
+        <translation>Rolle als PNG speichern</translation>
+    </message>
+    <message>
+        <source>PNG images (*.png)</source>
+        <translation>PNG-Bilder (*.png)</translation>
+    </message>
+    <message>
+        <source>Cannot write %1.</source>
+        <translation>%1 kann nicht geschrieben werden.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Tessivar</source>

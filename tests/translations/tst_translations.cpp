@@ -1,11 +1,14 @@
-// The windows in the user's language. The test is registered twice: under a German locale,
-// where every text below must come out in German, and under a locale without a catalogue,
-// where the same texts must stay English. The start-up code under test is the program's own
-// (installTranslations), which picks the catalogue from the system locale.
+// The windows in the user's language: Tessivar's and the virtual controller's, which load the
+// same catalogue. The test is registered twice: under a German locale, where every text below
+// must come out in German, and under a locale without a catalogue, where the same texts must
+// stay English. The start-up code under test is the programs' own (installTranslations), which
+// picks the catalogue from the system locale.
 #include "app/mainwindow.h"
+#include "controllerwindow.h"
 #include "serial/settingsdialog.h"
 #include "uilanguage.h"
 
+#include "controllerrig.h"
 #include "modalanswerer.h"
 #include "ptypair.h"
 #include "windowdriver.h"
@@ -20,9 +23,11 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSerialPort>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 
 class TestTranslations : public QObject
 {
@@ -45,6 +50,9 @@ private Q_SLOTS:
     void shortcutsStayPortable();
     void mnemonicsStayUnique_data();
     void mnemonicsStayUnique();
+
+    void controllerWindowTexts();
+    void controllerStatusLine();
 };
 
 namespace {
@@ -74,10 +82,21 @@ QObject *named(QObject *root, const QString &objectName)
     return root->objectName() == objectName ? root : root->findChild<QObject *>(objectName);
 }
 
-QString statusText(MainWindow &window)
+QString statusText(QMainWindow &window)
 {
     const auto *label = window.statusBar()->findChild<QLabel *>();
     return label ? label->text() : QString();
+}
+
+// The texts of a menu's entries, without the separators.
+QStringList entryTexts(const QMenu &menu)
+{
+    QStringList texts;
+    for (const QAction *action : menu.actions()) {
+        if (!action->isSeparator())
+            texts << action->text();
+    }
+    return texts;
 }
 
 } // namespace
@@ -375,6 +394,68 @@ void TestTranslations::mnemonicsStayUnique()
         QVERIFY2(!seen.contains(mnemonic), qPrintable(action->text()));
         seen << mnemonic;
     }
+}
+
+void TestTranslations::controllerWindowTexts()
+{
+    ControllerRig rig;
+    QVERIFY(rig.isValid());
+    ControllerWindow window(&rig.controller());
+
+    QCOMPARE(window.windowTitle(),
+             expected("Tessivar Virtual Controller - %1", "Virtueller Tessivar-Controller - %1")
+                 .arg(rig.controller().devicePath()));
+    const QList<QAction *> menus = window.menuBar()->actions();
+    QCOMPARE(menus.size(), 1);
+    const QMenu *roll = menus.constFirst()->menu();
+    QVERIFY(roll);
+    QCOMPARE(roll->title(), expected("&Roll", "&Rolle"));
+    const QStringList english{"&Save Roll as PNG...", "&Clear", "&Quit"};
+    const QStringList german{"Rolle als PNG &speichern...", "&Leeren", "&Beenden"};
+    const QStringList entries = entryTexts(*roll);
+    QCOMPARE(entries, speaksGerman() ? german : english);
+    QList<QKeySequence> mnemonics;
+    for (const QString &entry : entries)
+        mnemonics << QKeySequence::mnemonic(entry);
+    QCOMPARE(QSet<QKeySequence>(mnemonics.cbegin(), mnemonics.cend()).size(), entries.size());
+
+    const auto *tools = window.findChild<QToolBar *>(QStringLiteral("rollToolBar"));
+    QVERIFY(tools);
+    QCOMPARE(tools->windowTitle(), expected("Roll", "Rolle"));
+    QCOMPARE(tools->actions().size(), 2);
+    QCOMPARE(tools->actions().constLast()->toolTip(),
+             expected("Start a fresh roll", "Eine neue Rolle beginnen"));
+}
+
+void TestTranslations::controllerStatusLine()
+{
+    ControllerRig rig;
+    QVERIFY(rig.isValid());
+    ControllerWindow window(&rig.controller());
+
+    // Until a host opens the line, it stands at the controller's own settings.
+    QCOMPARE(statusText(window),
+             expected("Host: 115200 bit/s, 8 data bits, no parity, 1 stop bit, XON/XOFF  |  "
+                      "Controller: 115200 bit/s, 8N1, XON/XOFF  |  receive buffer 0/4096",
+                      "Host: 115200 Bit/s, 8 Datenbits, keine Parität, 1 Stoppbit, XON/XOFF  |  "
+                      "Controller: 115200 Bit/s, 8N1, XON/XOFF  |  Empfangspuffer 0/4096"));
+
+    // A host at other settings: its stop bits and flow control come out in the window's words,
+    // and the warning appears. (A pseudo-terminal keeps 8 data bits without parity whatever
+    // the host asks for.)
+    QSerialPort host(rig.device());
+    host.setBaudRate(9600);
+    host.setStopBits(QSerialPort::TwoStop);
+    host.setFlowControl(QSerialPort::NoFlowControl);
+    QVERIFY2(host.open(QIODevice::ReadWrite), qPrintable(host.errorString()));
+    QTRY_COMPARE(
+        statusText(window),
+        expected("Host: 9600 bit/s, 8 data bits, no parity, 2 stop bits, no flow control  |  "
+                 "Controller: 115200 bit/s, 8N1, XON/XOFF  |  receive buffer 0/4096  |  "
+                 "SETTINGS DO NOT MATCH",
+                 "Host: 9600 Bit/s, 8 Datenbits, keine Parität, 2 Stoppbits, keine "
+                 "Flusssteuerung  |  Controller: 115200 Bit/s, 8N1, XON/XOFF  |  "
+                 "Empfangspuffer 0/4096  |  EINSTELLUNGEN PASSEN NICHT ZUSAMMEN"));
 }
 
 QTEST_MAIN(TestTranslations)

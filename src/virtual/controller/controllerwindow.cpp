@@ -40,6 +40,22 @@ QString parityName(Virtual::LineSettings::Parity parity)
     return {};
 }
 
+// LineSettings::flowName() is for the trace, which stays English; the names of the two kinds
+// of flow control are the same in every language.
+QString flowName(Virtual::LineSettings::Flow flow)
+{
+    using Flow = Virtual::LineSettings::Flow;
+    switch (flow) {
+    case Flow::None:
+        return ControllerWindow::tr("no flow control");
+    case Flow::XonXoff:
+        return QStringLiteral("XON/XOFF");
+    case Flow::Hardware:
+        return QStringLiteral("RTS/CTS");
+    }
+    return {};
+}
+
 } // namespace
 
 ControllerWindow::ControllerWindow(Virtual::LiveController *controller, QWidget *parent)
@@ -131,8 +147,11 @@ void ControllerWindow::showStatus()
                  .arg(host.bitsPerSecond)
                  .arg(host.dataBits)
                  .arg(parityName(host.parity),
-                      host.stopBits == 2 ? tr("2 stop bits") : tr("1 stop bit"), host.flowName());
-    parts << tr("Controller: %1").arg(own.describe());
+                      host.stopBits == 2 ? tr("2 stop bits") : tr("1 stop bit"),
+                      flowName(host.flow));
+    parts << tr("Controller: %1 bit/s, %2, %3")
+                 .arg(own.bitsPerSecond)
+                 .arg(own.frame(), flowName(own.flow));
     parts << tr("receive buffer %1/%2")
                  .arg(m_controller->bufferFill())
                  .arg(Virtual::LiveController::receiveBufferSize);

@@ -6,6 +6,7 @@
 
 #include "controllerwindow.h"
 #include "resources/applicationidentity.h"
+#include "uilanguage.h"
 
 #include "virtual/live/livecontroller.h"
 #include "virtual/live/rollsaver.h"
@@ -167,8 +168,10 @@ int main(int argc, char *argv[])
     if (headless) {
         status = app->exec();
     } else {
-        // The window tells the desktop which program it belongs to.
+        // Only now, after the options are read: the command line and its help stay English,
+        // the window speaks the user's language.
         setApplicationIdentity(QStringLiteral("org.tessivar.Tessivar.VirtualController"));
+        installTranslations(*app);
         ControllerWindow window(&controller);
         window.show();
         status = app->exec();
