@@ -40,8 +40,10 @@ void quitOnSignals()
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
-    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+    // Not qApp: without a window the application is a plain QCoreApplication.
+    QCoreApplication *app = QCoreApplication::instance();
+    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, app);
+    QObject::connect(notifier, &QSocketNotifier::activated, app, [] {
         char signal = 0;
         [[maybe_unused]] const ssize_t n = ::read(signalPipe[1], &signal, 1);
         QCoreApplication::quit();
