@@ -17,15 +17,6 @@ namespace Bench {
 
 namespace {
 
-QByteArray streamOf(const Jobs::JobStream &job)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    CommandSet commands(&buffer);
-    job.queue(commands);
-    return buffer.data();
-}
-
 // The handler bound to the job's button: released, or pressed for the one button that acts on
 // being pressed.
 QMetaMethod handlerOf(const QMainWindow &window, const Jobs::JobStream &job)
@@ -60,7 +51,7 @@ void measureQueuing(const Options &options, Table &table)
                                                "pushButtonReceipt"};
     QList<Row> streamAloneRows;
     for (const Jobs::JobStream &job : Jobs::allJobStreams()) {
-        const QByteArray bytes = streamOf(job);
+        const QByteArray bytes = Jobs::streamOf(job);
         const QMetaMethod handler = handlerOf(window, job);
 
         auto queueByHandler = [&] {

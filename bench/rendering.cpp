@@ -48,11 +48,8 @@ QByteArray mixedStream(qsizetype atLeast)
 
 QByteArray receiptStream()
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    CommandSet commands(&buffer);
-    Jobs::queueReceipt(commands, Jobs::plainReceipt);
-    return buffer.data();
+    return Jobs::streamOf(
+        [](CommandSet &commands) { Jobs::queueReceipt(commands, Jobs::plainReceipt); });
 }
 
 double renderProcess(const QString &stream, const QString &png)

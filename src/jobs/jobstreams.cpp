@@ -1,5 +1,7 @@
 #include "jobs/jobstreams.h"
 
+#include <QBuffer>
+
 #include "commands/commandset.h"
 #include "jobs/jobdata.h"
 #include "jobs/languagetour.h"
@@ -369,6 +371,15 @@ constexpr JobStream jobStreams[] = {
 std::span<const JobStream> allJobStreams()
 {
     return jobStreams;
+}
+
+QByteArray streamOf(const std::function<void(CommandSet &)> &queue)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    CommandSet commands(&buffer);
+    queue(commands);
+    return buffer.data();
 }
 
 } // namespace Jobs

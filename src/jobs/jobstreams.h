@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <cstdint>
+#include <functional>
 #include <span>
 
 class CommandSet;
@@ -82,5 +85,13 @@ struct JobStream
 //
 // The list is a static table; the span stays valid for the life of the program.
 std::span<const JobStream> allJobStreams();
+
+// The bytes that `queue` sends, collected in memory rather than on a port: for tests, the
+// benchmarks and the virtual controller, which compare with or print what a job sends.
+QByteArray streamOf(const std::function<void(CommandSet &)> &queue);
+inline QByteArray streamOf(const JobStream &job)
+{
+    return streamOf(job.queue);
+}
 
 } // namespace Jobs

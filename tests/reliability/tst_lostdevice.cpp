@@ -47,11 +47,7 @@ QList<bool> actionStates(QMainWindow &window)
 
 QByteArray quickTestStream()
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    CommandSet commands(&buffer);
-    Jobs::queueQuickTest(commands);
-    return buffer.data();
+    return Jobs::streamOf(Jobs::queueQuickTest);
 }
 
 } // namespace

@@ -23,18 +23,7 @@ private Q_SLOTS:
     void thousandJobsArriveWhole();
 };
 
-namespace {
-
-QByteArray streamOf(const Jobs::JobStream &job)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    CommandSet commands(&buffer);
-    job.queue(commands);
-    return buffer.data();
-}
-
-} // namespace
+namespace {} // namespace
 
 void TestNoLoss::thousandJobsArriveWhole_data()
 {
@@ -61,7 +50,7 @@ void TestNoLoss::thousandJobsArriveWhole()
         auto *button = window.findChild<QAbstractButton *>(QString::fromLatin1(job.button));
         QVERIFY2(button, job.button);
         buttons.append(button);
-        streams.append(streamOf(job));
+        streams.append(Jobs::streamOf(job));
     }
 
     QByteArray expected;

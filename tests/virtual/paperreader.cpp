@@ -1,6 +1,7 @@
 #include "paperreader.h"
 
 #include "commands/commandset.h"
+#include "jobs/jobstreams.h"
 #include "virtual/virtualcontroller.h"
 
 #include <QBuffer>
@@ -25,11 +26,7 @@ Rendered render(QByteArrayView stream, int headType, int maxLength)
 
 QByteArray stream(const std::function<void(CommandSet &)> &build)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    CommandSet commands(&buffer);
-    build(commands);
-    return buffer.data();
+    return Jobs::streamOf(build);
 }
 
 QList<Symbol> scan(const QImage &paper, bool upcAsEan13)

@@ -55,11 +55,7 @@ QByteArray readReply(QSerialPort &host)
 QByteArray stream(void (*queue)(CommandSet &, const Jobs::ReceiptJob &),
                   const Jobs::ReceiptJob &job)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    CommandSet commands(&buffer);
-    queue(commands, job);
-    return buffer.data();
+    return Jobs::streamOf([&](CommandSet &commands) { queue(commands, job); });
 }
 
 } // namespace
