@@ -46,6 +46,7 @@ int main(int argc, char *argv[])
     Bench::measureStartup(options, table);
     Bench::measureImages(options, table);
     Bench::measureRendering(options, table);
+    Bench::measureAnswering(options, table);
 
     std::printf("Tessivar %s: %s\n\n", options.smoke ? "smoke run" : "benchmark",
                 options.smoke ? "every measurement once, small inputs; the figures mean nothing"

@@ -2,7 +2,7 @@
 
 #include "harness.h"
 
-// The five measurements of tessivar-bench, each adding its rows to the table.
+// The six measurements of tessivar-bench, each adding its rows to the table.
 namespace Bench {
 
 // 1. Every job's handler with the port open on a pseudo-terminal, against one write of the
@@ -19,5 +19,8 @@ void measureStartup(const Options &options, Table &table);
 void measureImages(const Options &options, Table &table);
 // 5. tessivar-render of the receipt stream, and the stream decoder on a 10 MB mixed stream.
 void measureRendering(const Options &options, Table &table);
+// 6. The virtual controller's window while a job of QR prints prints, against the same window
+//    while text lines print: the longest time it does not answer.
+void measureAnswering(const Options &options, Table &table);
 
 } // namespace Bench

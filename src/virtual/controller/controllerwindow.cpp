@@ -161,6 +161,13 @@ void ControllerWindow::showStatus()
         parts << tr("host stopped by XOFF");
     if (m_controller->sleeping())
         parts << tr("sleeping");
+    if (!m_controller->listenAddress().isEmpty()) {
+        parts << (m_controller->clientAddress().isEmpty()
+                      ? tr("listening on %1, no client").arg(m_controller->listenAddress())
+                      : tr("listening on %1, client %2: %3 bytes")
+                            .arg(m_controller->listenAddress(), m_controller->clientAddress())
+                            .arg(m_controller->clientBytes()));
+    }
     m_status->setText(parts.join(QStringLiteral("  |  ")));
 }
 

@@ -1,8 +1,10 @@
 // tessivar-virtual-controller: a ZP40x controller on a pseudo-terminal. Tessivar (or any other
 // program) opens the link it makes as a serial port and prints on the controller's paper roll.
+// With --listen it takes jobs over raw TCP as well, one connection a job.
 //
-//   tessivar-virtual-controller [--link /tmp/ttyTessivar0] [--no-pacing] [--print-speed MM]
-//                               [--headless [--png-dir DIR]] [--trace FILE] [--capture FILE]
+//   tessivar-virtual-controller [--link /tmp/ttyTessivar0] [--listen [HOST:]PORT] [--no-pacing]
+//                               [--print-speed MM] [--headless [--png-dir DIR]] [--trace FILE]
+//                               [--capture FILE]
 
 #include "controllerwindow.h"
 #include "resources/applicationidentity.h"
@@ -15,12 +17,14 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QHostAddress>
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -59,6 +63,33 @@ void quitOnSignals()
     action.sa_flags = SA_RESTART;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+}
+
+// [HOST:]PORT, HOST an IPv4 address or an IPv6 one in brackets, loopback when left out. Port 0
+// takes any free port.
+struct ListenAddress
+{
+    QHostAddress host{QHostAddress::LocalHost};
+    quint16 port = 0;
+};
+
+std::optional<ListenAddress> parseListenAddress(const QString &text)
+{
+    ListenAddress address;
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+        QString host = text.left(colon);
+        if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+            host = host.mid(1, host.size() - 2);
+        if (!address.host.setAddress(host))
+            return std::nullopt;
+    }
+    bool ok = false;
+    const uint port = text.mid(colon + 1).toUInt(&ok);
+    if (!ok || port > 65535)
+        return std::nullopt;
+    address.port = quint16(port);
+    return address;
 }
 
 bool wantsHeadless(int argc, char *argv[])
@@ -113,7 +144,12 @@ int main(int argc, char *argv[])
         QStringLiteral("capture"),
         QStringLiteral("Write every byte received to this file, for tessivar-render."),
         QStringLiteral("FILE"));
-    parser.addOptions({linkOption, noPacingOption, printSpeedOption, headlessOption, pngDirOption,
+    const QCommandLineOption listenOption(
+        QStringLiteral("listen"),
+        QStringLiteral("Also take jobs over TCP on this port, one connection a job. HOST is "
+                       "127.0.0.1 unless given (0.0.0.0 for every address)."),
+        QStringLiteral("[HOST:]PORT"));
+    parser.addOptions({linkOption, listenOption, noPacingOption, printSpeedOption, headlessOption, pngDirOption,
                        traceOption, captureOption});
     parser.process(*app);
 
@@ -126,6 +162,14 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("the print speed is a number of mm a second, 0 or more"));
     if (parser.isSet(pngDirOption) && !headless)
         return fail(QStringLiteral("--png-dir goes with --headless"));
+    std::optional<ListenAddress> listen;
+    if (parser.isSet(listenOption)) {
+        listen = parseListenAddress(parser.value(listenOption));
+        if (!listen)
+            return fail(QStringLiteral("--listen takes [HOST:]PORT, for example 9100 or "
+                                       "0.0.0.0:9100, not %1")
+                            .arg(parser.value(listenOption)));
+    }
 
     QFile trace;
     if (parser.isSet(traceOption)) {
@@ -151,6 +195,9 @@ int main(int argc, char *argv[])
     Virtual::LiveController controller(options);
     if (!controller.isOpen())
         return fail(controller.errorString());
+    // The controller removes its link again as it goes.
+    if (listen && !controller.listen(listen->host, listen->port))
+        return fail(controller.errorString());
     if (trace.isOpen()) {
         QObject::connect(&controller, &Virtual::LiveController::traced, &trace,
                          [&trace](const QString &lines) {
@@ -164,6 +211,8 @@ int main(int argc, char *argv[])
     quitOnSignals();
 
     std::printf("Virtual controller ready on %s\n", qPrintable(controller.devicePath()));
+    if (listen)
+        std::printf("Listening for jobs over TCP on %s\n", qPrintable(controller.listenAddress()));
     std::fflush(stdout);
 
     int status = 0;

@@ -4,8 +4,11 @@
 #include "jobs/jobdata.h"
 #include "virtual/virtualcontroller.h"
 
+#include <QHostAddress>
 #include <QSettings>
 #include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <algorithm>
 #include <cerrno>
@@ -19,8 +22,11 @@ namespace {
 
 const QString headTypeKey = QStringLiteral("printHeadType");
 
-// The print engine takes this much at a time, so that the paper it feeds paces it.
-constexpr int enginePiece = 64;
+// The print engine takes this much at a time, so that the paper it feeds paces it. Few bytes:
+// one command (a QR print, a stored bitmap) may cost milliseconds.
+constexpr int enginePiece = 16;
+// One turn of the print engine does about this much work, then lets the window have its turn.
+constexpr qint64 engineTurnNs = 10000000;
 // A paced line is read when this much time's worth of bytes has come, at least one byte.
 constexpr double lineSliceSeconds = 0.005;
 // After a pause the line has not stored up more than this: it brings bytes as they are sent.
@@ -65,6 +71,14 @@ std::unique_ptr<QSettings> openSettings(const QString &file)
     return std::make_unique<QSettings>(file, QSettings::IniFormat);
 }
 
+QString endpointName(const QHostAddress &address, quint16 port)
+{
+    return (address.protocol() == QAbstractSocket::IPv6Protocol
+                ? QStringLiteral("[%1]").arg(address.toString())
+                : address.toString()) +
+           QStringLiteral(":%1").arg(port);
+}
+
 } // namespace
 
 LiveController::LiveController(const Options &options, QObject *parent)
@@ -106,6 +120,11 @@ LiveController::LiveController(const Options &options, QObject *parent)
 
 LiveController::~LiveController()
 {
+    if (m_client) {
+        m_client->disconnect(this);
+        delete m_client;
+    }
+    m_server.reset();
     // The notifiers go before their descriptor.
     m_readNotifier.reset();
     m_writeNotifier.reset();
@@ -115,6 +134,29 @@ LiveController::~LiveController()
 QString LiveController::devicePath() const
 {
     return m_pty.linkPath().isEmpty() ? m_pty.slavePath() : m_pty.linkPath();
+}
+
+bool LiveController::listen(const QHostAddress &address, quint16 port)
+{
+    m_server = std::make_unique<QTcpServer>();
+    if (!m_server->listen(address, port)) {
+        m_error = QStringLiteral("cannot listen on %1: %2")
+                      .arg(endpointName(address, port), m_server->errorString());
+        m_server.reset();
+        return false;
+    }
+    connect(m_server.get(), &QTcpServer::newConnection, this, &LiveController::takeClient);
+    return true;
+}
+
+QString LiveController::listenAddress() const
+{
+    return m_server ? endpointName(m_server->serverAddress(), m_server->serverPort()) : QString();
+}
+
+QString LiveController::clientAddress() const
+{
+    return m_client ? m_clientPeer : QString();
 }
 
 const Paper &LiveController::paper() const
@@ -309,9 +351,78 @@ void LiveController::receive(const char *data, qsizetype size)
         note(QStringLiteral("flow control differs: controller uses %1, host uses %2")
                  .arg(m_line.flowName(), m_host.flowName()));
     }
+    append(data, size, false);
+}
+
+void LiveController::append(const char *data, qsizetype size, bool fromClient)
+{
     m_buffer.append(data, size);
+    if (!m_spans.empty() && m_spans.back().fromClient == fromClient && !m_spans.back().endsJob)
+        m_spans.back().length += size;
+    else
+        m_spans.push_back({size, fromClient, false});
     m_stats.maxFill = std::max(m_stats.maxFill, int(m_buffer.size()));
     scheduleEngine();
+}
+
+// --- The network endpoint --------------------------------------------------------------------
+
+void LiveController::takeClient()
+{
+    if (m_client || !m_server->hasPendingConnections())
+        return;
+    // The next client waits in the system's queue until this one's job has printed.
+    m_server->pauseAccepting();
+    m_client = m_server->nextPendingConnection();
+    m_client->setParent(nullptr);
+    // Only what the receive buffer can take is read; the rest waits at the client.
+    m_client->setReadBufferSize(receiveBufferSize);
+    m_client->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, maxWaitingReplies);
+    m_clientPeer = endpointName(m_client->peerAddress(), m_client->peerPort());
+    m_clientBytes = 0;
+    m_clientEndQueued = false;
+    connect(m_client, &QTcpSocket::readyRead, this, &LiveController::readClient);
+    connect(m_client, &QTcpSocket::disconnected, this, &LiveController::readClient);
+    note(QStringLiteral("connection from %1").arg(m_clientPeer));
+    Q_EMIT lineChanged();
+    readClient();
+}
+
+void LiveController::readClient()
+{
+    if (!m_client || m_clientEndQueued)
+        return;
+    const qsizetype room = receiveBufferSize - m_buffer.size();
+    if (room > 0 && m_client->bytesAvailable() > 0) {
+        const QByteArray bytes = m_client->read(room);
+        m_clientBytes += quint64(bytes.size());
+        append(bytes.constData(), bytes.size(), true);
+        Q_EMIT lineChanged();
+    }
+    if (m_client->state() == QAbstractSocket::UnconnectedState && m_client->bytesAvailable() == 0) {
+        m_clientEndQueued = true;
+        m_spans.push_back({0, true, true});
+        scheduleEngine();
+    }
+}
+
+void LiveController::endClientJob()
+{
+    // As at the end of a stream: what the connection left unfinished is reported. The next job's
+    // offsets start from 0 again.
+    m_controller->finish();
+    note(QStringLiteral("connection from %1 closed: %2 bytes taken")
+             .arg(m_clientPeer)
+             .arg(m_clientBytes),
+         m_fed);
+    m_fed = 0;
+    m_client->disconnect(this);
+    m_client->deleteLater();
+    m_client = nullptr;
+    m_repliesDropped = false;
+    Q_EMIT lineChanged();
+    m_server->resumeAccepting();
+    takeClient();
 }
 
 bool LiveController::xonXoffInUse() const
@@ -340,8 +451,21 @@ void LiveController::sendFlow(bool stop)
     Q_EMIT lineChanged();
 }
 
+bool LiveController::roomForReply(qsizetype waiting, qsizetype size)
+{
+    if (waiting + size <= maxWaitingReplies)
+        return true;
+    if (!std::exchange(m_repliesDropped, true))
+        note(QStringLiteral("the host reads no replies: %1 bytes wait, further replies are "
+                            "dropped")
+                 .arg(waiting));
+    return false;
+}
+
 void LiveController::send(const QByteArray &bytes, bool first)
 {
+    if (!first && !roomForReply(m_output.size(), bytes.size()))
+        return;
     if (first)
         m_output.prepend(bytes);
     else
@@ -360,6 +484,8 @@ void LiveController::flushOutput()
             break;
         m_output.remove(0, n);
     }
+    if (m_output.isEmpty() && !m_replyToClient)
+        m_repliesDropped = false;
     if (m_writeNotifier)
         m_writeNotifier->setEnabled(!m_output.isEmpty());
 }
@@ -368,7 +494,7 @@ void LiveController::flushOutput()
 
 void LiveController::scheduleEngine()
 {
-    if (m_buffer.isEmpty() || m_engineTimer.isActive())
+    if (m_spans.empty() || m_engineTimer.isActive())
         return;
     const qint64 wait = m_mechanismFreeAt - m_clock.nsecsElapsed();
     m_engineTimer.start(wait > 0 ? int((wait + 999999) / 1000000) : 0);
@@ -385,13 +511,22 @@ void LiveController::runEngine()
     m_mechanismFreeAt = std::max(m_mechanismFreeAt, now - mechanismSlackNs);
     // Pieces that print no paper go at once; the paper a piece feeds keeps the mechanism busy.
     qsizetype taken = 0;
-    while (!m_buffer.isEmpty() && taken < receiveBufferSize) {
+    QElapsedTimer turn;
+    turn.start();
+    while (!m_spans.empty() && taken < receiveBufferSize && turn.nsecsElapsed() < engineTurnNs) {
+        Span &span = m_spans.front();
+        if (span.length == 0) {
+            const bool endsJob = span.endsJob;
+            m_spans.pop_front();
+            if (endsJob)
+                endClientJob();
+            continue;
+        }
         // Out of the buffer before it prints, so that a status reply counts what still waits.
-        const QByteArray piece =
-            m_options.printSpeed > 0
-                ? m_buffer.first(std::min<qsizetype>(enginePiece, m_buffer.size()))
-                : m_buffer;
+        const QByteArray piece = m_buffer.first(std::min<qsizetype>(enginePiece, span.length));
         m_buffer.remove(0, piece.size());
+        span.length -= piece.size();
+        m_replyToClient = span.fromClient;
         taken += piece.size();
         m_stats.printed += quint64(piece.size());
         const int rows = print(piece);
@@ -412,6 +547,7 @@ void LiveController::runEngine()
         m_waitingForRoom = false;
         readLine(false);
     }
+    readClient();
     scheduleEngine();
 }
 
@@ -503,7 +639,14 @@ QByteArray LiveController::statusReply() const
 void LiveController::reply(const QByteArray &text, const Event &request)
 {
     note(QStringLiteral("reply \"%1\"").arg(QString::fromLatin1(text.chopped(2))), request.offset);
-    send(text);
+    if (!m_replyToClient) {
+        send(text);
+        return;
+    }
+    // A client that has gone cannot be answered.
+    if (m_client && m_client->state() == QAbstractSocket::ConnectedState &&
+        roomForReply(m_client->bytesToWrite(), text.size()))
+        m_client->write(text);
 }
 
 void LiveController::note(const QString &text, std::optional<std::uint64_t> offset)

@@ -12,12 +12,16 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class QHostAddress;
 class QSettings;
 class QSocketNotifier;
+class QTcpServer;
+class QTcpSocket;
 
 namespace Virtual {
 
@@ -44,7 +48,16 @@ class VirtualController;
 //     feeding paper at printSpeed mm a second (as fast as it can draw when 0). So text, with a
 //     line feed every few bytes, prints slower than the line brings it, and the buffer fills.
 //
-// DLE ENQ and DLE EOT are answered with a line of ASCII text ending in CR LF. ESC Z's print head
+// With listen(), the controller also takes jobs over TCP, as network receipt printers do: one
+// client at a time, each connection one job. Its bytes go into the same receive buffer and print
+// engine as the line's; while the buffer is full the controller reads nothing from the socket,
+// so TCP's own flow control holds the client back. The end of a connection ends its job as the
+// end of a stream does: a command it left unfinished is reported, and the next connection is
+// taken. Replies go back to the endpoint whose bytes asked for them.
+//
+// DLE ENQ and DLE EOT are answered with a line of ASCII text ending in CR LF. At most
+// maxWaitingReplies bytes of replies wait for a host that does not read; further replies are
+// dropped, and the trace says so once. ESC Z's print head
 // type is kept in the settings (the controller's flash) and is there again at the next start.
 // DLE SYN puts the controller to sleep until the next byte.
 class LiveController : public QObject, private EventSink
@@ -56,6 +69,7 @@ public:
     static constexpr int highWater = 3584;
     static constexpr int lowWater = 1024;
     static constexpr int defaultPrintSpeed = 100; // mm a second: 800 dot rows
+    static constexpr int maxWaitingReplies = 4096;
 
     static constexpr char firmwareVersion[] = "1.30";
     // Where the program keeps its settings: QSettings(organizationName, applicationName).
@@ -88,9 +102,19 @@ public:
     ~LiveController() override;
 
     bool isOpen() const { return m_pty.isOpen(); }
-    QString errorString() const { return m_pty.errorString(); }
+    QString errorString() const { return m_error.isEmpty() ? m_pty.errorString() : m_error; }
     // The path the host opens: the link, or the pseudo-terminal's own device without one.
     QString devicePath() const;
+
+    // Takes jobs over TCP on `address`:`port` (any free port for 0). False, with errorString(),
+    // when the address cannot be had.
+    bool listen(const QHostAddress &address, quint16 port);
+    // Where it listens ("127.0.0.1:9100"), empty when it does not.
+    QString listenAddress() const;
+    // The client being printed ("127.0.0.1:53124") and the bytes taken from it; empty and 0
+    // without one.
+    QString clientAddress() const;
+    quint64 clientBytes() const { return m_clientBytes; }
 
     // The controller's UART and what the host's port is set to, as the pseudo-terminal says.
     LineSettings controllerLine() const { return m_line; }
@@ -119,7 +143,8 @@ Q_SIGNALS:
     void paperChanged();
     // One or more complete lines of the trace, each ending in a line feed.
     void traced(const QString &lines);
-    // The host's or the controller's line settings, the flow control state or sleep changed.
+    // The host's or the controller's line settings, the flow control state or sleep changed, or
+    // a network client came or went.
     void lineChanged();
     // The paper was cut: rows fromRow to toRow (not included) are the piece cut off.
     void cut(int fromRow, int toRow);
@@ -140,6 +165,11 @@ private:
     int print(QByteArrayView piece);
     void reply(const QByteArray &text, const Event &request);
     void send(const QByteArray &bytes, bool first = false);
+    bool roomForReply(qsizetype waiting, qsizetype size);
+    void takeClient();
+    void readClient();
+    void endClientJob();
+    void append(const char *data, qsizetype size, bool fromClient);
     void flushOutput();
     void note(const QString &text, std::optional<std::uint64_t> offset = std::nullopt);
     void emitTrace();
@@ -176,8 +206,27 @@ private:
     bool m_overrunNoted = false;
     bool m_flowNoted = false;
 
-    // The receive buffer and the flow control.
+    // The network endpoint: one client at a time. The client stays until the engine has printed
+    // the last of its bytes, so that replies to them still find it.
+    std::unique_ptr<QTcpServer> m_server;
+    QTcpSocket *m_client = nullptr;
+    QString m_clientPeer;
+    quint64 m_clientBytes = 0;
+    bool m_clientEndQueued = false;
+    QString m_error;
+
+    // The receive buffer and the flow control. The buffer is a run of spans, each from one
+    // endpoint; a span of the client's that ends its connection closes the client's job.
+    struct Span
+    {
+        qsizetype length;
+        bool fromClient;
+        bool endsJob;
+    };
     QByteArray m_buffer;
+    std::deque<Span> m_spans;
+    bool m_replyToClient = false;
+    bool m_repliesDropped = false;
     bool m_xoff = false;
     QByteArray m_output;
 
