@@ -6,11 +6,19 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent),
       ui(new Ui::MainWindow),
       statusLabel(new QLabel),
+      writeProgress(new QProgressBar),
+      writeProgressTimer(new QTimer(this)),
       settingsDialog(new SettingsDialog),
       serial(new QSerialPort(this)),
       commands(serial),
@@ -25,6 +33,10 @@ MainWindow::MainWindow(QWidget *parent)
     ui->actionConfigure->setEnabled(true);
 
     ui->statusBar->addWidget(statusLabel);
+    writeProgress->setObjectName(QStringLiteral("writeProgress"));
+    writeProgress->setMaximumWidth(260);
+    writeProgress->hide();
+    ui->statusBar->addPermanentWidget(writeProgress);
 
     ui->scrollArea->setBackgroundRole(QPalette::Dark);
     ui->scrollArea->setWidget(viewerLabel);
@@ -34,6 +46,14 @@ MainWindow::MainWindow(QWidget *parent)
 
     connect(serial, &QSerialPort::errorOccurred, this, &MainWindow::handleError);
     connect(serial, &QIODevice::readyRead, this, &MainWindow::readData);
+    writeProgressTimer->setInterval(250);
+    connect(writeProgressTimer, &QTimer::timeout, this, &MainWindow::showWriteProgress);
+    connect(serial, &QIODevice::bytesWritten, this, &MainWindow::showWriteProgress);
+    connect(serial, &QIODevice::aboutToClose, this, [this] {
+        writeProgressTimer->stop();
+        writeProgressTotal = 0;
+        writeProgress->hide();
+    });
 
     // The "Command" page is built by the form but never offered.
     ui->mainTabsTessivar->removeTab(4);
@@ -65,6 +85,35 @@ void MainWindow::about()
 void MainWindow::showStatusMessage(const QString &message)
 {
     statusLabel->setText(message);
+}
+
+void MainWindow::choosePort(const QString &path)
+{
+    settingsDialog->selectPort(path);
+}
+
+void MainWindow::showWriteProgress()
+{
+    const qint64 left = serial->isOpen() ? serial->bytesToWrite() : 0;
+    if (!writeProgressTimer->isActive() && serial->isOpen())
+        writeProgressTimer->start();
+    if (left == 0) {
+        writeProgressTotal = 0;
+        writeProgress->hide();
+        return;
+    }
+    writeProgressTotal = std::max(writeProgressTotal, left);
+    const int bitsPerByte = 1 + serial->dataBits() +
+                            (serial->parity() == QSerialPort::NoParity ? 0 : 1) +
+                            (serial->stopBits() == QSerialPort::TwoStop ? 2 : 1);
+    const double bytesPerSecond = double(std::max(1, serial->baudRate())) / bitsPerByte;
+    const int total = int(std::min<qint64>(writeProgressTotal, INT_MAX));
+    writeProgress->setRange(0, total);
+    writeProgress->setValue(total - int(std::min<qint64>(left, total)));
+    writeProgress->setFormat(tr("%1 KB left, about %2 s")
+                                 .arg((left + 1023) / 1024)
+                                 .arg(std::ceil(double(left) / bytesPerSecond)));
+    writeProgress->show();
 }
 
 bool MainWindow::portGuard()

@@ -12,6 +12,8 @@
 #include <initializer_list>
 
 class QLabel;
+class QProgressBar;
+class QTimer;
 class SettingsDialog;
 
 namespace Jobs {
@@ -37,6 +39,9 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // Chooses the serial port at `path` in the settings, so that Connect opens it.
+    void choosePort(const QString &path);
 
 private Q_SLOTS:
     // Image loading (image/).
@@ -97,6 +102,8 @@ private Q_SLOTS:
 private:
     void initActionsConnections();
     void showStatusMessage(const QString &message);
+    // The indicator at the right of the status bar while a job's bytes wait in the port.
+    void showWriteProgress();
 
     // The port guard that every job passes before it sends anything: with the port closed it
     // shows the "Serial Port Connect" box and the job does nothing else.
@@ -127,6 +134,11 @@ private:
 
     Ui::MainWindow *ui = nullptr;
     QLabel *statusLabel = nullptr;
+    QProgressBar *writeProgress = nullptr;
+    // Nothing says when a job adds bytes, nor when a stopped line takes none: the indicator
+    // looks while the port is open.
+    QTimer *writeProgressTimer = nullptr;
+    qint64 writeProgressTotal = 0; // the most bytes waiting since the port was last empty
     SettingsDialog *settingsDialog = nullptr;
     QSerialPort *serial = nullptr;
     CommandSet commands;

@@ -55,6 +55,21 @@ Settings SettingsDialog::settings() const
     return currentSettings;
 }
 
+void SettingsDialog::selectPort(const QString &path)
+{
+    QComboBox *ports = ui->serialPortInfoListBox;
+    int index = ports->count() - 1; // "Custom"
+    for (int i = 0; i < ports->count() - 1; ++i) {
+        const QStringList row = ports->itemData(i).toStringList();
+        if (row.value(0) == path || row.value(4) == path)
+            index = i;
+    }
+    ports->setCurrentIndex(index);
+    if (index == ports->count() - 1)
+        ports->setEditText(path);
+    updateSettings();
+}
+
 QStringList SettingsDialog::portInfoRow(const QString &portName, const QString &description,
                                         const QString &manufacturer, const QString &serialNumber,
                                         const QString &systemLocation, quint16 vendorId,

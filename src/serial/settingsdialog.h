@@ -24,6 +24,9 @@ public:
     ~SettingsDialog() override;
 
     Settings settings() const;
+    // Chooses the port at `path` and applies it: the listed port whose name or location it is,
+    // or else "Custom" with the path filled in.
+    void selectPort(const QString &path);
 
     // The seven strings shown for a port: name, description, manufacturer, serial number,
     // system location, vendor and product identifier ("N/A" where the system gives none).
