@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QSocketNotifier>
 #include <QStatusBar>
@@ -29,6 +30,8 @@ private Q_SLOTS:
     void repliesInsertedAtCursor();
     void splitUtf8CharacterArrivesWhole();
     void decoderStartsFreshOnConnect();
+    void portChosenAtStart();
+    void progressWhileBytesWait();
 
 private:
     static QString status(MainWindow &w)
@@ -237,6 +240,44 @@ void TestSerialLink::decoderStartsFreshOnConnect()
     QVERIFY(WindowDriver::connectTo(&w, pty.slavePath()));
     QVERIFY(pty.write("b"));
     QTRY_COMPARE(console->toPlainText(), QStringLiteral("ab"));
+}
+
+void TestSerialLink::portChosenAtStart()
+{
+    // What `tessivar --port PATH` does before the window is shown.
+    PtyPair pty;
+    MainWindow w;
+    ModalAnswerer answerer;
+    w.choosePort(pty.slavePath());
+    WindowDriver::trigger(&w, "actionConnect");
+    QVERIFY(WindowDriver::portOpen(&w));
+    QVERIFY(status(w).startsWith(QStringLiteral("Connected to %1 : ").arg(pty.slavePath())));
+    QCOMPARE(answerer.count(), 0);
+}
+
+void TestSerialLink::progressWhileBytesWait()
+{
+    PtyPair pty;
+    MainWindow w;
+    QVERIFY(WindowDriver::connectTo(&w, pty.slavePath()));
+    auto *port = w.findChild<QSerialPort *>();
+    auto *progress = w.findChild<QProgressBar *>(QStringLiteral("writeProgress"));
+    QVERIFY(progress);
+    QVERIFY(progress->isHidden());
+    // More than the pseudo-terminal holds while its far end does not read yet.
+    const QByteArray job(512 * 1024, 'x');
+
+    port->write(job);
+    QTRY_VERIFY(!progress->isHidden());
+    QVERIFY(progress->value() < progress->maximum());
+    QVERIFY(progress->text().contains(QStringLiteral("KB")));
+    QCOMPARE(pty.readExactly(job.size(), 30000).size(), job.size());
+    QTRY_VERIFY(progress->isHidden());
+
+    port->write(job);
+    QTRY_VERIFY(!progress->isHidden());
+    WindowDriver::trigger(&w, "actionDisconnect");
+    QVERIFY(progress->isHidden());
 }
 
 QTEST_MAIN(TestSerialLink)

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QProcess>
 #include <QSerialPort>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,6 +26,9 @@ private Q_SLOTS:
     void cleanup();
     void headlessRun();
     void headTypeKeptAcrossRuns();
+    void headlessRunOverTcp();
+    void listenRefused_data();
+    void listenRefused();
 
 private:
     // Starts the program; returns its first line of output.
@@ -163,6 +168,58 @@ void TestVirtualProgram::headTypeKeptAcrossRuns()
     QVERIFY(!start({}).isEmpty());
     QVERIFY(ask(QByteArray::fromHex("1005")).contains("print head type 5:"));
     QVERIFY(stop());
+}
+
+void TestVirtualProgram::headlessRunOverTcp()
+{
+    const QString pictures = m_dir->filePath(QStringLiteral("png"));
+    QVERIFY(!start({QStringLiteral("--listen"), QStringLiteral("0"), QStringLiteral("--png-dir"),
+                    pictures, QStringLiteral("--print-speed"), QStringLiteral("0")})
+                 .isEmpty());
+    QTRY_VERIFY(m_program->canReadLine());
+    const QByteArray listening = m_program->readLine().trimmed();
+    QVERIFY2(listening.startsWith("Listening for jobs over TCP on 127.0.0.1:"), listening);
+
+    QTcpSocket client;
+    client.connectToHost(QStringLiteral("127.0.0.1"), listening.split(':').last().toUShort());
+    QVERIFY(client.waitForConnected(5000));
+    client.write(stream(&Jobs::queueReceipt, Jobs::fullCutReceipt));
+    client.disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(pictures + QStringLiteral("/cut-001.png")), 20000);
+    QVERIFY(stop());
+    QVERIFY(QImage(pictures + QStringLiteral("/roll.png")).height() > 200);
+}
+
+void TestVirtualProgram::listenRefused_data()
+{
+    QTest::addColumn<bool>("portTaken");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("port in use") << true << QString() << QStringLiteral("cannot listen on %1:");
+    QTest::newRow("no port") << false << QStringLiteral("127.0.0.1:") << QStringLiteral("not %1");
+    QTest::newRow("port too large")
+        << false << QStringLiteral("65536") << QStringLiteral("not %1");
+}
+
+void TestVirtualProgram::listenRefused()
+{
+    QFETCH(bool, portTaken);
+    QFETCH(QString, address);
+    QFETCH(QString, message);
+    QTcpServer taken;
+    if (portTaken) {
+        QVERIFY(taken.listen(QHostAddress::LocalHost));
+        address = QStringLiteral("127.0.0.1:%1").arg(taken.serverPort());
+    }
+    QProcess program;
+    program.start(QStringLiteral(VIRTUAL_CONTROLLER_PROGRAM),
+                  {QStringLiteral("--headless"), QStringLiteral("--link"), m_link,
+                   QStringLiteral("--listen"), address});
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitCode(), 1);
+    const QString error = QString::fromLocal8Bit(program.readAllStandardError());
+    QVERIFY2(error.contains(message.arg(address)), qPrintable(error));
+    QVERIFY(!QFileInfo(m_link).exists() && !QFileInfo(m_link).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(TestVirtualProgram)
