@@ -1,4 +1,5 @@
 #include "controllerrig.h"
+#include "controllerwindow.h"
 
 #include "commands/commandset.h"
 #include "jobs/jobdata.h"
@@ -8,6 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QHostAddress>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
@@ -33,6 +37,7 @@ private Q_SLOTS:
     void repliesWaitingAreBounded();
     void connectAndCloseLeavesNoDescriptor();
     void fastClientIsHeldBack();
+    void windowShowsClientAndFollowsTrace();
 
 private:
     // A controller that prints as fast as it can (or at `printSpeed`), listening on a free port.
@@ -247,5 +252,34 @@ void TestVirtualSocket::fastClientIsHeldBack()
              qPrintable(QString::number(residentBytes() - before)));
 }
 
-QTEST_GUILESS_MAIN(TestVirtualSocket)
+void TestVirtualSocket::windowShowsClientAndFollowsTrace()
+{
+    const std::unique_ptr<ControllerRig> rig = listeningRig();
+    QVERIFY(rig);
+    // Not shown: the trace's scroll bar is hidden, as it is when the first lines overflow the
+    // pane and before it appears, which is where following used to stop.
+    ControllerWindow window(&rig->controller());
+    const auto *status = window.findChild<QLabel *>();
+    QScrollBar *traceBar = window.findChild<QPlainTextEdit *>()->verticalScrollBar();
+    const QByteArray lines = QByteArray("a line of the job\n").repeated(300);
+
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, port(*rig));
+    QVERIFY(client.waitForConnected(5000));
+    QTRY_VERIFY(status->text().contains(QStringLiteral("client 127.0.0.1:")));
+    client.write(lines);
+    QTRY_VERIFY(rig->controller().clientBytes() == quint64(lines.size()) &&
+                rig->controller().bufferFill() == 0);
+    QTRY_VERIFY(traceBar->maximum() > 0 && traceBar->value() == traceBar->maximum());
+
+    // Scrolled away by the user, it stays where the user put it.
+    traceBar->setValue(0);
+    client.write(lines);
+    client.disconnectFromHost();
+    QTRY_VERIFY(status->text().contains(QStringLiteral("no client")));
+    QTRY_VERIFY(traceBar->maximum() > 0);
+    QCOMPARE(traceBar->value(), 0);
+}
+
+QTEST_MAIN(TestVirtualSocket)
 #include "tst_virtual_socket.moc"

@@ -79,6 +79,15 @@ ControllerWindow::ControllerWindow(Virtual::LiveController *controller, QWidget 
     m_trace->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_trace->setMaximumBlockCount(traceLinesKept);
     m_trace->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The trace follows its newest line as the roll does, until the user scrolls it away from
+    // the end; scrolled back to the end, it follows again.
+    QScrollBar *traceBar = m_trace->verticalScrollBar();
+    connect(traceBar, &QScrollBar::valueChanged, this,
+            [this, traceBar](int value) { m_traceFollows = value >= traceBar->maximum(); });
+    connect(traceBar, &QScrollBar::rangeChanged, this, [this, traceBar](int, int maximum) {
+        if (m_traceFollows)
+            traceBar->setValue(maximum);
+    });
 
     auto *splitter = new QSplitter;
     splitter->addWidget(m_rollArea);

@@ -32,6 +32,7 @@ private:
     RollView *m_roll;
     QScrollArea *m_rollArea;
     QPlainTextEdit *m_trace;
+    bool m_traceFollows = true;
     QLabel *m_status;
     // The paper (and the fill of the receive buffer) changes with every piece the engine
     // prints; the view follows 25 times a second.
