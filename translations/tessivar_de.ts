@@ -99,6 +99,14 @@
         <source>Cannot write %1.</source>
         <translation>%1 kann nicht geschrieben werden.</translation>
     </message>
+    <message>
+        <source>listening on %1, no client</source>
+        <translation>wartet auf %1, kein Client</translation>
+    </message>
+    <message>
+        <source>listening on %1, client %2: %3 bytes</source>
+        <translation>wartet auf %1, Client %2: %3 Bytes</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -703,6 +711,10 @@ Bytes: %5
     <message>
         <source>Critical Error</source>
         <translation>Kritischer Fehler</translation>
+    </message>
+    <message>
+        <source>%1 KB left, about %2 s</source>
+        <translation>noch %1 KB, etwa %2 s</translation>
     </message>
 </context>
 <context>
