@@ -71,6 +71,28 @@ std::unique_ptr<QSettings> openSettings(const QString &file)
     return std::make_unique<QSettings>(file, QSettings::IniFormat);
 }
 
+// No more than the receive buffer's worth of a client's bytes is read ahead of the print engine;
+// the rest waits in the system, whose TCP window holds the client back. One client accepted
+// while another prints waits so, the clients after it wait in the system's queue.
+class JobServer : public QTcpServer
+{
+public:
+    JobServer() { setMaxPendingConnections(1); }
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto *socket = new QTcpSocket(this);
+        socket->setReadBufferSize(LiveController::receiveBufferSize);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            ::close(int(descriptor));
+            return;
+        }
+        addPendingConnection(socket);
+    }
+};
+
 QString endpointName(const QHostAddress &address, quint16 port)
 {
     return (address.protocol() == QAbstractSocket::IPv6Protocol
@@ -138,7 +160,7 @@ QString LiveController::devicePath() const
 
 bool LiveController::listen(const QHostAddress &address, quint16 port)
 {
-    m_server = std::make_unique<QTcpServer>();
+    m_server = std::make_unique<JobServer>();
     if (!m_server->listen(address, port)) {
         m_error = QStringLiteral("cannot listen on %1: %2")
                       .arg(endpointName(address, port), m_server->errorString());
@@ -375,8 +397,6 @@ void LiveController::takeClient()
     m_server->pauseAccepting();
     m_client = m_server->nextPendingConnection();
     m_client->setParent(nullptr);
-    // Only what the receive buffer can take is read; the rest waits at the client.
-    m_client->setReadBufferSize(receiveBufferSize);
     m_client->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, maxWaitingReplies);
     m_clientPeer = endpointName(m_client->peerAddress(), m_client->peerPort());
     m_clientBytes = 0;
