@@ -147,7 +147,8 @@ void measureAnswering(const Options &options, Table &table)
 void measureAnswering(const Options &, Table &table)
 {
     Row row;
-    row.name = QStringLiteral("Controller window: longest time not answering while QR prints print");
+    row.name =
+        QStringLiteral("Controller window: longest time not answering while QR prints print");
     row.missing = QStringLiteral("not built: no virtual controller");
     table.add(row);
 }

@@ -197,8 +197,7 @@ void TestVirtualProgram::listenRefused_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("port in use") << true << QString() << QStringLiteral("cannot listen on %1:");
     QTest::newRow("no port") << false << QStringLiteral("127.0.0.1:") << QStringLiteral("not %1");
-    QTest::newRow("port too large")
-        << false << QStringLiteral("65536") << QStringLiteral("not %1");
+    QTest::newRow("port too large") << false << QStringLiteral("65536") << QStringLiteral("not %1");
 }
 
 void TestVirtualProgram::listenRefused()

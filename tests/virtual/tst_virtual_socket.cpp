@@ -144,7 +144,8 @@ void TestVirtualSocket::idleClientHoldsOnlyItsConnection()
     QTRY_COMPARE(rig->traceTexts(), QStringList{QStringLiteral("line")});
 
     idle.close();
-    QTRY_COMPARE(rig->traceTexts(), (QStringList{QStringLiteral("line"), QStringLiteral("queued")}));
+    QTRY_COMPARE(rig->traceTexts(),
+                 (QStringList{QStringLiteral("line"), QStringLiteral("queued")}));
 }
 
 void TestVirtualSocket::repliesWaitingAreBounded_data()
@@ -181,8 +182,8 @@ void TestVirtualSocket::repliesWaitingAreBounded()
         qsizetype at = 0;
         QVERIFY(QTest::qWaitFor(
             [&] {
-                const ssize_t n = ::write(fd, requests.constData() + at,
-                                          std::size_t(requests.size() - at));
+                const ssize_t n =
+                    ::write(fd, requests.constData() + at, std::size_t(requests.size() - at));
                 at += std::max<ssize_t>(n, 0);
                 return at == requests.size();
             },
@@ -232,8 +233,8 @@ void TestVirtualSocket::fastClientIsHeldBack()
         [&] {
             qint64 taken = 0;
             for (;;) {
-                const ssize_t n = ::send(fd, chunk.constData(), std::size_t(chunk.size()),
-                                         MSG_NOSIGNAL);
+                const ssize_t n =
+                    ::send(fd, chunk.constData(), std::size_t(chunk.size()), MSG_NOSIGNAL);
                 if (n <= 0)
                     break;
                 taken += n;

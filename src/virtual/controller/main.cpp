@@ -149,8 +149,8 @@ int main(int argc, char *argv[])
         QStringLiteral("Also take jobs over TCP on this port, one connection a job. HOST is "
                        "127.0.0.1 unless given (0.0.0.0 for every address)."),
         QStringLiteral("[HOST:]PORT"));
-    parser.addOptions({linkOption, listenOption, noPacingOption, printSpeedOption, headlessOption, pngDirOption,
-                       traceOption, captureOption});
+    parser.addOptions({linkOption, listenOption, noPacingOption, printSpeedOption, headlessOption,
+                       pngDirOption, traceOption, captureOption});
     parser.process(*app);
 
     Virtual::LiveController::Options options;
