@@ -113,7 +113,8 @@ void TestVirtualSocket::twoJobsOneAfterTheOther()
     QTcpSocket second;
     second.connectToHost(QHostAddress::LocalHost, port(*rig));
     QVERIFY(second.waitForConnected(5000));
-    second.write(job);
+    // It closes inside a command: that ends the command as the end of a stream does.
+    second.write(job + "\x1b");
     second.disconnectFromHost();
 
     QTRY_COMPARE_WITH_TIMEOUT(cuts.count(), 2, 20000);
@@ -121,7 +122,8 @@ void TestVirtualSocket::twoJobsOneAfterTheOther()
         QVERIFY(cut.at(1).toInt() > cut.at(0).toInt() + 100);
     QTRY_COMPARE(rig->trace().count(QStringLiteral(" closed: ")), 2);
     QCOMPARE(rig->trace().count(QStringLiteral("connection from 127.0.0.1:")), 4);
-    QVERIFY(rig->trace().contains(QStringLiteral(" closed: %1 bytes taken").arg(job.size())));
+    QVERIFY(rig->trace().contains(QStringLiteral(" closed: %1 bytes taken").arg(job.size() + 1)));
+    QCOMPARE(rig->trace().count(QStringLiteral("ends inside")), 1);
 }
 
 void TestVirtualSocket::idleClientHoldsOnlyItsConnection()
