@@ -154,3 +154,42 @@ inline constexpr std::uint8_t PrintMode = '0';       // m of Print and Store
 } // namespace Symbol2D
 
 } // namespace Protocol
+
+namespace Protocol {
+
+// ESC t n: the code pages of common printers that the controller reads, with the name a codec
+// knows them by. The controller's own single-byte text is Windows-1252 until ESC t.
+struct CodePage
+{
+    std::uint8_t n;
+    std::string_view name;
+    const char *codec;
+};
+inline constexpr std::array<CodePage, 32> codePages{{
+    {0, "PC437", "IBM437"},         {1, "Katakana", "Shift_JIS"},
+    {2, "PC850", "IBM850"},         {3, "PC860", "IBM860"},
+    {4, "PC863", "IBM863"},         {5, "PC865", "IBM865"},
+    {11, "PC851", "ibm-851"},       {13, "PC857", "IBM857"},
+    {14, "PC737", "IBM737"},        {15, "ISO8859-7", "ISO-8859-7"},
+    {16, "WPC1252", "windows-1252"}, {17, "PC866", "IBM866"},
+    {18, "PC852", "IBM852"},        {19, "PC858", "IBM858"},
+    {21, "TIS-620", "TIS-620"},     {32, "PC720", "ibm-720"},
+    {33, "WPC775", "IBM775"},       {34, "PC855", "IBM855"},
+    {35, "PC861", "IBM861"},        {36, "PC862", "IBM862"},
+    {37, "PC864", "IBM864"},        {38, "PC869", "IBM869"},
+    {39, "ISO8859-2", "ISO-8859-2"}, {40, "ISO8859-15", "ISO-8859-15"},
+    {45, "WPC1250", "windows-1250"}, {46, "WPC1251", "windows-1251"},
+    {47, "WPC1253", "windows-1253"}, {48, "WPC1254", "windows-1254"},
+    {49, "WPC1255", "windows-1255"}, {50, "WPC1256", "windows-1256"},
+    {51, "WPC1257", "windows-1257"}, {52, "WPC1258", "windows-1258"},
+}};
+constexpr const CodePage *codePage(int n)
+{
+    for (const CodePage &page : codePages) {
+        if (page.n == n)
+            return &page;
+    }
+    return nullptr;
+}
+
+} // namespace Protocol

@@ -252,6 +252,27 @@ QString Renderer::command(const Event &event)
         return printStored(event.a, event.b);
     case Op::QrOther:
         return QStringLiteral("not a function of this controller; skipped");
+    case Op::Skipped:
+    case Op::Emphasis:
+    case Op::DoubleStrike:
+    case Op::Underline:
+    case Op::ReverseMode:
+    case Op::CharacterSize:
+    case Op::RightSpacing:
+    case Op::KanjiUnderline:
+    case Op::KanjiPrintMode:
+    case Op::UpsideDown:
+    case Op::Rotate:
+    case Op::CodePage:
+    case Op::International:
+    case Op::KanjiCode:
+    case Op::RelativePosition:
+    case Op::LeftMarginDots:
+    case Op::PrintAreaWidth:
+    case Op::BarcodeFont:
+    case Op::ColumnPicture:
+    case Op::Graphics:
+    case Op::Cut:
     case Op::DoubleByteOn:
     case Op::DoubleByteOff:
     case Op::StatusRequest:
@@ -550,8 +571,10 @@ void Renderer::drawBits(const std::uint8_t *bytes, qsizetype count, std::uint64_
 
 QString Renderer::barcode(const Event &event)
 {
-    const auto system = BarcodeSystem(event.a - 'A');
-    const Symbol symbol = encodeBarcode(system, event.data);
+    const std::optional<BarcodeSystem> system = Protocol::barcodeSystem(event.a);
+    if (!system)
+        return QStringLiteral("no such barcode system; not printed");
+    const Symbol symbol = encodeBarcode(*system, event.data);
     if (!symbol.ok)
         return QStringLiteral("not printed: %1").arg(symbol.error);
     const int module = m_modes.barcodeModule;

@@ -108,27 +108,8 @@ std::optional<QByteArray> code128Text(QByteArrayView data, QString &error)
 
 QString barcodeName(BarcodeSystem system)
 {
-    switch (system) {
-    case BarcodeSystem::UpcA:
-        return QStringLiteral("UPC-A");
-    case BarcodeSystem::UpcE:
-        return QStringLiteral("UPC-E");
-    case BarcodeSystem::Ean13:
-        return QStringLiteral("EAN-13");
-    case BarcodeSystem::Ean8:
-        return QStringLiteral("EAN-8");
-    case BarcodeSystem::Code39:
-        return QStringLiteral("Code 39");
-    case BarcodeSystem::Itf:
-        return QStringLiteral("ITF");
-    case BarcodeSystem::Codabar:
-        return QStringLiteral("Codabar");
-    case BarcodeSystem::Code93:
-        return QStringLiteral("Code 93");
-    case BarcodeSystem::Code128:
-        return QStringLiteral("Code 128");
-    }
-    return QStringLiteral("unknown");
+    const std::string_view name = Protocol::barcodeNames[std::size_t(system)];
+    return QString::fromLatin1(name.data(), qsizetype(name.size()));
 }
 
 Symbol encodeBarcode(BarcodeSystem system, std::span<const std::uint8_t> bytes)
@@ -193,6 +174,8 @@ Symbol encodeBarcode(BarcodeSystem system, std::span<const std::uint8_t> bytes)
             return failure(QStringLiteral("no data"));
         return encode(BARCODE_CODE128, *text);
     }
+    default:
+        break;
     }
     return failure(QStringLiteral("unknown barcode system"));
 }

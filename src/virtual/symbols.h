@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/values.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -25,19 +27,9 @@ struct Symbol
     }
 };
 
-// The nine barcode systems of GS k m, m = 'A' + system.
-enum class BarcodeSystem : std::uint8_t {
-    UpcA,
-    UpcE,
-    Ean13,
-    Ean8,
-    Code39,
-    Itf,
-    Codabar,
-    Code93,
-    Code128,
-};
-inline constexpr int barcodeSystems = 9;
+// The barcode systems of GS k m (src/protocol).
+using BarcodeSystem = Protocol::BarcodeSystem;
+using Protocol::barcodeSystems;
 
 QString barcodeName(BarcodeSystem system);
 

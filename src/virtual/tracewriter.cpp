@@ -1,6 +1,5 @@
 #include "virtual/tracewriter.h"
 
-#include "commands/wirebytes.h"
 #include "virtual/parameters.h"
 #include "virtual/symbols.h"
 
@@ -60,6 +59,27 @@ QString commandName(const Event &event, int nameBytes, int parameters)
     for (int i = nameBytes; i < nameBytes + parameters && i < event.byteCount; ++i)
         parts << QString::number(event.bytes[std::size_t(i)]);
     return parts.join(QLatin1Char(' '));
+}
+
+QString latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+// The command's mnemonic from the table and its parameter bytes in decimal, those of an
+// extended command after pL pH.
+QString tableName(const Event &event)
+{
+    const Protocol::Command &command = *event.command;
+    QString name = latin1(command.mnemonic);
+    int first = command.length;
+    if (command.layout == Protocol::Layout::Extended)
+        first += 2;
+    else if (command.layout == Protocol::Layout::LongExtended)
+        first += 4;
+    for (int i = first; i < event.byteCount; ++i)
+        name += QLatin1Char(' ') + QString::number(event.bytes[std::size_t(i)]);
+    return name;
 }
 
 QString printModeMeaning(int mode)
@@ -130,6 +150,8 @@ QString encodingName(Encoding encoding)
         return QStringLiteral("GB2312");
     case Encoding::JisX0208:
         return QStringLiteral("JIS X 0208");
+    case Encoding::ShiftJis:
+        return QStringLiteral("Shift_JIS");
     }
     return {};
 }
@@ -173,7 +195,8 @@ void TraceWriter::flush()
         meaning.append(QStringLiteral("..."));
     meaning.append(QLatin1Char('"'));
     QStringList encodings;
-    for (const Encoding encoding : {Encoding::Utf16, Encoding::Gb2312, Encoding::JisX0208}) {
+    for (const Encoding encoding :
+         {Encoding::Utf16, Encoding::Gb2312, Encoding::JisX0208, Encoding::ShiftJis}) {
         if (m_encodings & (1U << unsigned(encoding)))
             encodings << encodingName(encoding);
     }
@@ -397,7 +420,8 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
     }
     case Op::Barcode:
         mnemonic = commandName(event, 2, 2);
-        meaning = barcodeName(BarcodeSystem(a - 'A')) + QLatin1Char(' ') + quoted(data);
+        if (const std::optional<BarcodeSystem> system = Protocol::barcodeSystem(a))
+            meaning = barcodeName(*system) + QLatin1Char(' ') + quoted(data);
         break;
     case Op::QrModuleSize:
         mnemonic = QStringLiteral("GS ( k 167 %1").arg(a);
@@ -455,6 +479,13 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
     case Op::Truncated:
         mnemonic = commandName(event, std::min(event.byteCount, 2), 0);
         meaning = QStringLiteral("the stream ends inside this command");
+        break;
+    default:
+        // The commands of common printers: their name and parameters, and the table's meaning.
+        if (event.command) {
+            mnemonic = tableName(event);
+            meaning = latin1(event.command->meaning);
+        }
         break;
     }
 }
