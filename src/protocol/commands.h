@@ -88,6 +88,7 @@ enum class Op : std::uint8_t {
     ColumnPicture,    // ESC * m nL nH d...
     Graphics,         // GS ( L pL pH m fn ... / GS 8 L p1 p2 p3 p4 m fn ...
     Cut,              // GS V m [n]
+    Italic,           // ESC 4 n
 };
 
 // How a command's parameters follow its bytes.

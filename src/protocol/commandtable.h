@@ -65,6 +65,7 @@ inline constexpr Command commandTable[] = {
     Table::c2(Op::PartialCut, Wire::ESC, 'n', Table::L::Fixed, 0, "ESC n", "partial cut"),
     // ESC: common printers' text and positions.
     Table::c2(Op::Emphasis, Wire::ESC, 'E', Table::L::Fixed, 1, "ESC E", "bold"),
+    Table::c2(Op::Italic, Wire::ESC, '4', Table::L::Fixed, 1, "ESC 4", "italic"),
     Table::c2(Op::DoubleStrike, Wire::ESC, 'G', Table::L::Fixed, 1, "ESC G",
               "double strike (printed bold)"),
     Table::c2(Op::Underline, Wire::ESC, '-', Table::L::Fixed, 1, "ESC -", "underline"),

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <mutex>
 
 namespace Virtual {
 
@@ -76,22 +77,22 @@ std::array<char16_t, 256> windows1252Table()
     return table;
 }
 
-// The code page's bytes one by one through the codec. Bytes it leaves undefined, the lead bytes
-// of a double-byte code and C1 controls stay 0.
+// The code page's bytes one by one through the codec, a fresh decoder for each (a decoder
+// that met an undefined byte does not always recover). Bytes the page leaves undefined, the
+// lead bytes of a double-byte code and C1 controls stay 0.
 std::optional<std::array<char16_t, 256>> decodeCodePage(const char *codec)
 {
-    QStringDecoder decoder(codec);
-    if (!decoder.isValid())
+    if (!QStringDecoder(codec).isValid())
         return std::nullopt;
     std::array<char16_t, 256> table{};
     for (int byte = 0x20; byte <= 0xFF; ++byte) {
         if (byte == 0x7F)
             continue;
+        QStringDecoder decoder(codec);
         const char c = char(byte);
         const QString s = decoder(QByteArrayView(&c, 1));
-        const bool failed = decoder.hasError();
-        decoder.resetState();
-        if (!failed && s.size() == 1 && !(s[0].unicode() >= 0x80 && s[0].unicode() <= 0x9F) &&
+        if (!decoder.hasError() && s.size() == 1 &&
+            !(s[0].unicode() >= 0x80 && s[0].unicode() <= 0x9F) &&
             s[0] != QChar::ReplacementCharacter && !s[0].isSurrogate())
             table[std::size_t(byte)] = s[0].unicode();
     }
@@ -102,19 +103,18 @@ std::optional<std::array<char16_t, 256>> decodeCodePage(const char *codec)
 
 const std::array<char16_t, 256> *codePageTable(int n)
 {
-    struct Tables
-    {
-        std::array<std::optional<std::array<char16_t, 256>>, Protocol::codePages.size()> pages;
-        Tables()
-        {
-            for (std::size_t i = 0; i < pages.size(); ++i)
-                pages[i] = decodeCodePage(Protocol::codePages[i].codec);
-        }
-    };
-    static const Tables tables;
+    // Each page is decoded the first time a stream selects it.
+    static std::mutex mutex;
+    static std::array<std::optional<std::optional<std::array<char16_t, 256>>>,
+                      Protocol::codePages.size()>
+        pages;
     for (std::size_t i = 0; i < Protocol::codePages.size(); ++i) {
-        if (Protocol::codePages[i].n == n)
-            return tables.pages[i] ? &*tables.pages[i] : nullptr;
+        if (Protocol::codePages[i].n != n)
+            continue;
+        const std::lock_guard lock(mutex);
+        if (!pages[i])
+            pages[i] = decodeCodePage(Protocol::codePages[i].codec);
+        return *pages[i] ? &**pages[i] : nullptr;
     }
     return nullptr;
 }

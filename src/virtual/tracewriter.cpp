@@ -84,19 +84,21 @@ QString tableName(const Event &event)
 
 QString printModeMeaning(int mode)
 {
+    using namespace Protocol::PrintMode;
     static const struct
     {
         int bit;
         const char *name;
-    } bits[] = {{0x02, "italic"},       {0x08, "bold"},    {0x10, "double height"},
-                {0x20, "double width"}, {0x40, "reverse"}, {0x80, "underline"}};
+    } bits[] = {{SmallFont, "small font"},      {Italic, "italic"},       {Bold, "bold"},
+                {DoubleHeight, "double height"}, {DoubleWidth, "double width"},
+                {Reverse, "reverse"},             {Underline, "underline"}};
     QStringList names;
     for (const auto &bit : bits) {
         if (mode & bit.bit)
             names << QString::fromLatin1(bit.name);
     }
-    if (mode & 0x05)
-        names << QStringLiteral("unused bits 0x%1").arg(mode & 0x05, 2, 16, QLatin1Char('0'));
+    if (mode & 0x04)
+        names << QStringLiteral("unused bits 0x%1").arg(mode & 0x04, 2, 16, QLatin1Char('0'));
     return QStringLiteral("print mode: ") +
            (names.isEmpty() ? QStringLiteral("normal") : names.join(QStringLiteral(", ")));
 }
@@ -384,7 +386,7 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
         const std::optional<int> type = Parameters::headType(a);
         meaning = type ? QStringLiteral("print head type %1 (%2 dots)")
                              .arg(a)
-                             .arg(a == 1 || a == 5 ? 576 : 384)
+                             .arg(Protocol::headDots(a))
                        : QStringLiteral("print head type %1 (unknown)").arg(a);
         break;
     }
@@ -411,7 +413,7 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
         break;
     case Op::BarcodeText: {
         mnemonic = commandName(event, 2, 1);
-        static const char *positions[] = {"none", "below", "above", "above and below"};
+        static const char *positions[] = {"none", "below", "below", "above and below"};
         const std::optional<int> position = Parameters::barcodeTextPosition(a);
         meaning =
             QStringLiteral("barcode text: ") +
@@ -419,7 +421,7 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
         break;
     }
     case Op::Barcode:
-        mnemonic = commandName(event, 2, 2);
+        mnemonic = commandName(event, 2, a < Protocol::barcodeFunctionASystems ? 1 : 2);
         if (const std::optional<BarcodeSystem> system = Protocol::barcodeSystem(a))
             meaning = barcodeName(*system) + QLatin1Char(' ') + quoted(data);
         break;

@@ -468,6 +468,7 @@ void LiveController::handle(const Event &event)
         break;
     case Op::FullCut:
     case Op::PartialCut:
+    case Op::Cut:
         m_cuts.emplace_back(m_lastCut, paper().length());
         m_lastCut = paper().length();
         break;
