@@ -37,7 +37,7 @@ QString opName(Op op)
         "Ignored",   "Unknown",   "Truncated", "Skipped",   "Bold",      "Strike",   "Underline",
         "Reverse",   "Size",      "RightSpace", "DbUnderline", "DbMode", "UpsideDown", "Rotate",
         "CodePage",  "Intl",      "DbCode",   "Relative", "LeftDots",    "AreaWidth", "BarFont",
-        "Column",    "Graphics",  "Cut"};
+        "Column",    "Graphics",  "Cut",      "Italic"};
     return QString::fromLatin1(names[int(op)]);
 }
 
