@@ -4,6 +4,7 @@
 #include "virtual/virtualcontroller.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void traceLines_data();
     void traceLines();
     void randomAndTruncatedStreams();
+    void documentedCommands();
 };
 
 namespace {
@@ -303,6 +305,32 @@ void TestVirtualDecoder::randomAndTruncatedStreams()
             QVERIFY(rendered.paper.height() <= 20000);
         }
     }
+}
+
+void TestVirtualDecoder::documentedCommands()
+{
+    // docs/virtual-controller.md lists every command of src/protocol once, with whether it is
+    // carried out or skipped and its meaning.
+    QFile doc(QStringLiteral(VIRTUAL_CONTROLLER_DOC));
+    QVERIFY(doc.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(doc.readAll());
+    const qsizetype begin = text.indexOf(QLatin1String("<!-- commands -->"));
+    const qsizetype end = text.indexOf(QLatin1String("<!-- /commands -->"));
+    QVERIFY(begin >= 0 && end > begin);
+    QStringList documented;
+    for (const QString &row : text.mid(begin, end - begin).split(QLatin1Char('\n'))) {
+        const QStringList cells = row.split(QLatin1Char('|'));
+        if (cells.size() == 6 && cells[1].trimmed().startsWith(QLatin1Char('`')))
+            documented << cells[1].trimmed().remove(QLatin1Char('`')) + QLatin1Char('|') +
+                              cells[3].trimmed() + QLatin1Char('|') + cells[4].trimmed();
+    }
+    QStringList table;
+    for (const Protocol::Command &command : Protocol::commands())
+        table << QString::fromLatin1(command.mnemonic.data(), qsizetype(command.mnemonic.size())) +
+                     (command.op == Op::Skipped ? QStringLiteral("|skipped|")
+                                                : QStringLiteral("|carried out|")) +
+                     QString::fromLatin1(command.meaning.data(), qsizetype(command.meaning.size()));
+    QCOMPARE(documented, table);
 }
 
 QTEST_GUILESS_MAIN(TestVirtualDecoder)
