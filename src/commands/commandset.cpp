@@ -242,7 +242,8 @@ void CommandSet::barcodePrint(unsigned char ucBarcodeSys, const unsigned char *p
 {
     // The symbology byte is 'A' + system, in 8-bit arithmetic.
     constexpr auto c = bytesOf<Op::Barcode>();
-    const uint8_t cmd[] = {c[0], c[1], uint8_t(ucBarcodeSys + Protocol::barcodeFunctionB), ucCodeLen};
+    const uint8_t cmd[] = {c[0], c[1], uint8_t(ucBarcodeSys + Protocol::barcodeFunctionB),
+                           ucCodeLen};
     send(cmd, sizeof cmd);
     send(pucCodeBuf, ucCodeLen);
 }
@@ -325,7 +326,8 @@ void CommandSet::setQRSizeVersion(unsigned char ucModuleSizeRange)
 void CommandSet::setQRcodeErrorCorrection(unsigned char ucErrorCorrectionLevel)
 {
     constexpr auto c = bytesOf<Op::QrOther>();
-    const uint8_t cmd[] = {c[0], c[1], c[2], 0x03, 0x00, Qr, ErrorCorrection, ucErrorCorrectionLevel};
+    const uint8_t cmd[] = {c[0], c[1], c[2], 0x03, 0x00, Qr, ErrorCorrection,
+                           ucErrorCorrectionLevel};
     send(cmd, sizeof cmd);
 }
 
@@ -338,7 +340,8 @@ void CommandSet::transferQRcodeData(unsigned short usbufferSize, const unsigned 
     if (announced > 0xFFFF)
         return;
     constexpr auto c = bytesOf<Op::QrOther>();
-    const uint8_t cmd[] = {c[0], c[1], c[2], lowByte(announced), highByte(announced), Qr, Store, PrintMode};
+    const uint8_t cmd[] = {c[0], c[1], c[2], lowByte(announced), highByte(announced),
+                           Qr, Store, PrintMode};
     send(cmd, sizeof cmd);
     sendBlock(pucDataBuf, usbufferSize);
 }

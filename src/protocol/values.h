@@ -83,8 +83,9 @@ inline constexpr std::uint8_t defaultFlow = XonXoff;
 
 constexpr std::optional<int> bitRate(int code)
 {
-    return code >= 0 && code < int(bitRates.size()) ? std::optional<int>(bitRates[std::size_t(code)])
-                                                    : std::nullopt;
+    if (code < 0 || code >= int(bitRates.size()))
+        return std::nullopt;
+    return bitRates[std::size_t(code)];
 }
 constexpr std::optional<std::uint8_t> speedCode(int bitsPerSecond)
 {

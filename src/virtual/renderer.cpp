@@ -655,10 +655,10 @@ void Renderer::drawGlyph(const Glyph &glyph, int x, int y)
     }
 }
 
-void Renderer::drawText(const QString &text, int x, int y, std::uint8_t level)
+void Renderer::drawText(const QString &text, int x, int y, std::uint8_t level, FontSet::Size size)
 {
     for (const QChar ch : text) {
-        const GlyphCell cell = m_fonts.glyph(ch.unicode(), FontSet::Size::Standard);
+        const GlyphCell cell = m_fonts.glyph(ch.unicode(), size);
         const Glyph glyph{0, cell.width, cell.height, cell, 0, level, ch.unicode()};
         drawGlyph(glyph, x, y);
         x += cell.width;
@@ -719,15 +719,18 @@ QString Renderer::barcode(const Event &event)
     endTextRow();
     const std::uint8_t level = ink();
     const int x = place(width, m_modes.align);
-    const int textHeight = FontSet::cellHeight(FontSet::Size::Standard);
-    const int textWidth = int(symbol.text.size()) * FontSet::cellWidth(FontSet::Size::Standard);
+    // GS f 1 prints the text in the small font.
+    const FontSet::Size textSize =
+        m_modes.smallBarcodeText ? FontSet::Size::Small : FontSet::Size::Standard;
+    const int textHeight = FontSet::cellHeight(textSize);
+    const int textWidth = int(symbol.text.size()) * FontSet::cellWidth(textSize);
     const int textX = x + (width - textWidth) / 2;
     const bool above = m_modes.barcodeText == 3;
     const bool below = m_modes.barcodeText != 0;
 
     int y = m_y;
     if (above) {
-        drawText(symbol.text, textX, y, level);
+        drawText(symbol.text, textX, y, level, textSize);
         y += textHeight + textGap;
     }
     const int height = m_modes.barcodeHeight;
@@ -743,7 +746,7 @@ QString Renderer::barcode(const Event &event)
     y += rowHeight * symbol.rows;
     if (below) {
         y += textGap;
-        drawText(symbol.text, textX, y, level);
+        drawText(symbol.text, textX, y, level, textSize);
         y += textHeight;
     }
     advance(y - m_y);

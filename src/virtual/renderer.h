@@ -205,7 +205,8 @@ private:
     int areaWidth() const;
     int place(int width, int align) const;
     void drawGlyph(const Glyph &glyph, int x, int y);
-    void drawText(const QString &text, int x, int y, std::uint8_t ink);
+    void drawText(const QString &text, int x, int y, std::uint8_t ink,
+                  FontSet::Size size = FontSet::Size::Standard);
     void drawBits(const std::uint8_t *bytes, qsizetype count, std::uint64_t position,
                   const Block &block);
     std::uint8_t ink() const { return inkForDarkness(m_modes.darkness); }

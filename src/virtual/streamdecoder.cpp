@@ -463,8 +463,9 @@ void StreamDecoder::complete(int used)
     // block.
     const auto extended = [&](int lengthBytes, std::uint64_t announced) {
         const int held = used - h - lengthBytes;
-        return std::pair{std::span<const std::uint8_t>(p.data() + h + lengthBytes, std::size_t(held)),
-                         announced - std::uint64_t(held)};
+        const std::span<const std::uint8_t> parameters(p.data() + h + lengthBytes,
+                                                       std::size_t(held));
+        return std::pair{parameters, announced - std::uint64_t(held)};
     };
     if (op == Op::QrOther) {
         const int announced = word(p[3], p[4]);
@@ -548,7 +549,8 @@ void StreamDecoder::complete(int used)
         event.b = used > 3 ? p[3] : 0;
         break;
     case Layout::Extended: {
-        const auto [held, rest] = extended(2, std::uint64_t(word(p[std::size_t(h)], p[std::size_t(h + 1)])));
+        const int announced = word(p[std::size_t(h)], p[std::size_t(h + 1)]);
+        const auto [held, rest] = extended(2, std::uint64_t(announced));
         event.data = held;
         event.blockLength = rest;
         event.a = held.size() >= 1 ? held[0] : -1;

@@ -52,8 +52,8 @@ void TestVirtualPeers::peerStreams()
 
     // Every byte made a command or a character, and everything sent was printed.
     const QString trace = QString::fromUtf8(rendered.trace);
-    for (const char *fault : {"no command or character", "the stream ends inside",
-                              "not printed", "not a function", "not carried out"})
+    for (const char *fault : {"no command or character", "the stream ends inside", "not printed",
+                              "not a function", "not carried out"})
         QVERIFY2(!trace.contains(QLatin1String(fault)), qPrintable(trace));
 
     // The text lines, and no parameter printed as text. A gap of a character or more between
@@ -82,8 +82,8 @@ void TestVirtualPeers::peerStreams()
         scanned << QString::fromUtf8(symbol.data);
     for (const QString &key : {QStringLiteral("barcodes"), QStringLiteral("qr")}) {
         for (const QString &data : strings(expected.value(key)))
-            QVERIFY2(scanned.contains(data),
-                     qPrintable(data + QStringLiteral(" not in ") + scanned.join(QLatin1Char('|'))));
+            QVERIFY2(scanned.contains(data), qPrintable(data + QStringLiteral(" not in ") +
+                                                        scanned.join(QLatin1Char('|'))));
     }
 
     // A picture prints at its size.
