@@ -179,6 +179,13 @@ inline constexpr Command commandTable[] = {
     Table::skipExtended(Wire::GS, '(', 'z', "GS ( z", "paper settings (ignored)"),
 };
 
+// The parameters that common printers take after their real-time commands DLE EOT n,
+// DLE ENQ n and DLE DC4 fn ..., which the controller's own DLE EOT, DLE ENQ and DLE DC4 do not
+// have: read after them and skipped, so that they do not start UTF-16 text.
+inline constexpr Command realtimeParameters{
+    Op::Skipped, 0,  {0, 0, 0}, Layout::Fixed, 0, false, "(parameters)",
+    "parameters of a common printer's real-time command"};
+
 namespace Table {
 constexpr std::size_t indexOf(Op op)
 {

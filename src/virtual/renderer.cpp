@@ -489,6 +489,7 @@ void Renderer::startLine()
     m_line.left = areaLeft();
     m_line.width = areaWidth();
     m_line.align = m_modes.align;
+    m_line.upsideDown = m_modes.upsideDown;
     m_line.x = 0;
     m_line.height = 0;
 }
@@ -509,10 +510,14 @@ void Renderer::printLine()
         printed.top = m_y;
         printed.height = m_line.height;
         for (const Glyph &glyph : m_line.glyphs) {
-            drawGlyph(glyph, left + glyph.x, m_y + m_line.height - glyph.height);
+            // Turned round, the line reads from the right and hangs from its top.
+            const int x = m_line.upsideDown
+                              ? m_line.left + m_line.width - (offset + glyph.x + glyph.width)
+                              : left + glyph.x;
+            drawGlyph(glyph, x, m_y + (m_line.upsideDown ? 0 : m_line.height - glyph.height));
             if (record) {
                 printed.text.append(QChar(glyph.character));
-                printed.cells.push_back({left + glyph.x, glyph.width, glyph.character});
+                printed.cells.push_back({x, glyph.width, glyph.character});
             }
         }
         if (record)

@@ -151,6 +151,7 @@ private:
         int align = 0;
         int x = 0;
         int height = 0;
+        bool upsideDown = false; // ESC {: the line turned round, its end on the left
         std::vector<Glyph> glyphs;
     };
     enum class BlockKind : std::uint8_t { None, Raster, Store, Qr, Column, Graphics, Pdf417 };

@@ -31,6 +31,23 @@ constexpr int word(std::uint8_t low, std::uint8_t high)
     return low | high << 8;
 }
 
+// The bytes of common printers' parameters after DLE EOT (n 1-4), DLE ENQ (n 1, 2) and
+// DLE DC4 (fn 1 m t, fn 2 a b, fn 7 m, fn 8 and seven bytes) that begin with `first`; 0 where
+// `first` begins none.
+constexpr int realtimeParameterBytes(std::uint8_t command, std::uint8_t first)
+{
+    switch (command) {
+    case EOT:
+        return first >= 1 && first <= 4 ? 1 : 0;
+    case ENQ:
+        return first == 1 || first == 2 ? 1 : 0;
+    case DC4:
+        return first == 1 || first == 2 ? 3 : first == 7 ? 2 : first == 8 ? 8 : 0;
+    default:
+        return 0;
+    }
+}
+
 constexpr std::uint64_t longWord(const std::uint8_t *bytes)
 {
     return std::uint64_t(bytes[0]) | std::uint64_t(bytes[1]) << 8 | std::uint64_t(bytes[2]) << 16 |
@@ -181,6 +198,8 @@ void StreamDecoder::finish()
     m_shiftJis = false;
     m_singleByte = &defaultCodePage();
     m_command = nullptr;
+    m_realtime = 0;
+    m_nextRealtime = 0;
     m_pendingCount = 0;
     m_inBlock = false;
     m_blockRemaining = 0;
@@ -233,6 +252,8 @@ void StreamDecoder::step(std::uint8_t byte, std::uint64_t offset)
         reject(used);
     m_pendingCount = 0;
     m_command = nullptr;
+    m_realtime = m_nextRealtime;
+    m_nextRealtime = 0;
 
     if (hasRest)
         step(rest, restOffset);
@@ -251,6 +272,16 @@ StreamDecoder::Result StreamDecoder::evaluate()
         return Result{Verdict::Reject, p[std::size_t(at)] < 0x20 ? at : at + 1};
     };
     const std::uint8_t first = p[0];
+
+    if (m_realtime != 0) {
+        if (m_command == &Protocol::realtimeParameters)
+            return needs(m_realtimeLength);
+        m_realtimeLength = realtimeParameterBytes(m_realtime, first);
+        if (m_realtimeLength > 0) {
+            m_command = &Protocol::realtimeParameters;
+            return needs(m_realtimeLength);
+        }
+    }
 
     switch (first) {
     case NUL:
@@ -435,6 +466,13 @@ void StreamDecoder::complete(int used)
     const auto &p = m_pending;
     const std::uint8_t first = p[0];
 
+    if (m_command == &Protocol::realtimeParameters) {
+        Event event = pendingEvent(Op::Skipped, used);
+        event.command = m_command;
+        m_sink->handle(event);
+        return;
+    }
+
     // Text.
     if (first >= 0x20 || (first > NUL && !isCommandByte(first))) {
         if (first < 0x20) {
@@ -593,6 +631,9 @@ void StreamDecoder::complete(int used)
     default:
         break;
     }
+
+    if (op == Op::StatusRequest || op == Op::FirmwareRequest || op == Op::ClearBuffer)
+        m_nextRealtime = p[1];
 
     if (op == Op::DoubleByteOn)
         m_doubleByte = true;

@@ -107,6 +107,11 @@ private:
     bool m_shiftJis = false;                       // FS C 1: double-byte text is Shift_JIS
     const std::array<char16_t, 256> *m_singleByte; // the code page of bytes 20-FF
     const Protocol::Command *m_command = nullptr;  // of the pending bytes, once known
+    // The second byte of DLE EOT, DLE ENQ or DLE DC4 just read, whose common printers'
+    // parameters may follow, and how many bytes of them the pending bytes make.
+    std::uint8_t m_realtime = 0;
+    std::uint8_t m_nextRealtime = 0;
+    int m_realtimeLength = 0;
 
     std::array<std::uint8_t, maxPending> m_pending{};
     int m_pendingCount = 0;

@@ -178,6 +178,12 @@ void TestVirtualDecoder::events_data()
     row("cuts with and without feed", "1d564103 1d5631", {"Cut 65 3", "Cut 49"});
     row("code page until ESC @", "1b7400 b3 1b40 b3", {"CodePage", "Char │", "Init", "Char ³"});
     row("Shift_JIS", "1c4301 1c26 8260 1c2e", {"DbCode 1", "DbOn", "Char Ａ /4", "DbOff"});
+    row("real-time parameters of common printers",
+        "1004 01 1b4501 1005 02 1014 010005 1014 08 01031401060208 41",
+        {"Status", "Skipped", "Bold 1", "Firmware", "Skipped", "Clear", "Skipped", "Clear",
+         "Skipped", "Char A"});
+    row("no parameters after the controller's own", "1004 1b4501 1014 0391",
+        {"Status", "Bold 1", "Clear", "Char Α /1"});
     row("extended command of another family", "1d2841 0200 0002 41", {"Skipped 0 2", "Char A"});
     // Bytes that make no command.
     row("unknown ESC command", "1b7a41", {"Unknown 1b7a", "Char A"});
