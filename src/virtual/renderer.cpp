@@ -33,6 +33,19 @@ constexpr const char16_t *internationalSets[] = {
     u"#$@[₩]^`{|}~",   // 13 Korea
 };
 
+constexpr bool twelveEach()
+{
+    for (const char16_t *set : internationalSets) {
+        int n = 0;
+        while (set[n] != 0)
+            ++n;
+        if (n != 12)
+            return false;
+    }
+    return true;
+}
+static_assert(twelveEach(), "every international set replaces twelve characters");
+
 // A glyph turned: 90 degrees clockwise, or upside down.
 GlyphCell turned(const GlyphCell &cell, bool quarter)
 {
