@@ -4,6 +4,7 @@
 #include "virtual/symbols.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdlib>
 
 namespace Virtual {
@@ -371,11 +372,16 @@ QString Renderer::blockData(const Event &event)
         drawColumns(event.data.data(), qsizetype(event.data.size()), event.position, m_block);
         break;
     case BlockKind::Graphics: {
-        const qsizetype room = graphicsMemory - m_graphics.data.size();
-        const qsizetype take = std::min(room, qsizetype(event.data.size()));
+        // NV graphics begin with their colour byte, which is not part of the picture.
+        QByteArray &target = m_nvKey >= 0 ? m_nvCollect.data : m_graphics.data;
+        std::span<const std::uint8_t> data = event.data;
+        if (m_nvKey >= 0 && event.position == 0 && !data.empty())
+            data = data.subspan(1);
+        const qsizetype room = graphicsMemory - target.size();
+        const qsizetype take = std::min(room, qsizetype(data.size()));
         if (take > 0)
-            m_graphics.data.append(reinterpret_cast<const char *>(event.data.data()), take);
-        if (take < qsizetype(event.data.size()))
+            target.append(reinterpret_cast<const char *>(data.data()), take);
+        if (take < qsizetype(data.size()))
             m_block.overflow = true;
         break;
     }
@@ -437,17 +443,20 @@ QString Renderer::blockEnd(const Event &event)
         m_paper.extendTo(block.y + 8 * block.bytesPerRow * block.scaleY);
         m_rowHeight = std::max(m_rowHeight, 8 * block.bytesPerRow * block.scaleY);
         return {};
-    case BlockKind::Graphics:
-        if (!event.complete) {
-            m_graphics = Graphics{};
-            return QStringLiteral("the graphics were cut short; not kept");
+    case BlockKind::Graphics: {
+        const int key = std::exchange(m_nvKey, -1);
+        Graphics &graphics = key >= 0 ? m_nvCollect : m_graphics;
+        if (!event.complete || block.overflow) {
+            graphics = Graphics{};
+            return !event.complete
+                       ? QStringLiteral("the graphics were cut short; not kept")
+                       : QStringLiteral("more than the graphics memory (%1 bytes); not kept")
+                             .arg(graphicsMemory);
         }
-        if (block.overflow) {
-            m_graphics = Graphics{};
-            return QStringLiteral("more than the graphics memory (%1 bytes); not kept")
-                .arg(graphicsMemory);
-        }
+        if (key >= 0)
+            m_nvGraphics[key] = std::exchange(m_nvCollect, Graphics{});
         return {};
+    }
     case BlockKind::Pdf417:
         if (block.overflow)
             return QStringLiteral("more than a PDF417 symbol holds; kept the first %1 bytes")
@@ -981,8 +990,8 @@ void Renderer::drawColumns(const std::uint8_t *bytes, qsizetype count, std::uint
 }
 
 // GS ( L and GS 8 L: function 112 keeps a raster picture in the print buffer, function 50
-// prints it; the other functions (density, NV graphics memory) are accepted and not carried
-// out.
+// prints it; function 67 keeps a picture as NV graphics under a two-byte key (ESC @ keeps
+// them), function 69 prints it. The density and capacity functions are accepted.
 QString Renderer::graphics(const Event &event)
 {
     const std::span<const std::uint8_t> p = event.data;
@@ -1008,6 +1017,39 @@ QString Renderer::graphics(const Event &event)
         m_block.kind = BlockKind::Graphics;
         return {};
     }
+    case 67: { // m fn a kc1 kc2 b xL xH yL yH, then c and the picture: NV graphics
+        if (p.size() < 10)
+            return QStringLiteral("too short for NV graphics; skipped");
+        Graphics graphics;
+        graphics.width = p[6] | p[7] << 8;
+        graphics.rows = p[8] | p[9] << 8;
+        const std::uint64_t size =
+            std::uint64_t((graphics.width + 7) / 8) * std::uint64_t(graphics.rows);
+        if (p[2] != 48 || p[5] != 1 || size + 1 != event.blockLength)
+            return QStringLiteral("not one monochrome picture of the announced size; skipped");
+        const int key = p[3] << 8 | p[4];
+        const auto existing = m_nvGraphics.find(key);
+        const int freed = existing == m_nvGraphics.end() ? 0 : int(existing->second.data.size());
+        if (nvGraphicsBytes() - freed + size > std::uint64_t(graphicsMemory))
+            return QStringLiteral("does not fit the NV graphics memory; not kept");
+        m_nvCollect = graphics;
+        m_nvKey = key;
+        m_block = Block{};
+        m_block.kind = BlockKind::Graphics;
+        return {};
+    }
+    case 69: { // m fn kc1 kc2 x y: print NV graphics
+        if (p.size() < 6)
+            return QStringLiteral("too short to print NV graphics; skipped");
+        const auto found = m_nvGraphics.find(p[2] << 8 | p[3]);
+        if (found == m_nvGraphics.end())
+            return QStringLiteral("no NV graphics with the key %1 %2; nothing printed")
+                .arg(p[2])
+                .arg(p[3]);
+        if ((p[4] != 1 && p[4] != 2) || (p[5] != 1 && p[5] != 2))
+            return QStringLiteral("no such size; nothing printed");
+        return drawGraphics(found->second, p[4], p[5]);
+    }
     case 50: // m fn: print the graphics in the buffer
     case 2:
         return printGraphics();
@@ -1022,24 +1064,36 @@ QString Renderer::graphics(const Event &event)
 
 QString Renderer::printGraphics()
 {
-    Graphics graphics = std::move(m_graphics);
-    m_graphics = Graphics{};
+    const Graphics graphics = std::exchange(m_graphics, Graphics{});
     if (graphics.width == 0 || graphics.rows == 0 || graphics.data.isEmpty())
         return QStringLiteral("no graphics in the buffer; nothing printed");
+    return drawGraphics(graphics, graphics.scaleX, graphics.scaleY);
+}
+
+QString Renderer::drawGraphics(const Graphics &graphics, int scaleX, int scaleY)
+{
     endTextRow();
     Block block;
     block.kind = BlockKind::Raster;
     block.bytesPerRow = (graphics.width + 7) / 8;
     block.rows = graphics.rows;
-    block.scaleX = graphics.scaleX;
-    block.scaleY = graphics.scaleY;
+    block.scaleX = scaleX;
+    block.scaleY = scaleY;
     block.ink = ink();
-    block.x = place(graphics.width * graphics.scaleX, m_modes.align);
+    block.x = place(graphics.width * scaleX, m_modes.align);
     block.y = m_y;
     drawBits(reinterpret_cast<const std::uint8_t *>(graphics.data.constData()),
              graphics.data.size(), 0, block);
-    advance(graphics.rows * graphics.scaleY);
+    advance(graphics.rows * scaleY);
     return {};
+}
+
+int Renderer::nvGraphicsBytes() const
+{
+    int total = 0;
+    for (const auto &[key, graphics] : m_nvGraphics)
+        total += int(graphics.data.size());
+    return total;
 }
 
 // GS ( k functions other than the controller's four QR functions: the QR model is accepted,

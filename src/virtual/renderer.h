@@ -177,6 +177,15 @@ private:
         QByteArray data;
     };
 
+    struct Graphics
+    {
+        int width = 0; // dots
+        int rows = 0;
+        int scaleX = 1;
+        int scaleY = 1;
+        QByteArray data;
+    };
+
     QString command(const Event &event);
     QString blockData(const Event &event);
     QString blockEnd(const Event &event);
@@ -198,6 +207,7 @@ private:
     QString graphics(const Event &event);
     QString symbolFunction(const Event &event);
     QString printGraphics();
+    QString drawGraphics(const Graphics &graphics, int scaleX, int scaleY);
     QString printPdf417();
     void drawColumns(const std::uint8_t *bytes, qsizetype count, std::uint64_t position,
                      const Block &block);
@@ -223,15 +233,11 @@ private:
     QByteArray m_collect; // a block's data while it arrives: a bitmap to store, QR data
     QByteArray m_qrData;
     QByteArray m_pdfData;
-    struct Graphics
-    {
-        int width = 0; // dots
-        int rows = 0;
-        int scaleX = 1;
-        int scaleY = 1;
-        QByteArray data;
-    };
     Graphics m_graphics; // GS ( L function 112, printed by function 50
+    std::map<int, Graphics> m_nvGraphics; // GS ( L function 67 by key, printed by function 69
+    Graphics m_nvCollect;
+    int m_nvKey = -1;
+    int nvGraphicsBytes() const;
     std::map<int, StoredBitmap> m_stored;
     std::vector<PrintedLine> m_lines;
     bool m_ranOutReported = false;
