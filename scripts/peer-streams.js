@@ -151,4 +151,25 @@ for (const mode of ['column', 'raster']) {
   });
 }
 
+// receiptline: every barcode system in its own data forms (UPC-E given as 7 or 8 digits goes
+// out as the UPC-A's 11), and text in several scripts, for which it switches code pages.
+{
+  const codes = [
+    ['03600029145', 'upc', '036000291452'], ['0123456', 'upc', '01234565'],
+    ['590123412345', 'ean', '5901234123457'], ['9638507', 'ean', '96385074'],
+    ['CODE39', 'code39', 'CODE39'], ['12345670', 'itf', '12345670'],
+    ['A40156B', 'nw7', 'A40156B'], ['Code93!', 'code93', 'Code93!'],
+    ['Code 128 1234567890', 'code128', 'Code 128 1234567890'],
+  ];
+  const lines = ['Grüße aus Köln', 'Привет из Москвы', 'Łódź, Kraków', 'Ærø og Blåvand € 5'];
+  const doc = codes.map(([data, option]) => `{code:${data}; option:${option},hri}`)
+      .concat(lines).join('\n');
+  const bytes = receiptline.transform(doc, {cpl: 42, encoding: 'multilingual', command: 'escpos'});
+  fixture('receiptline-barcodes', Buffer.from(bytes, 'binary'), {
+    head: 1,
+    lines,
+    barcodes: codes.map(([, , read]) => read),
+  });
+}
+
 console.log('wrote ' + written.join(', '));
