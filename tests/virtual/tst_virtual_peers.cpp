@@ -1,5 +1,7 @@
 #include "paperreader.h"
 
+#include "virtual/virtualcontroller.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -47,8 +49,16 @@ void TestVirtualPeers::peerStreams()
     QFile bin(name + QStringLiteral(".bin")), json(name + QStringLiteral(".json"));
     QVERIFY(bin.open(QIODevice::ReadOnly) && json.open(QIODevice::ReadOnly));
     const QJsonObject expected = QJsonDocument::fromJson(json.readAll()).object();
-    const PaperReader::Rendered rendered =
-        PaperReader::render(bin.readAll(), expected.value(QStringLiteral("head")).toInt());
+    const QByteArray stream = bin.readAll();
+    const int head = expected.value(QStringLiteral("head")).toInt();
+    const PaperReader::Rendered rendered = PaperReader::render(stream, head);
+
+    // The live controller gets the stream in pieces as the line brings them: the same paper.
+    Virtual::VirtualController live({.headType = head});
+    for (qsizetype at = 0; at < stream.size(); at += 7)
+        live.feed(QByteArrayView(stream).sliced(at, std::min<qsizetype>(7, stream.size() - at)));
+    live.finish();
+    QCOMPARE(live.paper(), rendered.paper);
 
     // Every byte made a command or a character, and everything sent was printed.
     const QString trace = QString::fromUtf8(rendered.trace);
