@@ -1,12 +1,15 @@
 #include "commands/commandset.h"
 
-#include "commands/wirebytes.h"
+#include "protocol/commands.h"
 
 #include <QIODevice>
 
 #include <cstring>
 
 using namespace Wire;
+using Protocol::bytesOf;
+using Protocol::Op;
+using namespace Protocol::Symbol2D;
 
 namespace {
 constexpr uint8_t lowByte(unsigned v)
@@ -44,31 +47,36 @@ void CommandSet::Write(const uint8_t *buf, size_t buflen)
 
 void CommandSet::setComMode(unsigned char ucComSet, unsigned char ucFlowSet)
 {
-    const uint8_t cmd[] = {GS, '(', ucComSet, ucFlowSet};
+    constexpr auto c = bytesOf<Op::UartMode>();
+    const uint8_t cmd[] = {c[0], c[1], ucComSet, ucFlowSet};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::setPrinterHead(unsigned char ucHeadIndex)
 {
-    const uint8_t cmd[] = {ESC, 'Z', ucHeadIndex};
+    constexpr auto c = bytesOf<Op::PrintHead>();
+    const uint8_t cmd[] = {c[0], c[1], ucHeadIndex};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::printerSoftInit()
 {
-    const uint8_t cmd[] = {ESC, '@'};
+    constexpr auto c = bytesOf<Op::Initialise>();
+    const uint8_t cmd[] = {c[0], c[1]};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::printLF()
 {
-    const uint8_t cmd[] = {LF};
+    constexpr auto c = bytesOf<Op::LineFeed>();
+    const uint8_t cmd[] = {c[0]};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::printCR()
 {
-    const uint8_t cmd[] = {CR};
+    constexpr auto c = bytesOf<Op::CarriageReturn>();
+    const uint8_t cmd[] = {c[0]};
     send(cmd, sizeof cmd);
 }
 
@@ -79,37 +87,43 @@ void CommandSet::printStr(const char *pStr)
 
 void CommandSet::printAndFeedNDotLine(uint8_t ucDotLineNum)
 {
-    const uint8_t cmd[] = {ESC, 'J', ucDotLineNum};
+    constexpr auto c = bytesOf<Op::FeedDots>();
+    const uint8_t cmd[] = {c[0], c[1], ucDotLineNum};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::fontTypeSet(uint8_t ucFontType)
 {
-    const uint8_t cmd[] = {ESC, '!', ucFontType};
+    constexpr auto c = bytesOf<Op::PrintMode>();
+    const uint8_t cmd[] = {c[0], c[1], ucFontType};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::horizontalAlign(uint8_t align)
 {
-    const uint8_t cmd[] = {ESC, 'a', align};
+    constexpr auto c = bytesOf<Op::Align>();
+    const uint8_t cmd[] = {c[0], c[1], align};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::lineSpacingSet(uint8_t ucDotLineNum)
 {
-    const uint8_t cmd[] = {ESC, '3', ucDotLineNum};
+    constexpr auto c = bytesOf<Op::LineSpacing>();
+    const uint8_t cmd[] = {c[0], c[1], ucDotLineNum};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::lineSpacingDefaults()
 {
-    const uint8_t cmd[] = {ESC, '2'};
+    constexpr auto c = bytesOf<Op::DefaultLineSpacing>();
+    const uint8_t cmd[] = {c[0], c[1]};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::horizontalTabSet(const unsigned char *pucNBuf, unsigned char ucDataNum)
 {
-    const uint8_t cmd[] = {ESC, 'D'};
+    constexpr auto c = bytesOf<Op::TabStops>();
+    const uint8_t cmd[] = {c[0], c[1]};
     send(cmd, sizeof cmd);
     send(pucNBuf, ucDataNum);
     const uint8_t end[] = {NUL};
@@ -118,22 +132,25 @@ void CommandSet::horizontalTabSet(const unsigned char *pucNBuf, unsigned char uc
 
 void CommandSet::horizontalTab()
 {
-    const uint8_t cmd[] = {HT};
+    constexpr auto c = bytesOf<Op::Tab>();
+    const uint8_t cmd[] = {c[0]};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::printAndFeedNFontLine(unsigned char ucFontLineNum)
 {
-    const uint8_t cmd[] = {ESC, 'd', ucFontLineNum};
+    constexpr auto c = bytesOf<Op::FeedLines>();
+    const uint8_t cmd[] = {c[0], c[1], ucFontLineNum};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::picturePrintH(unsigned char ucType, unsigned short usHSize, unsigned short usVSize,
                                const unsigned char *pucDataBuf)
 {
-    const uint8_t cmd[] = {GS,
-                           'v',
-                           '0',
+    constexpr auto c = bytesOf<Op::Raster>();
+    const uint8_t cmd[] = {c[0],
+                           c[1],
+                           c[2],
                            ucType,
                            lowByte(usHSize),
                            highByte(usHSize),
@@ -145,67 +162,78 @@ void CommandSet::picturePrintH(unsigned char ucType, unsigned short usHSize, uns
 
 void CommandSet::setLeftMargin(uint8_t ucDots)
 {
-    const uint8_t cmd[] = {ESC, 'l', ucDots};
+    constexpr auto c = bytesOf<Op::LeftMargin>();
+    const uint8_t cmd[] = {c[0], c[1], ucDots};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::setRightMargin(uint8_t ucDots)
 {
-    const uint8_t cmd[] = {ESC, 'Q', ucDots};
+    constexpr auto c = bytesOf<Op::RightMargin>();
+    const uint8_t cmd[] = {c[0], c[1], ucDots};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::printerState()
 {
-    const uint8_t cmd[] = {DLE, EOT};
+    constexpr auto c = bytesOf<Op::StatusRequest>();
+    const uint8_t cmd[] = {c[0], c[1]};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::absolutePrintPos(uint8_t ucLNum, uint8_t ucHNum)
 {
-    const uint8_t cmd[] = {ESC, '$', ucLNum, ucHNum};
+    constexpr auto c = bytesOf<Op::AbsolutePosition>();
+    const uint8_t cmd[] = {c[0], c[1], ucLNum, ucHNum};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::setFontGrayScale(uint8_t ucScale)
 {
-    const uint8_t cmd[] = {ESC, 'm', ucScale};
+    constexpr auto c = bytesOf<Op::Darkness>();
+    const uint8_t cmd[] = {c[0], c[1], ucScale};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::setDbMode()
 {
-    const uint8_t cmd[] = {FS, '&'};
+    constexpr auto c = bytesOf<Op::DoubleByteOn>();
+    const uint8_t cmd[] = {c[0], c[1]};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::cancelDbMode()
 {
-    const uint8_t cmd[] = {FS, '.'};
+    constexpr auto c = bytesOf<Op::DoubleByteOff>();
+    const uint8_t cmd[] = {c[0], c[1]};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::setFontMode(unsigned char ucFont)
 {
-    const uint8_t cmd[] = {ESC, 'M', ucFont};
+    constexpr auto c = bytesOf<Op::Font>();
+    const uint8_t cmd[] = {c[0], c[1], ucFont};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::barcodeHeightSet(unsigned char ucHeight)
 {
-    const uint8_t cmd[] = {GS, 'h', ucHeight};
+    constexpr auto c = bytesOf<Op::BarcodeHeight>();
+    const uint8_t cmd[] = {c[0], c[1], ucHeight};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::barcodeWidthSet(unsigned char ucWidth)
 {
-    const uint8_t cmd[] = {GS, 'w', ucWidth};
+    constexpr auto c = bytesOf<Op::BarcodeWidth>();
+    const uint8_t cmd[] = {c[0], c[1], ucWidth};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::barcodeTextYesNo(unsigned char ucYesNo)
 {
-    const uint8_t cmd[] = {GS, 'H', ucYesNo};
+    constexpr auto c = bytesOf<Op::BarcodeText>();
+    const uint8_t cmd[] = {c[0], c[1], ucYesNo};
     send(cmd, sizeof cmd);
 }
 
@@ -213,26 +241,31 @@ void CommandSet::barcodePrint(unsigned char ucBarcodeSys, const unsigned char *p
                               unsigned char ucCodeLen)
 {
     // The symbology byte is 'A' + system, in 8-bit arithmetic.
-    const uint8_t cmd[] = {GS, 'k', uint8_t(ucBarcodeSys + 0x41), ucCodeLen};
+    constexpr auto c = bytesOf<Op::Barcode>();
+    const uint8_t cmd[] = {c[0], c[1], uint8_t(ucBarcodeSys + Protocol::barcodeFunctionB),
+                           ucCodeLen};
     send(cmd, sizeof cmd);
     send(pucCodeBuf, ucCodeLen);
 }
 
 void CommandSet::clearPrintBuffer()
 {
-    const uint8_t cmd[] = {DLE, DC4};
+    constexpr auto c = bytesOf<Op::ClearBuffer>();
+    const uint8_t cmd[] = {c[0], c[1]};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::getFirmwareInfo()
 {
-    const uint8_t cmd[] = {DLE, ENQ};
+    constexpr auto c = bytesOf<Op::FirmwareRequest>();
+    const uint8_t cmd[] = {c[0], c[1]};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::print_with_font(const char *str, uint8_t font)
 {
-    const uint8_t mode[] = {ESC, '!', font};
+    constexpr auto c = bytesOf<Op::PrintMode>();
+    const uint8_t mode[] = {c[0], c[1], font};
     send(mode, sizeof mode);
     printStr(str);
     printLF();
@@ -240,19 +273,22 @@ void CommandSet::print_with_font(const char *str, uint8_t font)
 
 void CommandSet::fullCut()
 {
-    const uint8_t cmd[] = {ESC, 'i'};
+    constexpr auto c = bytesOf<Op::FullCut>();
+    const uint8_t cmd[] = {c[0], c[1]};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::partialCut()
 {
-    const uint8_t cmd[] = {ESC, 'n'};
+    constexpr auto c = bytesOf<Op::PartialCut>();
+    const uint8_t cmd[] = {c[0], c[1]};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::setPrinterCallBack(unsigned char ucCallBack)
 {
-    const uint8_t cmd[] = {GS, 'a', ucCallBack};
+    constexpr auto c = bytesOf<Op::AutoStatus>();
+    const uint8_t cmd[] = {c[0], c[1], ucCallBack};
     send(cmd, sizeof cmd);
 }
 
@@ -260,8 +296,9 @@ void CommandSet::downloadNVBitmap(unsigned char ucLocation, unsigned char ucAlig
                                   unsigned short usHSize, unsigned short usVSize,
                                   const unsigned char *pucDataBuf)
 {
-    const uint8_t cmd[] = {GS,
-                           'q',
+    constexpr auto c = bytesOf<Op::StoreBitmap>();
+    const uint8_t cmd[] = {c[0],
+                           c[1],
                            ucLocation,
                            ucAlign,
                            lowByte(usHSize),
@@ -274,19 +311,23 @@ void CommandSet::downloadNVBitmap(unsigned char ucLocation, unsigned char ucAlig
 
 void CommandSet::printNVBitmap(unsigned char ucBitmapIndex, unsigned char ucMode)
 {
-    const uint8_t cmd[] = {FS, 'p', ucBitmapIndex, ucMode};
+    constexpr auto c = bytesOf<Op::PrintStoredBitmap>();
+    const uint8_t cmd[] = {c[0], c[1], ucBitmapIndex, ucMode};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::setQRSizeVersion(unsigned char ucModuleSizeRange)
 {
-    const uint8_t cmd[] = {GS, '(', 'k', 0x03, 0x00, '1', 'C', ucModuleSizeRange};
+    constexpr auto c = bytesOf<Op::QrOther>();
+    const uint8_t cmd[] = {c[0], c[1], c[2], 0x03, 0x00, Qr, ModuleSize, ucModuleSizeRange};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::setQRcodeErrorCorrection(unsigned char ucErrorCorrectionLevel)
 {
-    const uint8_t cmd[] = {GS, '(', 'k', 0x03, 0x00, '1', 'E', ucErrorCorrectionLevel};
+    constexpr auto c = bytesOf<Op::QrOther>();
+    const uint8_t cmd[] = {c[0], c[1], c[2], 0x03, 0x00, Qr, ErrorCorrection,
+                           ucErrorCorrectionLevel};
     send(cmd, sizeof cmd);
 }
 
@@ -298,19 +339,23 @@ void CommandSet::transferQRcodeData(unsigned short usbufferSize, const unsigned 
     const unsigned announced = unsigned(usbufferSize) + 3;
     if (announced > 0xFFFF)
         return;
-    const uint8_t cmd[] = {GS, '(', 'k', lowByte(announced), highByte(announced), '1', 'P', '0'};
+    constexpr auto c = bytesOf<Op::QrOther>();
+    const uint8_t cmd[] = {c[0], c[1], c[2], lowByte(announced), highByte(announced),
+                           Qr, Store, PrintMode};
     send(cmd, sizeof cmd);
     sendBlock(pucDataBuf, usbufferSize);
 }
 
 void CommandSet::printQRcodeData()
 {
-    const uint8_t cmd[] = {GS, '(', 'k', 0x03, 0x00, '1', 'Q', '0'};
+    constexpr auto c = bytesOf<Op::QrOther>();
+    const uint8_t cmd[] = {c[0], c[1], c[2], 0x03, 0x00, Qr, Print, PrintMode};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::enterSleepMode()
 {
-    const uint8_t cmd[] = {DLE, SYN};
+    constexpr auto c = bytesOf<Op::Sleep>();
+    const uint8_t cmd[] = {c[0], c[1]};
     send(cmd, sizeof cmd);
 }

@@ -6,6 +6,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "protocol/values.h"
+
 // The sample values of the demonstration jobs: what each button prints, the settings it sends
 // and the lines it writes into the console. They live here once, without widgets, so that the
 // window's handlers send them and the tests walk the same rows. Where several buttons differ only
@@ -14,33 +16,26 @@ namespace Jobs {
 
 // The print-mode byte of ESC ! n; the bits combine by OR.
 namespace PrintMode {
-inline constexpr std::uint8_t Normal = 0x00;
-inline constexpr std::uint8_t Italic = 0x02;
-inline constexpr std::uint8_t Bold = 0x08;
-inline constexpr std::uint8_t DoubleHeight = 0x10;
-inline constexpr std::uint8_t DoubleWidth = 0x20;
-inline constexpr std::uint8_t Reverse = 0x40;
-inline constexpr std::uint8_t Underlined = 0x80;
+inline constexpr std::uint8_t Normal = Protocol::PrintMode::Normal;
+inline constexpr std::uint8_t Italic = Protocol::PrintMode::Italic;
+inline constexpr std::uint8_t Bold = Protocol::PrintMode::Bold;
+inline constexpr std::uint8_t DoubleHeight = Protocol::PrintMode::DoubleHeight;
+inline constexpr std::uint8_t DoubleWidth = Protocol::PrintMode::DoubleWidth;
+inline constexpr std::uint8_t Reverse = Protocol::PrintMode::Reverse;
+inline constexpr std::uint8_t Underlined = Protocol::PrintMode::Underline;
 } // namespace PrintMode
 
 // ESC a n.
-namespace Align {
-inline constexpr std::uint8_t Left = 0;
-inline constexpr std::uint8_t Centre = 1;
-inline constexpr std::uint8_t Right = 2;
-} // namespace Align
+namespace Align = Protocol::Align;
 
 // ESC M n.
-namespace Font {
-inline constexpr std::uint8_t Small = 1;
-inline constexpr std::uint8_t Standard = 2;
-} // namespace Font
+namespace Font = Protocol::Font;
 
 // The mode byte of a raster picture at its normal size.
 inline constexpr std::uint8_t rasterNormal = 0;
 // The darkness that the quick test and the receipts print at and that the darkness sample
 // returns to.
-inline constexpr std::uint8_t usualDarkness = 4;
+inline constexpr std::uint8_t usualDarkness = Protocol::defaultDarkness;
 
 // The rule that frames the text samples, and the one that closes a block: the same full stops
 // followed by two line feeds, so with the line's own feed the block ends in three.
@@ -385,18 +380,7 @@ inline constexpr const PrintHeadJob *printHeadJobs[] = {&headFTP628,  &headFTP63
 // The controller's UART codes. It starts at 115200 bit/s with XON/XOFF, and the "Apply" job
 // falls back to these when no button of a group is checked.
 namespace Uart {
-inline constexpr std::uint8_t Speed9600 = 0;
-inline constexpr std::uint8_t Speed19200 = 1;
-inline constexpr std::uint8_t Speed38400 = 2;
-inline constexpr std::uint8_t Speed57600 = 3;
-inline constexpr std::uint8_t Speed115200 = 4;
-inline constexpr std::uint8_t Speed256000 = 5;
-inline constexpr std::uint8_t Speed375000 = 6;
-inline constexpr std::uint8_t NoFlow = 0;
-inline constexpr std::uint8_t XonXoff = 1;
-inline constexpr std::uint8_t HardwareFlow = 2;
-inline constexpr std::uint8_t defaultSpeed = Speed115200;
-inline constexpr std::uint8_t defaultFlow = XonXoff;
+using namespace Protocol::Uart;
 
 // "Apply" announces the settings and warns that the host's own line keeps its settings.
 inline constexpr char announcement[] = "Setting UART com speed and flow control. Startup default "

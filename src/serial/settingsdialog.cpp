@@ -1,6 +1,8 @@
 #include "serial/settingsdialog.h"
 #include "ui_settingsdialog.h"
 
+#include "protocol/values.h"
+
 #include <QIntValidator>
 #include <QLineEdit>
 #include <QSerialPortInfo>
@@ -124,9 +126,9 @@ void SettingsDialog::checkCustomDevicePathPolicy(int idx)
 
 void SettingsDialog::fillPortsParameters()
 {
-    for (const int rate : {9600, 19200, 38400, 57600, 115200, 256000, 375000})
+    for (const int rate : Protocol::Uart::bitRates)
         ui->baudRateBox->addItem(QString::number(rate), rate);
-    ui->baudRateBox->setCurrentIndex(4);
+    ui->baudRateBox->setCurrentIndex(Protocol::Uart::defaultSpeed);
 
     ui->dataBitsBox->addItem(QStringLiteral("5"), QSerialPort::Data5);
     ui->dataBitsBox->addItem(QStringLiteral("6"), QSerialPort::Data6);

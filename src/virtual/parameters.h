@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/values.h"
+
 #include <iterator>
 #include <optional>
 
@@ -23,7 +25,7 @@ inline std::optional<int> alignment(int byte)
     return smallNumber(byte, 2);
 }
 
-// GS H: 0 none, 1 below, 2 above, 3 both.
+// GS H: 0 none, 1 below (the controller's own meaning), 2 below, 3 above and below.
 inline std::optional<int> barcodeTextPosition(int byte)
 {
     return smallNumber(byte, 3);
@@ -43,11 +45,11 @@ inline std::optional<Scale> pictureScale(int byte)
     return Scale{(*mode & 1) ? 2 : 1, (*mode & 2) ? 2 : 1};
 }
 
-// ESC M: 1 small, 2 standard.
+// ESC M: 1 small, 2 standard; 0 is the standard font (font A) as on common printers.
 inline std::optional<bool> smallFont(int byte)
 {
     const std::optional<int> font = smallNumber(byte, 2);
-    if (!font || *font == 0)
+    if (!font)
         return std::nullopt;
     return *font == 1;
 }
@@ -80,9 +82,7 @@ inline std::optional<int> barcodeModule(int byte)
 enum class Flow { None = 0, XonXoff = 1, Hardware = 2 };
 inline std::optional<int> uartSpeed(int code)
 {
-    static constexpr int speeds[] = {9600, 19200, 38400, 57600, 115200, 256000, 375000};
-    return code >= 0 && code < int(std::size(speeds)) ? std::optional<int>(speeds[code])
-                                                      : std::nullopt;
+    return Protocol::Uart::bitRate(code);
 }
 inline std::optional<Flow> uartFlow(int code)
 {
@@ -92,7 +92,7 @@ inline std::optional<Flow> uartFlow(int code)
 // ESC Z: print head types 0-7.
 inline std::optional<int> headType(int byte)
 {
-    return byte >= 0 && byte <= 7 ? std::optional<int>(byte) : std::nullopt;
+    return Protocol::printHead(byte) ? std::optional<int>(byte) : std::nullopt;
 }
 
 } // namespace Virtual::Parameters

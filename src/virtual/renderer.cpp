@@ -4,20 +4,69 @@
 #include "virtual/symbols.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdlib>
 
 namespace Virtual {
 
 namespace {
 
-namespace Mode {
-constexpr std::uint8_t Italic = 0x02;
-constexpr std::uint8_t Bold = 0x08;
-constexpr std::uint8_t DoubleHeight = 0x10;
-constexpr std::uint8_t DoubleWidth = 0x20;
-constexpr std::uint8_t Reverse = 0x40;
-constexpr std::uint8_t Underline = 0x80;
-} // namespace Mode
+namespace Mode = Protocol::PrintMode;
+
+// ESC R n: the twelve characters at 23 24 40 5B 5C 5D 5E 60 7B 7C 7D 7E in the international
+// character sets of common printers.
+constexpr std::uint8_t internationalBytes[12] = {0x23, 0x24, 0x40, 0x5B, 0x5C, 0x5D,
+                                                 0x5E, 0x60, 0x7B, 0x7C, 0x7D, 0x7E};
+constexpr const char16_t *internationalSets[] = {
+    u"#$@[\\]^`{|}~", // 0 USA
+    u"#$à°ç§^`éùè¨",   // 1 France
+    u"#$§ÄÖÜ^`äöüß",   // 2 Germany
+    u"£$@[\\]^`{|}~", // 3 United Kingdom
+    u"#$@ÆØÅ^`æøå~",   // 4 Denmark I
+    u"#¤ÉÄÖÅÜéäöåü",   // 5 Sweden
+    u"#$@°\\é^ùàòèì", // 6 Italy
+    u"₧$@¡Ñ¿^`¨ñ}~",   // 7 Spain I
+    u"#$@[¥]^`{|}~",   // 8 Japan
+    u"#¤ÉÆØÅÜéæøåü",   // 9 Norway
+    u"#$ÉÆØÅÜéæøåü",   // 10 Denmark II
+    u"#$á¡Ñ¿é`íñóú",   // 11 Spain II
+    u"#$á¡Ñ¿éüíñóú",   // 12 Latin America
+    u"#$@[₩]^`{|}~",   // 13 Korea
+};
+
+constexpr bool twelveEach()
+{
+    for (const char16_t *set : internationalSets) {
+        int n = 0;
+        while (set[n] != 0)
+            ++n;
+        if (n != 12)
+            return false;
+    }
+    return true;
+}
+static_assert(twelveEach(), "every international set replaces twelve characters");
+
+// A glyph turned: 90 degrees clockwise, or upside down.
+GlyphCell turned(const GlyphCell &cell, bool quarter)
+{
+    GlyphCell out = cell;
+    out.rows = {};
+    if (quarter) {
+        out.width = std::min(cell.height, 32);
+        out.height = std::min(cell.width, int(out.rows.size()));
+        for (int y = 0; y < out.height; ++y)
+            for (int x = 0; x < out.width; ++x)
+                if (cell.dot(y, cell.height - 1 - x))
+                    out.setDot(x, y);
+        return out;
+    }
+    for (int y = 0; y < cell.height; ++y)
+        for (int x = 0; x < cell.width; ++x)
+            if (cell.dot(cell.width - 1 - x, cell.height - 1 - y))
+                out.setDot(x, y);
+    return out;
+}
 
 constexpr int underlineDots = 2;
 constexpr int textGap = 4;      // between barcode bars and their text
@@ -93,13 +142,20 @@ QString Renderer::command(const Event &event)
     case Op::Initialise:
         m_line = Line{};
         m_qrData.clear();
+        m_pdfData.clear();
+        m_graphics = Graphics{};
         resetModes();
         return {};
     case Op::ClearBuffer:
         m_line = Line{};
         return {};
     case Op::PrintMode:
+        // The print mode sets the styles of ESC E, ESC - and GS ! as well.
         m_modes.printMode = std::uint8_t(event.a);
+        m_modes.emphasis = false;
+        m_modes.underline = 0;
+        m_modes.widthScale = 1;
+        m_modes.heightScale = 1;
         return {};
     case Op::Font:
         if (const std::optional<bool> small = Parameters::smallFont(event.a)) {
@@ -251,7 +307,39 @@ QString Renderer::command(const Event &event)
     case Op::PrintStoredBitmap:
         return printStored(event.a, event.b);
     case Op::QrOther:
-        return QStringLiteral("not a function of this controller; skipped");
+        return symbolFunction(event);
+    case Op::ColumnPicture:
+        return columnPicture(event);
+    case Op::Graphics:
+        return graphics(event);
+    case Op::Cut:
+        // GS V 65, 66 (and 97, 98, 103, 104) feed n dots before they cut.
+        if (event.a >= 65) {
+            endTextRow();
+            advance(event.b);
+        }
+        cut(event.a == 1 || event.a == 49 || event.a == 66 || event.a == 98 || event.a == 104);
+        return {};
+    case Op::Emphasis:
+    case Op::DoubleStrike:
+    case Op::Italic:
+    case Op::Underline:
+    case Op::ReverseMode:
+    case Op::CharacterSize:
+    case Op::RightSpacing:
+    case Op::KanjiUnderline:
+    case Op::KanjiPrintMode:
+    case Op::UpsideDown:
+    case Op::Rotate:
+    case Op::CodePage:
+    case Op::International:
+    case Op::KanjiCode:
+    case Op::RelativePosition:
+    case Op::LeftMarginDots:
+    case Op::PrintAreaWidth:
+    case Op::BarcodeFont:
+        return styleCommand(event);
+    case Op::Skipped:
     case Op::DoubleByteOn:
     case Op::DoubleByteOff:
     case Op::StatusRequest:
@@ -280,6 +368,32 @@ QString Renderer::blockData(const Event &event)
         m_collect.append(reinterpret_cast<const char *>(event.data.data()),
                          qsizetype(event.data.size()));
         break;
+    case BlockKind::Column:
+        drawColumns(event.data.data(), qsizetype(event.data.size()), event.position, m_block);
+        break;
+    case BlockKind::Graphics: {
+        // NV graphics begin with their colour byte, which is not part of the picture.
+        QByteArray &target = m_nvKey >= 0 ? m_nvCollect.data : m_graphics.data;
+        std::span<const std::uint8_t> data = event.data;
+        if (m_nvKey >= 0 && event.position == 0 && !data.empty())
+            data = data.subspan(1);
+        const qsizetype room = graphicsMemory - target.size();
+        const qsizetype take = std::min(room, qsizetype(data.size()));
+        if (take > 0)
+            target.append(reinterpret_cast<const char *>(data.data()), take);
+        if (take < qsizetype(data.size()))
+            m_block.overflow = true;
+        break;
+    }
+    case BlockKind::Pdf417: {
+        const qsizetype room = maxPdf417Data - m_pdfData.size();
+        const qsizetype take = std::min(room, qsizetype(event.data.size()));
+        if (take > 0)
+            m_pdfData.append(reinterpret_cast<const char *>(event.data.data()), take);
+        if (take < qsizetype(event.data.size()))
+            m_block.overflow = true;
+        break;
+    }
     case BlockKind::Qr: {
         const qsizetype room = maxQrData - m_qrData.size();
         const qsizetype take = std::min(room, qsizetype(event.data.size()));
@@ -324,23 +438,52 @@ QString Renderer::blockEnd(const Event &event)
             return QStringLiteral("more than a QR code holds; kept the first %1 bytes")
                 .arg(maxQrData);
         return {};
+    case BlockKind::Column:
+        // The stripe stays on the line: the line feed after it moves the paper on.
+        m_paper.extendTo(block.y + 8 * block.bytesPerRow * block.scaleY);
+        m_rowHeight = std::max(m_rowHeight, 8 * block.bytesPerRow * block.scaleY);
+        return {};
+    case BlockKind::Graphics: {
+        const int key = std::exchange(m_nvKey, -1);
+        Graphics &graphics = key >= 0 ? m_nvCollect : m_graphics;
+        if (!event.complete || block.overflow) {
+            graphics = Graphics{};
+            return !event.complete
+                       ? QStringLiteral("the graphics were cut short; not kept")
+                       : QStringLiteral("more than the graphics memory (%1 bytes); not kept")
+                             .arg(graphicsMemory);
+        }
+        if (key >= 0)
+            m_nvGraphics[key] = std::exchange(m_nvCollect, Graphics{});
+        return {};
+    }
+    case BlockKind::Pdf417:
+        if (block.overflow)
+            return QStringLiteral("more than a PDF417 symbol holds; kept the first %1 bytes")
+                .arg(maxPdf417Data);
+        return {};
     case BlockKind::None:
         break;
     }
     return {};
 }
 
+// ESC l (millimetres) and GS L (dots) both move the left edge; ESC Q (millimetres from the
+// left edge) and GS W (dots of width) both bound the area on the right.
 int Renderer::areaLeft() const
 {
-    return std::min(m_modes.leftMarginMm * dotsPerMm, m_paper.width() - 1);
+    return std::min(m_modes.leftMarginMm * dotsPerMm + m_modes.leftMarginDots,
+                    m_paper.width() - 1);
 }
 
 int Renderer::areaWidth() const
 {
     const int left = areaLeft();
-    const int right = m_modes.rightEdgeMm == 0
-                          ? m_paper.width()
-                          : std::min(m_modes.rightEdgeMm * dotsPerMm, m_paper.width());
+    int right = m_modes.rightEdgeMm == 0
+                    ? m_paper.width()
+                    : std::min(m_modes.rightEdgeMm * dotsPerMm, m_paper.width());
+    if (m_modes.areaWidthDots > 0)
+        right = std::min(right, left + m_modes.areaWidthDots);
     return std::max(right - left, 1);
 }
 
@@ -368,6 +511,7 @@ void Renderer::startLine()
     m_line.left = areaLeft();
     m_line.width = areaWidth();
     m_line.align = m_modes.align;
+    m_line.upsideDown = m_modes.upsideDown;
     m_line.x = 0;
     m_line.height = 0;
 }
@@ -388,10 +532,14 @@ void Renderer::printLine()
         printed.top = m_y;
         printed.height = m_line.height;
         for (const Glyph &glyph : m_line.glyphs) {
-            drawGlyph(glyph, left + glyph.x, m_y + m_line.height - glyph.height);
+            // Turned round, the line reads from the right and hangs from its top.
+            const int x = m_line.upsideDown
+                              ? m_line.left + m_line.width - (offset + glyph.x + glyph.width)
+                              : left + glyph.x;
+            drawGlyph(glyph, x, m_y + (m_line.upsideDown ? 0 : m_line.height - glyph.height));
             if (record) {
                 printed.text.append(QChar(glyph.character));
-                printed.cells.push_back({left + glyph.x, glyph.width, glyph.character});
+                printed.cells.push_back({x, glyph.width, glyph.character});
             }
         }
         if (record)
@@ -426,18 +574,52 @@ void Renderer::endTextRow()
 
 void Renderer::character(char16_t ch)
 {
-    const GlyphCell cell = m_fonts.glyph(ch, m_modes.font);
-    const std::uint8_t mode = m_modes.printMode;
-    const int width = cell.width * ((mode & Mode::DoubleWidth) ? 2 : 1);
-    const int height = cell.height * ((mode & Mode::DoubleHeight) ? 2 : 1);
+    const Modes &m = m_modes;
+    if (m.international > 0 && ch >= 0x23 && ch <= 0x7E) {
+        for (int i = 0; i < 12; ++i) {
+            if (internationalBytes[i] == ch) {
+                ch = internationalSets[m.international][i];
+                break;
+            }
+        }
+    }
+    const bool small = m.font == FontSet::Size::Small || (m.printMode & Mode::SmallFont);
+    GlyphCell cell = m_fonts.glyph(ch, small ? FontSet::Size::Small : FontSet::Size::Standard);
+    if (m.rotated)
+        cell = turned(cell, true);
+    if (m.upsideDown)
+        cell = turned(cell, false);
+    std::uint8_t mode = m.printMode & ~Mode::SmallFont;
+    int underline = (mode & Mode::Underline) ? underlineDots : m.underline;
+    int scaleX = std::max((mode & Mode::DoubleWidth) ? 2 : 1, m.widthScale);
+    int scaleY = std::max((mode & Mode::DoubleHeight) ? 2 : 1, m.heightScale);
+    if (cell.fullWidth) {
+        if (m.kanjiMode & 0x04)
+            scaleX = std::max(scaleX, 2);
+        if (m.kanjiMode & 0x08)
+            scaleY = std::max(scaleY, 2);
+        if (m.kanjiUnderline > 0 || (m.kanjiMode & 0x80))
+            underline = std::max(underline, m.kanjiUnderline > 0 ? m.kanjiUnderline : 1);
+    }
+    if (m.emphasis || m.doubleStrike)
+        mode |= Mode::Bold;
+    if (m.reverse)
+        mode |= Mode::Reverse;
+    if (m.italic)
+        mode |= Mode::Italic;
+    if (underline > 0)
+        mode |= Mode::Underline;
+    const int width = cell.width * scaleX;
+    const int height = cell.height * scaleY;
 
     startLine();
     if (m_line.x > 0 && m_line.x + width > m_line.width) {
         lineFeed();
         startLine();
     }
-    m_line.glyphs.push_back({m_line.x, width, height, cell, mode, ink(), ch});
-    m_line.x += width;
+    m_line.glyphs.push_back(
+        {m_line.x, width, height, cell, mode, ink(), ch, std::uint8_t(std::max(underline, 1))});
+    m_line.x += width + m.rightSpacing * scaleX;
     m_line.height = std::max(m_line.height, height);
     if (m_line.glyphs.size() >= std::size_t(maxGlyphsPerLine))
         printLine();
@@ -495,15 +677,15 @@ void Renderer::drawGlyph(const Glyph &glyph, int x, int y)
         }
     }
     if ((glyph.mode & Mode::Underline) && !reverse) {
-        for (int row = glyph.height - underlineDots; row < glyph.height; ++row)
+        for (int row = glyph.height - glyph.underlineDots; row < glyph.height; ++row)
             m_paper.inkSpan(x, y + row, glyph.width, glyph.ink);
     }
 }
 
-void Renderer::drawText(const QString &text, int x, int y, std::uint8_t level)
+void Renderer::drawText(const QString &text, int x, int y, std::uint8_t level, FontSet::Size size)
 {
     for (const QChar ch : text) {
-        const GlyphCell cell = m_fonts.glyph(ch.unicode(), FontSet::Size::Standard);
+        const GlyphCell cell = m_fonts.glyph(ch.unicode(), size);
         const Glyph glyph{0, cell.width, cell.height, cell, 0, level, ch.unicode()};
         drawGlyph(glyph, x, y);
         x += cell.width;
@@ -550,8 +732,10 @@ void Renderer::drawBits(const std::uint8_t *bytes, qsizetype count, std::uint64_
 
 QString Renderer::barcode(const Event &event)
 {
-    const auto system = BarcodeSystem(event.a - 'A');
-    const Symbol symbol = encodeBarcode(system, event.data);
+    const std::optional<BarcodeSystem> system = Protocol::barcodeSystem(event.a);
+    if (!system)
+        return QStringLiteral("no such barcode system; not printed");
+    const Symbol symbol = encodeBarcode(*system, event.data);
     if (!symbol.ok)
         return QStringLiteral("not printed: %1").arg(symbol.error);
     const int module = m_modes.barcodeModule;
@@ -562,15 +746,18 @@ QString Renderer::barcode(const Event &event)
     endTextRow();
     const std::uint8_t level = ink();
     const int x = place(width, m_modes.align);
-    const int textHeight = FontSet::cellHeight(FontSet::Size::Standard);
-    const int textWidth = int(symbol.text.size()) * FontSet::cellWidth(FontSet::Size::Standard);
+    // GS f 1 prints the text in the small font.
+    const FontSet::Size textSize =
+        m_modes.smallBarcodeText ? FontSet::Size::Small : FontSet::Size::Standard;
+    const int textHeight = FontSet::cellHeight(textSize);
+    const int textWidth = int(symbol.text.size()) * FontSet::cellWidth(textSize);
     const int textX = x + (width - textWidth) / 2;
-    const bool above = m_modes.barcodeText & 2;
-    const bool below = m_modes.barcodeText & 1;
+    const bool above = m_modes.barcodeText == 3;
+    const bool below = m_modes.barcodeText != 0;
 
     int y = m_y;
     if (above) {
-        drawText(symbol.text, textX, y, level);
+        drawText(symbol.text, textX, y, level, textSize);
         y += textHeight + textGap;
     }
     const int height = m_modes.barcodeHeight;
@@ -586,7 +773,7 @@ QString Renderer::barcode(const Event &event)
     y += rowHeight * symbol.rows;
     if (below) {
         y += textGap;
-        drawText(symbol.text, textX, y, level);
+        drawText(symbol.text, textX, y, level, textSize);
         y += textHeight;
     }
     advance(y - m_y);
@@ -655,6 +842,329 @@ void Renderer::cut(bool partial)
         m_paper.ink(x, m_y + cutMarkFeed / 2, cutInk);
     }
     advance(cutMarkFeed);
+}
+
+// The text styles, code pages and positions of common printers. A parameter byte counts by
+// its lowest bit where common printers do so (ESC E, ESC G, ESC {, GS B).
+QString Renderer::styleCommand(const Event &event)
+{
+    const auto ignored = [](const QString &what) { return what + QStringLiteral(" (ignored)"); };
+    const int a = event.a;
+    Modes &m = m_modes;
+    switch (event.op) {
+    case Op::Emphasis:
+        m.emphasis = a & 1;
+        m.printMode &= std::uint8_t(~Mode::Bold);
+        return {};
+    case Op::DoubleStrike:
+        m.doubleStrike = a & 1;
+        return {};
+    case Op::Italic:
+        m.italic = a & 1;
+        return {};
+    case Op::Underline:
+    case Op::KanjiUnderline: {
+        const std::optional<int> dots = Parameters::smallNumber(a, 2);
+        if (!dots)
+            return ignored(QStringLiteral("no such underline"));
+        if (event.op == Op::KanjiUnderline) {
+            m.kanjiUnderline = *dots;
+            return {};
+        }
+        m.underline = *dots;
+        m.printMode &= std::uint8_t(~Mode::Underline);
+        return {};
+    }
+    case Op::ReverseMode:
+        m.reverse = a & 1;
+        m.printMode &= std::uint8_t(~Mode::Reverse);
+        return {};
+    case Op::CharacterSize:
+        if ((a & 0x0F) > 7 || (a >> 4) > 7)
+            return ignored(QStringLiteral("sizes go from 1 to 8"));
+        m.widthScale = (a >> 4) + 1;
+        m.heightScale = (a & 0x0F) + 1;
+        m.printMode &= std::uint8_t(~(Mode::DoubleWidth | Mode::DoubleHeight));
+        return {};
+    case Op::RightSpacing:
+        m.rightSpacing = a;
+        return {};
+    case Op::KanjiPrintMode:
+        m.kanjiMode = std::uint8_t(a);
+        return {};
+    case Op::UpsideDown:
+        m.upsideDown = a & 1;
+        return {};
+    case Op::Rotate: {
+        const std::optional<int> turn = Parameters::smallNumber(a, 2);
+        if (!turn)
+            return ignored(QStringLiteral("no such rotation"));
+        m.rotated = *turn != 0;
+        return {};
+    }
+    case Op::CodePage:
+        // The decoder reads the text in it; here only whether it is known.
+        if (!codePageTable(a))
+            return ignored(QStringLiteral("no such code page; the text stays in the one before"));
+        return {};
+    case Op::International:
+        if (a < 0 || a >= int(std::size(internationalSets)))
+            return ignored(QStringLiteral("no such international character set"));
+        m.international = a;
+        return {};
+    case Op::KanjiCode:
+        if (!Parameters::smallNumber(a, 1))
+            return ignored(QStringLiteral("no such double-byte code"));
+        return {};
+    case Op::RelativePosition: {
+        startLine();
+        const int to = m_line.x + std::int16_t(std::uint16_t(a));
+        if (to < 0 || to >= m_line.width)
+            return ignored(QStringLiteral("outside the print area"));
+        m_line.x = to;
+        return {};
+    }
+    case Op::LeftMarginDots:
+        m.leftMarginDots = a;
+        return {};
+    case Op::PrintAreaWidth:
+        m.areaWidthDots = a;
+        return {};
+    case Op::BarcodeFont:
+        m.smallBarcodeText = (a & 1) != 0;
+        return {};
+    default:
+        return {};
+    }
+}
+
+// ESC * m nL nH: a stripe of n columns of 8 dots (m 0, 1) or 24 dots (m 32, 33) at the print
+// position. The 8-dot modes print each dot three rows tall, the single-density modes (m 0, 32)
+// each column two dots wide, as a 203 dpi printer does.
+QString Renderer::columnPicture(const Event &event)
+{
+    const int m = event.a;
+    if (m != 0 && m != 1 && m != 32 && m != 33)
+        return QStringLiteral("no such column mode; its data skipped");
+    startLine();
+    Block block;
+    block.kind = BlockKind::Column;
+    block.bytesPerRow = (m & 32) ? 3 : 1;
+    block.rows = event.b;
+    block.scaleX = (m & 1) ? 1 : 2;
+    block.scaleY = (m & 32) ? 1 : 3;
+    block.ink = ink();
+    block.x = m_line.left + m_line.x;
+    block.y = m_y;
+    m_block = block;
+    const int width = event.b * block.scaleX;
+    m_line.x = std::min(m_line.x + width, m_line.width);
+    if (block.x + width > m_line.left + m_line.width)
+        return QStringLiteral("wider than the print area; cut at the edge");
+    return {};
+}
+
+void Renderer::drawColumns(const std::uint8_t *bytes, qsizetype count, std::uint64_t position,
+                           const Block &block)
+{
+    const auto perColumn = std::uint64_t(block.bytesPerRow);
+    const int paperWidth = m_paper.width();
+    for (qsizetype i = 0; i < count; ++i) {
+        const std::uint8_t byte = bytes[i];
+        if (byte == 0)
+            continue;
+        const std::uint64_t index = position + std::uint64_t(i);
+        const std::uint64_t column = index / perColumn;
+        const int x = block.x + int(std::min<std::uint64_t>(column, 65535)) * block.scaleX;
+        if (x >= paperWidth)
+            continue;
+        const int top = block.y + int(index % perColumn) * 8 * block.scaleY;
+        for (int bit = 0; bit < 8; ++bit) {
+            if (!(byte & (0x80 >> bit)))
+                continue;
+            for (int dy = 0; dy < block.scaleY; ++dy)
+                m_paper.inkSpan(x, top + bit * block.scaleY + dy,
+                                std::min(block.scaleX, paperWidth - x), block.ink);
+        }
+    }
+}
+
+// GS ( L and GS 8 L: function 112 keeps a raster picture in the print buffer, function 50
+// prints it; function 67 keeps a picture as NV graphics under a two-byte key (ESC @ keeps
+// them), function 69 prints it. The density and capacity functions are accepted.
+QString Renderer::graphics(const Event &event)
+{
+    const std::span<const std::uint8_t> p = event.data;
+    const int fn = p.size() >= 2 ? p[1] : -1;
+    switch (fn) {
+    case 112: { // m fn a bx by c xL xH yL yH
+        if (p.size() < 10)
+            return QStringLiteral("too short for graphics; skipped");
+        const int bx = p[3], by = p[4];
+        if (p[2] != 48 || (bx != 1 && bx != 2) || (by != 1 && by != 2))
+            return QStringLiteral("not monochrome graphics at size 1 or 2; skipped");
+        Graphics graphics;
+        graphics.width = p[6] | p[7] << 8;
+        graphics.rows = p[8] | p[9] << 8;
+        graphics.scaleX = bx;
+        graphics.scaleY = by;
+        const std::uint64_t size =
+            std::uint64_t((graphics.width + 7) / 8) * std::uint64_t(graphics.rows);
+        if (size != event.blockLength)
+            return QStringLiteral("the size does not match the data; skipped");
+        m_graphics = graphics;
+        m_block = Block{};
+        m_block.kind = BlockKind::Graphics;
+        return {};
+    }
+    case 67: { // m fn a kc1 kc2 b xL xH yL yH, then c and the picture: NV graphics
+        if (p.size() < 10)
+            return QStringLiteral("too short for NV graphics; skipped");
+        Graphics graphics;
+        graphics.width = p[6] | p[7] << 8;
+        graphics.rows = p[8] | p[9] << 8;
+        const std::uint64_t size =
+            std::uint64_t((graphics.width + 7) / 8) * std::uint64_t(graphics.rows);
+        if (p[2] != 48 || p[5] != 1 || size + 1 != event.blockLength)
+            return QStringLiteral("not one monochrome picture of the announced size; skipped");
+        const int key = p[3] << 8 | p[4];
+        const auto existing = m_nvGraphics.find(key);
+        const int freed = existing == m_nvGraphics.end() ? 0 : int(existing->second.data.size());
+        if (nvGraphicsBytes() - freed + size > std::uint64_t(graphicsMemory))
+            return QStringLiteral("does not fit the NV graphics memory; not kept");
+        m_nvCollect = graphics;
+        m_nvKey = key;
+        m_block = Block{};
+        m_block.kind = BlockKind::Graphics;
+        return {};
+    }
+    case 69: { // m fn kc1 kc2 x y: print NV graphics
+        if (p.size() < 6)
+            return QStringLiteral("too short to print NV graphics; skipped");
+        const auto found = m_nvGraphics.find(p[2] << 8 | p[3]);
+        if (found == m_nvGraphics.end())
+            return QStringLiteral("no NV graphics with the key %1 %2; nothing printed")
+                .arg(p[2])
+                .arg(p[3]);
+        if ((p[4] != 1 && p[4] != 2) || (p[5] != 1 && p[5] != 2))
+            return QStringLiteral("no such size; nothing printed");
+        return drawGraphics(found->second, p[4], p[5]);
+    }
+    case 50: // m fn: print the graphics in the buffer
+    case 2:
+        return printGraphics();
+    case 48:
+    case 49:
+    case 1:
+        return {};
+    default:
+        return QStringLiteral("graphics function %1 not carried out").arg(fn);
+    }
+}
+
+QString Renderer::printGraphics()
+{
+    const Graphics graphics = std::exchange(m_graphics, Graphics{});
+    if (graphics.width == 0 || graphics.rows == 0 || graphics.data.isEmpty())
+        return QStringLiteral("no graphics in the buffer; nothing printed");
+    return drawGraphics(graphics, graphics.scaleX, graphics.scaleY);
+}
+
+QString Renderer::drawGraphics(const Graphics &graphics, int scaleX, int scaleY)
+{
+    endTextRow();
+    Block block;
+    block.kind = BlockKind::Raster;
+    block.bytesPerRow = (graphics.width + 7) / 8;
+    block.rows = graphics.rows;
+    block.scaleX = scaleX;
+    block.scaleY = scaleY;
+    block.ink = ink();
+    block.x = place(graphics.width * scaleX, m_modes.align);
+    block.y = m_y;
+    drawBits(reinterpret_cast<const std::uint8_t *>(graphics.data.constData()),
+             graphics.data.size(), 0, block);
+    advance(graphics.rows * scaleY);
+    return {};
+}
+
+int Renderer::nvGraphicsBytes() const
+{
+    int total = 0;
+    for (const auto &[key, graphics] : m_nvGraphics)
+        total += int(graphics.data.size());
+    return total;
+}
+
+// GS ( k functions other than the controller's four QR functions: the QR model is accepted,
+// PDF417 (cn 48) is kept, stored and printed.
+QString Renderer::symbolFunction(const Event &event)
+{
+    using namespace Protocol::Symbol2D;
+    const int cn = event.a, fn = event.b;
+    const std::span<const std::uint8_t> p = event.data;
+    const int value = p.size() >= 3 ? p[2] : -1;
+    if (cn == Qr && fn == Model)
+        return {};
+    if (cn != Pdf417)
+        return QStringLiteral("not a function of this controller; skipped");
+    Modes &m = m_modes;
+    switch (fn) {
+    case Columns:
+        m.pdfColumns = std::clamp(value, 0, 30);
+        return {};
+    case Rows:
+        m.pdfRows = value == 0 ? 0 : std::clamp(value, 3, 90);
+        return {};
+    case ModuleSize:
+        m.pdfModule = std::clamp(value, 2, 8);
+        return {};
+    case RowHeight:
+        m.pdfRowHeight = std::clamp(value, 2, 8);
+        return {};
+    case ErrorCorrection: // m n: m 48 a level n 48-56, m 49 a ratio
+        m.pdfLevel = p.size() >= 4 && p[2] == '0' && p[3] >= '0' && p[3] <= '8' ? p[3] - '0' : -1;
+        return {};
+    case Protocol::Symbol2D::Options:
+        m.pdfTruncated = value == 1;
+        return {};
+    case Store:
+        m_pdfData.clear();
+        m_block = Block{};
+        m_block.kind = BlockKind::Pdf417;
+        return {};
+    case Print:
+        return printPdf417();
+    default:
+        return QStringLiteral("PDF417 function %1 not carried out").arg(fn);
+    }
+}
+
+QString Renderer::printPdf417()
+{
+    const Modes &m = m_modes;
+    const Symbol symbol =
+        encodePdf417(m_pdfData, m.pdfColumns, m.pdfRows, m.pdfLevel, m.pdfTruncated);
+    if (!symbol.ok)
+        return QStringLiteral("not printed: %1").arg(symbol.error);
+    const int module = m.pdfModule;
+    const int width = symbol.columns * module;
+    if (width > areaWidth())
+        return QStringLiteral("%1 dots wide, more than the print area; not printed").arg(width);
+    endTextRow();
+    const std::uint8_t level = ink();
+    const int x = place(width, m.align);
+    const int rowHeight = module * m.pdfRowHeight;
+    for (int row = 0; row < symbol.rows; ++row) {
+        for (int column = 0; column < symbol.columns; ++column) {
+            if (!symbol.dark(column, row))
+                continue;
+            for (int dy = 0; dy < rowHeight; ++dy)
+                m_paper.inkSpan(x + column * module, m_y + row * rowHeight + dy, module, level);
+        }
+    }
+    advance(symbol.rows * rowHeight);
+    return {};
 }
 
 } // namespace Virtual

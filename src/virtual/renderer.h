@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/values.h"
 #include "virtual/bitmapfont.h"
 #include "virtual/paper.h"
 #include "virtual/streamdecoder.h"
@@ -55,9 +56,11 @@ struct PrintedLine
 class Renderer
 {
 public:
-    static constexpr int dotsPerMm = 8;
+    static constexpr int dotsPerMm = Protocol::dotsPerMm;
     static constexpr int defaultLineSpacing = 33;
-    static constexpr int defaultDarkness = 4;
+    static constexpr int defaultDarkness = Protocol::defaultDarkness;
+    static constexpr int graphicsMemory = 512 * 1024; // bytes for GS ( L / GS 8 L graphics
+    static constexpr int maxPdf417Data = 2710;        // the most a PDF417 symbol holds
     static constexpr int bitmapMemory = 128 * 1024; // bytes for the stored bitmaps (GS q)
     static constexpr int maxQrData = 7089;          // the most a QR code holds
     static constexpr int maxGlyphsPerLine = 512;
@@ -84,7 +87,7 @@ public:
     // Characters received but never printed, because no line end followed them.
     int unprintedCharacters() const { return int(m_line.glyphs.size()); }
 
-    static int paperWidth(int headType) { return headType == 1 || headType == 5 ? 576 : 384; }
+    static int paperWidth(int headType) { return Protocol::headDots(headType); }
     static std::uint8_t inkForDarkness(int level);
 
 private:
@@ -104,6 +107,30 @@ private:
         int barcodeText = 1; // below
         int qrModule = 3;
         int qrLevel = 0; // L
+        // Common printers' text styles, kept apart from the print mode and folded into it
+        // for each character.
+        bool emphasis = false;     // ESC E
+        bool doubleStrike = false; // ESC G
+        bool italic = false;       // ESC 4
+        int underline = 0;         // ESC -: 0 off, 1 one dot, 2 two dots
+        bool reverse = false;      // GS B
+        int widthScale = 1;        // GS !
+        int heightScale = 1;
+        int rightSpacing = 0;      // ESC SP, dots
+        std::uint8_t kanjiMode = 0; // FS !
+        int kanjiUnderline = 0;    // FS -
+        bool upsideDown = false;   // ESC {
+        bool rotated = false;      // ESC V
+        int international = 0;     // ESC R
+        int leftMarginDots = 0;    // GS L
+        int areaWidthDots = 0;     // GS W; 0: to the right edge
+        bool smallBarcodeText = false; // GS f
+        int pdfColumns = 0;        // PDF417 settings (GS ( k cn 48)
+        int pdfRows = 0;
+        int pdfModule = 3;
+        int pdfRowHeight = 3;
+        int pdfLevel = -1;
+        bool pdfTruncated = false;
     };
     struct Glyph
     {
@@ -114,6 +141,7 @@ private:
         std::uint8_t mode;
         std::uint8_t ink;
         char16_t character;
+        std::uint8_t underlineDots = 2;
     };
     struct Line
     {
@@ -123,9 +151,10 @@ private:
         int align = 0;
         int x = 0;
         int height = 0;
+        bool upsideDown = false; // ESC {: the line turned round, its end on the left
         std::vector<Glyph> glyphs;
     };
-    enum class BlockKind : std::uint8_t { None, Raster, Store, Qr };
+    enum class BlockKind : std::uint8_t { None, Raster, Store, Qr, Column, Graphics, Pdf417 };
     struct Block
     {
         BlockKind kind = BlockKind::None;
@@ -148,6 +177,15 @@ private:
         QByteArray data;
     };
 
+    struct Graphics
+    {
+        int width = 0; // dots
+        int rows = 0;
+        int scaleX = 1;
+        int scaleY = 1;
+        QByteArray data;
+    };
+
     QString command(const Event &event);
     QString blockData(const Event &event);
     QString blockEnd(const Event &event);
@@ -164,12 +202,22 @@ private:
     QString printQr();
     QString printStored(int place, int mode);
     void cut(bool partial);
+    QString styleCommand(const Event &event);
+    QString columnPicture(const Event &event);
+    QString graphics(const Event &event);
+    QString symbolFunction(const Event &event);
+    QString printGraphics();
+    QString drawGraphics(const Graphics &graphics, int scaleX, int scaleY);
+    QString printPdf417();
+    void drawColumns(const std::uint8_t *bytes, qsizetype count, std::uint64_t position,
+                     const Block &block);
 
     int areaLeft() const;
     int areaWidth() const;
     int place(int width, int align) const;
     void drawGlyph(const Glyph &glyph, int x, int y);
-    void drawText(const QString &text, int x, int y, std::uint8_t ink);
+    void drawText(const QString &text, int x, int y, std::uint8_t ink,
+                  FontSet::Size size = FontSet::Size::Standard);
     void drawBits(const std::uint8_t *bytes, qsizetype count, std::uint64_t position,
                   const Block &block);
     std::uint8_t ink() const { return inkForDarkness(m_modes.darkness); }
@@ -184,6 +232,12 @@ private:
     Block m_block;
     QByteArray m_collect; // a block's data while it arrives: a bitmap to store, QR data
     QByteArray m_qrData;
+    QByteArray m_pdfData;
+    Graphics m_graphics; // GS ( L function 112, printed by function 50
+    std::map<int, Graphics> m_nvGraphics; // GS ( L function 67 by key, printed by function 69
+    Graphics m_nvCollect;
+    int m_nvKey = -1;
+    int nvGraphicsBytes() const;
     std::map<int, StoredBitmap> m_stored;
     std::vector<PrintedLine> m_lines;
     bool m_ranOutReported = false;

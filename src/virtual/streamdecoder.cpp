@@ -1,14 +1,15 @@
 #include "virtual/streamdecoder.h"
 
-#include "commands/wirebytes.h"
 
 #include <QString>
 
 #include <algorithm>
+#include <mutex>
 
 namespace Virtual {
 
 using namespace Wire;
+using Protocol::Layout;
 
 namespace {
 
@@ -28,6 +29,29 @@ constexpr bool inRange(std::uint8_t byte, std::uint8_t low, std::uint8_t high)
 constexpr int word(std::uint8_t low, std::uint8_t high)
 {
     return low | high << 8;
+}
+
+// The bytes of common printers' parameters after DLE EOT (n 1-4), DLE ENQ (n 1, 2) and
+// DLE DC4 (fn 1 m t, fn 2 a b, fn 7 m, fn 8 and seven bytes) that begin with `first`; 0 where
+// `first` begins none.
+constexpr int realtimeParameterBytes(std::uint8_t command, std::uint8_t first)
+{
+    switch (command) {
+    case EOT:
+        return first >= 1 && first <= 4 ? 1 : 0;
+    case ENQ:
+        return first == 1 || first == 2 ? 1 : 0;
+    case DC4:
+        return first == 1 || first == 2 ? 3 : first == 7 ? 2 : first == 8 ? 8 : 0;
+    default:
+        return 0;
+    }
+}
+
+constexpr std::uint64_t longWord(const std::uint8_t *bytes)
+{
+    return std::uint64_t(bytes[0]) | std::uint64_t(bytes[1]) << 8 | std::uint64_t(bytes[2]) << 16 |
+           std::uint64_t(bytes[3]) << 24;
 }
 
 struct Windows1252
@@ -59,6 +83,82 @@ char16_t windows1252(std::uint8_t byte)
     static const Windows1252 codePage;
     return codePage.table[byte];
 }
+
+namespace {
+
+std::array<char16_t, 256> windows1252Table()
+{
+    std::array<char16_t, 256> table{};
+    for (int byte = 0x20; byte <= 0xFF; ++byte)
+        table[std::size_t(byte)] = windows1252(std::uint8_t(byte));
+    return table;
+}
+
+// The code page's bytes one by one through the codec, a fresh decoder for each (a decoder
+// that met an undefined byte does not always recover). Bytes the page leaves undefined, the
+// lead bytes of a double-byte code and C1 controls stay 0.
+std::optional<std::array<char16_t, 256>> decodeCodePage(const char *codec)
+{
+    if (!QStringDecoder(codec).isValid())
+        return std::nullopt;
+    std::array<char16_t, 256> table{};
+    for (int byte = 0x20; byte <= 0xFF; ++byte) {
+        if (byte == 0x7F)
+            continue;
+        QStringDecoder decoder(codec);
+        const char c = char(byte);
+        const QString s = decoder(QByteArrayView(&c, 1));
+        if (!decoder.hasError() && s.size() == 1 &&
+            !(s[0].unicode() >= 0x80 && s[0].unicode() <= 0x9F) &&
+            s[0] != QChar::ReplacementCharacter && !s[0].isSurrogate())
+            table[std::size_t(byte)] = s[0].unicode();
+    }
+    return table;
+}
+
+} // namespace
+
+const std::array<char16_t, 256> *codePageTable(int n)
+{
+    // Each page is decoded the first time a stream selects it.
+    static std::mutex mutex;
+    static std::array<std::optional<std::optional<std::array<char16_t, 256>>>,
+                      Protocol::codePages.size()>
+        pages;
+    for (std::size_t i = 0; i < Protocol::codePages.size(); ++i) {
+        if (Protocol::codePages[i].n != n)
+            continue;
+        const std::lock_guard lock(mutex);
+        if (!pages[i])
+            pages[i] = decodeCodePage(Protocol::codePages[i].codec);
+        return *pages[i] ? &**pages[i] : nullptr;
+    }
+    return nullptr;
+}
+
+namespace {
+const std::array<char16_t, 256> &defaultCodePage()
+{
+    static const std::array<char16_t, 256> table = windows1252Table();
+    return table;
+}
+} // namespace
+
+namespace {
+// The table's entries of the one-byte commands, looked up once.
+const Protocol::Command *controlCommand(std::uint8_t byte)
+{
+    static const std::array<const Protocol::Command *, 0x20> entries = [] {
+        std::array<const Protocol::Command *, 0x20> all{};
+        for (std::uint8_t b = 0; b < 0x20; ++b)
+            all[b] = Protocol::findCommand(b, 0, 0);
+        return all;
+    }();
+    return entries[byte & 0x1F];
+}
+} // namespace
+
+StreamDecoder::StreamDecoder(EventSink *sink) : m_sink(sink), m_singleByte(&defaultCodePage()) {}
 
 void StreamDecoder::feed(QByteArrayView bytes)
 {
@@ -95,6 +195,11 @@ void StreamDecoder::finish()
     }
     m_offset = 0;
     m_doubleByte = false;
+    m_shiftJis = false;
+    m_singleByte = &defaultCodePage();
+    m_command = nullptr;
+    m_realtime = 0;
+    m_nextRealtime = 0;
     m_pendingCount = 0;
     m_inBlock = false;
     m_blockRemaining = 0;
@@ -146,6 +251,9 @@ void StreamDecoder::step(std::uint8_t byte, std::uint64_t offset)
     else
         reject(used);
     m_pendingCount = 0;
+    m_command = nullptr;
+    m_realtime = m_nextRealtime;
+    m_nextRealtime = 0;
 
     if (hasRest)
         step(rest, restOffset);
@@ -165,6 +273,16 @@ StreamDecoder::Result StreamDecoder::evaluate()
     };
     const std::uint8_t first = p[0];
 
+    if (m_realtime != 0) {
+        if (m_command == &Protocol::realtimeParameters)
+            return needs(m_realtimeLength);
+        m_realtimeLength = realtimeParameterBytes(m_realtime, first);
+        if (m_realtimeLength > 0) {
+            m_command = &Protocol::realtimeParameters;
+            return needs(m_realtimeLength);
+        }
+    }
+
     switch (first) {
     case NUL:
     case HT:
@@ -172,102 +290,20 @@ StreamDecoder::Result StreamDecoder::evaluate()
     case CR:
         return {Verdict::Complete, 1};
     case ESC:
-        if (n < 2)
-            return {Verdict::NeedMore};
-        switch (p[1]) {
-        case '@':
-        case '2':
-        case 'i':
-        case 'n':
-            return {Verdict::Complete, 2};
-        case '!':
-        case 'M':
-        case 'm':
-        case 'a':
-        case '3':
-        case 'J':
-        case 'd':
-        case 'l':
-        case 'Q':
-        case 'Z':
-            return needs(3);
-        case '$':
-            return needs(4);
-        case 'D': {
-            // Stops up to NUL; a stop that does not rise, or one too many, ends the list
-            // without being part of it.
-            if (n == 2)
-                return {Verdict::NeedMore};
-            const std::uint8_t last = p[std::size_t(n - 1)];
-            if (last == NUL)
-                return {Verdict::Complete, n};
-            if ((n > 3 && last <= p[std::size_t(n - 2)]) || n - 2 > maxTabStops)
-                return {Verdict::Complete, n - 1};
-            return {Verdict::NeedMore};
-        }
-        default:
-            return rejectAt(1);
-        }
     case FS:
-        if (n < 2)
-            return {Verdict::NeedMore};
-        switch (p[1]) {
-        case '&':
-        case '.':
-            return {Verdict::Complete, 2};
-        case 'p':
-            return needs(4);
-        default:
-            return rejectAt(1);
-        }
-    case DLE:
-        if (n < 2)
-            return {Verdict::NeedMore};
-        switch (p[1]) {
-        case EOT:
-        case ENQ:
-        case DC4:
-        case SYN:
-            return {Verdict::Complete, 2};
-        default:
-            return rejectAt(1);
-        }
     case GS:
-        if (n < 2)
-            return {Verdict::NeedMore};
-        switch (p[1]) {
-        case 'h':
-        case 'w':
-        case 'H':
-        case 'a':
-            return needs(3);
-        case 'k':
-            if (n < 3)
+    case DLE:
+        if (!m_command) {
+            if (n < 2)
                 return {Verdict::NeedMore};
-            if (!inRange(p[2], 'A', 'I'))
-                return rejectAt(2);
-            if (n < 4)
+            const bool three = Protocol::needsThirdByte(first, p[1]);
+            if (three && n < 3)
                 return {Verdict::NeedMore};
-            return needs(4 + p[3]);
-        case 'v':
-            if (n < 3)
-                return {Verdict::NeedMore};
-            if (p[2] != '0')
-                return rejectAt(2);
-            return needs(8);
-        case 'q':
-            return needs(8);
-        case '(':
-            if (n < 3)
-                return {Verdict::NeedMore};
-            if (p[2] != 'k')
-                return needs(4); // GS ( speed flow
-            if (n < 5)
-                return {Verdict::NeedMore};
-            return needs(5 + std::min(word(p[3], p[4]), 3));
-        default:
-            return rejectAt(1);
+            m_command = Protocol::findCommand(first, p[1], three ? p[2] : 0);
+            if (!m_command)
+                return rejectAt(three ? 2 : 1);
         }
+        return frame(*m_command);
     default:
         break;
     }
@@ -275,7 +311,16 @@ StreamDecoder::Result StreamDecoder::evaluate()
     if (first < 0x20) // the high byte of a UTF-16 code unit
         return needs(2);
 
-    if (m_doubleByte) {
+    if (m_doubleByte && m_shiftJis) {
+        if (inRange(first, 0x81, 0x9F) || inRange(first, 0xE0, 0xFC)) {
+            if (n < 2)
+                return {Verdict::NeedMore};
+            const std::uint8_t second = p[1];
+            if (inRange(second, 0x40, 0x7E) || inRange(second, 0x80, 0xFC))
+                return {Verdict::Complete, 2};
+            return {Verdict::Reject, 1};
+        }
+    } else if (m_doubleByte) {
         const bool gb = inRange(first, 0xA1, 0xFE);
         const bool jis = inRange(first, 0x21, 0x7E);
         if (gb || jis) {
@@ -288,9 +333,83 @@ StreamDecoder::Result StreamDecoder::evaluate()
             return {Verdict::Reject, 1};
         }
     }
-    if (windows1252(first) == 0)
+    if ((*m_singleByte)[first] == 0)
         return {Verdict::Reject, 1};
     return {Verdict::Complete, 1};
+}
+
+// How many bytes the command takes, from its layout in the table.
+StreamDecoder::Result StreamDecoder::frame(const Protocol::Command &command)
+{
+    using Protocol::Layout;
+    const auto &p = m_pending;
+    const int n = m_pendingCount;
+    const int h = command.length;
+    const auto needs = [n](int count) {
+        return n < count ? Result{Verdict::NeedMore} : Result{Verdict::Complete, count};
+    };
+    switch (command.layout) {
+    case Layout::Fixed:
+        return needs(h + command.parameters);
+    case Layout::Uart:
+        return needs(4);
+    case Layout::TabStops: {
+        // Stops up to NUL; a stop that does not rise, or one too many, ends the list
+        // without being part of it.
+        if (n == 2)
+            return {Verdict::NeedMore};
+        const std::uint8_t last = p[std::size_t(n - 1)];
+        if (last == NUL)
+            return {Verdict::Complete, n};
+        if ((n > 3 && last <= p[std::size_t(n - 2)]) || n - 2 > maxTabStops)
+            return {Verdict::Complete, n - 1};
+        return {Verdict::NeedMore};
+    }
+    case Layout::Barcode: {
+        if (n < 3)
+            return {Verdict::NeedMore};
+        const std::uint8_t m = p[2];
+        if (m < Protocol::barcodeFunctionASystems) {
+            // Function A: the data up to NUL. Data too long for any barcode are skipped whole.
+            if (n > 3 && p[std::size_t(n - 1)] == NUL)
+                return {Verdict::Complete, n};
+            return n < maxPending ? Result{Verdict::NeedMore} : Result{Verdict::Reject, n};
+        }
+        if (!Protocol::barcodeSystem(m))
+            return {Verdict::Reject, m < 0x20 ? 2 : 3};
+        if (n < 4)
+            return {Verdict::NeedMore};
+        return needs(4 + p[3]);
+    }
+    case Layout::Extended: {
+        if (n < h + 2)
+            return {Verdict::NeedMore};
+        const int announced = word(p[std::size_t(h)], p[std::size_t(h + 1)]);
+        return needs(h + 2 + std::min<int>(announced, command.parameters));
+    }
+    case Layout::LongExtended: {
+        if (n < h + 4)
+            return {Verdict::NeedMore};
+        const std::uint64_t announced = longWord(&p[std::size_t(h)]);
+        return needs(h + 4 + int(std::min<std::uint64_t>(announced, command.parameters)));
+    }
+    case Layout::Raster:
+        return needs(h + 5);
+    case Layout::StoreBitmap:
+        return needs(h + 6);
+    case Layout::Column:
+        return needs(h + 3);
+    case Layout::DefineImage:
+        return needs(h + 2);
+    case Layout::Cut: {
+        if (n < 3)
+            return {Verdict::NeedMore};
+        const std::uint8_t m = p[2];
+        const bool feeds = m == 65 || m == 66 || m == 97 || m == 98 || m == 103 || m == 104;
+        return needs(feeds ? 4 : 3);
+    }
+    }
+    return {Verdict::Reject, n};
 }
 
 Event StreamDecoder::pendingEvent(Op op, int used) const
@@ -306,9 +425,13 @@ Event StreamDecoder::pendingEvent(Op op, int used) const
 
 std::optional<char16_t> StreamDecoder::decodePair(Encoding encoding)
 {
-    std::optional<QStringDecoder> &decoder = encoding == Encoding::Gb2312 ? m_gb2312 : m_eucJp;
+    std::optional<QStringDecoder> &decoder = encoding == Encoding::Gb2312     ? m_gb2312
+                                             : encoding == Encoding::ShiftJis ? m_sjis
+                                                                              : m_eucJp;
     if (!decoder)
-        decoder.emplace(encoding == Encoding::Gb2312 ? "GB2312" : "EUC-JP");
+        decoder.emplace(encoding == Encoding::Gb2312     ? "GB2312"
+                        : encoding == Encoding::ShiftJis ? "Shift_JIS"
+                                                         : "EUC-JP");
     if (!decoder->isValid())
         return std::nullopt;
     // JIS X 0208 travels in its 7-bit form; EUC-JP is the same code with the high bits set.
@@ -343,226 +466,182 @@ void StreamDecoder::complete(int used)
     const auto &p = m_pending;
     const std::uint8_t first = p[0];
 
+    if (m_command == &Protocol::realtimeParameters) {
+        Event event = pendingEvent(Op::Skipped, used);
+        event.command = m_command;
+        m_sink->handle(event);
+        return;
+    }
+
     // Text.
     if (first >= 0x20 || (first > NUL && !isCommandByte(first))) {
         if (first < 0x20) {
             emitCharacter(char16_t(first << 8 | p[1]), Encoding::Utf16, used);
         } else if (used == 2) {
-            const Encoding encoding = first >= 0xA1 ? Encoding::Gb2312 : Encoding::JisX0208;
+            const Encoding encoding = m_shiftJis    ? Encoding::ShiftJis
+                                      : first >= 0xA1 ? Encoding::Gb2312
+                                                      : Encoding::JisX0208;
             if (const std::optional<char16_t> ch = decodePair(encoding))
                 emitCharacter(*ch, encoding, used);
             else
                 reject(used);
         } else {
-            emitCharacter(windows1252(first), Encoding::SingleByte, used);
+            emitCharacter((*m_singleByte)[first], Encoding::SingleByte, used);
         }
         return;
     }
 
-    Op op = Op::Unknown;
-    Event event;
-    const auto block = [&event](std::uint64_t length) { event.blockLength = length; };
-    switch (first) {
-    case NUL:
-        op = Op::Ignored;
-        break;
-    case HT:
-        op = Op::Tab;
-        break;
-    case LF:
-        op = Op::LineFeed;
-        break;
-    case CR:
-        op = Op::CarriageReturn;
-        break;
-    case ESC:
-        switch (p[1]) {
-        case '@':
-            op = Op::Initialise;
-            break;
-        case '2':
-            op = Op::DefaultLineSpacing;
-            break;
-        case 'i':
-            op = Op::FullCut;
-            break;
-        case 'n':
-            op = Op::PartialCut;
-            break;
-        case '!':
-            op = Op::PrintMode;
-            break;
-        case 'M':
-            op = Op::Font;
-            break;
-        case 'm':
-            op = Op::Darkness;
-            break;
-        case 'a':
-            op = Op::Align;
-            break;
-        case '3':
-            op = Op::LineSpacing;
-            break;
-        case 'J':
-            op = Op::FeedDots;
-            break;
-        case 'd':
-            op = Op::FeedLines;
-            break;
-        case 'l':
-            op = Op::LeftMargin;
-            break;
-        case 'Q':
-            op = Op::RightMargin;
-            break;
-        case 'Z':
-            op = Op::PrintHead;
-            break;
-        case '$':
-            op = Op::AbsolutePosition;
-            break;
-        case 'D':
-            op = Op::TabStops;
-            break;
-        }
-        break;
-    case FS:
-        op = p[1] == '&'   ? Op::DoubleByteOn
-             : p[1] == '.' ? Op::DoubleByteOff
-                           : Op::PrintStoredBitmap;
-        break;
-    case DLE:
-        op = p[1] == EOT   ? Op::StatusRequest
-             : p[1] == ENQ ? Op::FirmwareRequest
-             : p[1] == DC4 ? Op::ClearBuffer
-                           : Op::Sleep;
-        break;
-    case GS:
-        switch (p[1]) {
-        case 'h':
-            op = Op::BarcodeHeight;
-            break;
-        case 'w':
-            op = Op::BarcodeWidth;
-            break;
-        case 'H':
-            op = Op::BarcodeText;
-            break;
-        case 'a':
-            op = Op::AutoStatus;
-            break;
-        case 'k':
-            op = Op::Barcode;
-            break;
-        case 'v':
-            op = Op::Raster;
-            break;
-        case 'q':
-            op = Op::StoreBitmap;
-            break;
-        case '(':
-            if (p[2] != 'k') {
-                op = Op::UartMode;
-                break;
-            }
-            {
-                const int announced = word(p[3], p[4]);
-                const bool qr = announced >= 3 && p[5] == '1';
-                const std::uint8_t fn = announced >= 2 ? p[6] : 0;
-                if (qr && announced == 3 && fn == 'C')
-                    op = Op::QrModuleSize;
-                else if (qr && announced == 3 && fn == 'E')
-                    op = Op::QrErrorCorrection;
-                else if (qr && announced == 3 && fn == 'Q')
-                    op = Op::QrPrint;
-                else if (qr && fn == 'P')
-                    op = Op::QrStore;
-                else
-                    op = Op::QrOther;
-            }
-            break;
-        }
-        break;
+    if (!m_command) // NUL, HT, LF, CR: framed without the table
+        m_command = controlCommand(first);
+    const Protocol::Command &command = *m_command;
+    Op op = command.op;
+    const int h = command.length;
+    const auto parameter = [&p, used](int at) { return at < used ? int(p[std::size_t(at)]) : -1; };
+    // The parameters of an extended command: those held after pL pH (or p1-p4), the rest is its
+    // block.
+    const auto extended = [&](int lengthBytes, std::uint64_t announced) {
+        const int held = used - h - lengthBytes;
+        const std::span<const std::uint8_t> parameters(p.data() + h + lengthBytes,
+                                                       std::size_t(held));
+        return std::pair{parameters, announced - std::uint64_t(held)};
+    };
+    if (op == Op::QrOther) {
+        const int announced = word(p[3], p[4]);
+        const bool qr = announced >= 3 && p[5] == Protocol::Symbol2D::Qr;
+        const std::uint8_t fn = announced >= 2 ? p[6] : 0;
+        using namespace Protocol::Symbol2D;
+        if (qr && announced == 3 && fn == ModuleSize)
+            op = Op::QrModuleSize;
+        else if (qr && announced == 3 && fn == ErrorCorrection)
+            op = Op::QrErrorCorrection;
+        else if (qr && announced == 3 && fn == Print)
+            op = Op::QrPrint;
+        else if (qr && fn == Store)
+            op = Op::QrStore;
     }
 
-    event = pendingEvent(op, used);
-    switch (op) {
-    case Op::PrintMode:
-    case Op::Font:
-    case Op::Darkness:
-    case Op::Align:
-    case Op::LineSpacing:
-    case Op::FeedDots:
-    case Op::FeedLines:
-    case Op::LeftMargin:
-    case Op::RightMargin:
-    case Op::PrintHead:
-    case Op::BarcodeHeight:
-    case Op::BarcodeWidth:
-    case Op::BarcodeText:
-    case Op::AutoStatus:
-        event.a = p[2];
+    Event event = pendingEvent(op, used);
+    event.command = &command;
+    switch (command.layout) {
+    case Layout::Fixed:
+        if (command.words) {
+            event.a = word(p[std::size_t(h)], p[std::size_t(h + 1)]);
+            if (command.parameters >= 4)
+                event.b = word(p[std::size_t(h + 2)], p[std::size_t(h + 3)]);
+        } else {
+            event.a = parameter(h);
+            event.b = parameter(h + 1);
+            event.c = parameter(h + 2);
+            event.d = parameter(h + 3);
+            if (command.parameters < 4)
+                event.d = 0;
+            if (command.parameters < 3)
+                event.c = 0;
+            if (command.parameters < 2)
+                event.b = 0;
+            if (command.parameters < 1)
+                event.a = 0;
+        }
         break;
-    case Op::AbsolutePosition:
-        event.a = word(p[2], p[3]);
-        break;
-    case Op::UartMode:
-        event.a = p[2];
-        event.b = p[3];
-        break;
-    case Op::PrintStoredBitmap:
+    case Layout::Uart:
         event.a = p[2];
         event.b = p[3];
         break;
-    case Op::TabStops: {
+    case Layout::TabStops: {
         const int end = p[std::size_t(used - 1)] == NUL ? used - 1 : used;
         event.data = {p.data() + 2, std::size_t(end - 2)};
         break;
     }
-    case Op::Barcode:
+    case Layout::Barcode:
         event.a = p[2];
-        event.data = {p.data() + 4, std::size_t(p[3])};
+        if (p[2] < Protocol::barcodeFunctionASystems)
+            event.data = {p.data() + 3, std::size_t(used - 4)};
+        else
+            event.data = {p.data() + 4, std::size_t(p[3])};
         break;
-    case Op::Raster:
+    case Layout::Raster:
         event.a = p[3];
         event.b = word(p[4], p[5]);
         event.c = word(p[6], p[7]);
-        block(std::uint64_t(event.b) * std::uint64_t(event.c));
+        event.blockLength = std::uint64_t(event.b) * std::uint64_t(event.c);
         break;
-    case Op::StoreBitmap:
+    case Layout::StoreBitmap:
         event.a = p[2];
         event.b = p[3];
         event.c = word(p[4], p[5]);
         event.d = word(p[6], p[7]);
-        block(std::uint64_t(event.c) * std::uint64_t(event.d));
+        event.blockLength = std::uint64_t(event.c) * std::uint64_t(event.d);
         break;
-    case Op::QrModuleSize:
-    case Op::QrErrorCorrection:
-    case Op::QrPrint:
-        event.a = p[7];
+    case Layout::Column:
+        event.a = p[2];
+        event.b = word(p[3], p[4]);
+        event.blockLength = std::uint64_t(event.b) * ((event.a & 0x20) ? 3U : 1U);
         break;
-    case Op::QrStore:
-        block(std::uint64_t(word(p[3], p[4]) - 3));
+    case Layout::DefineImage:
+        event.a = p[2];
+        event.b = p[3];
+        event.blockLength = std::uint64_t(event.a) * std::uint64_t(event.b) * 8U;
         break;
-    case Op::QrOther: {
-        const int announced = word(p[3], p[4]);
-        event.a = announced >= 1 ? p[5] : -1;
-        event.b = announced >= 2 ? p[6] : -1;
-        block(std::uint64_t(announced - std::min(announced, 3)));
+    case Layout::Cut:
+        event.a = p[2];
+        event.b = used > 3 ? p[3] : 0;
+        break;
+    case Layout::Extended: {
+        const int announced = word(p[std::size_t(h)], p[std::size_t(h + 1)]);
+        const auto [held, rest] = extended(2, std::uint64_t(announced));
+        event.data = held;
+        event.blockLength = rest;
+        event.a = held.size() >= 1 ? held[0] : -1;
+        event.b = held.size() >= 2 ? held[1] : -1;
+        if (op == Op::QrModuleSize || op == Op::QrErrorCorrection || op == Op::QrPrint) {
+            event.a = p[7];
+            event.b = 0;
+            event.data = {};
+        } else if (op == Op::QrStore) {
+            event.a = 0;
+            event.b = 0;
+            event.data = {};
+            event.blockLength = std::uint64_t(word(p[3], p[4]) - 3);
+        }
         break;
     }
+    case Layout::LongExtended: {
+        const auto [held, rest] = extended(4, longWord(&p[std::size_t(h)]));
+        event.data = held;
+        event.blockLength = rest;
+        event.a = held.size() >= 1 ? held[0] : -1;
+        event.b = held.size() >= 2 ? held[1] : -1;
+        break;
+    }
+    }
+
+    switch (op) {
+    case Op::CodePage:
+        if (const std::array<char16_t, 256> *table = codePageTable(event.a))
+            m_singleByte = table;
+        break;
+    case Op::KanjiCode:
+        if (event.a == 0 || event.a == 1 || event.a == '0' || event.a == '1')
+            m_shiftJis = event.a == 1 || event.a == '1';
+        break;
+    case Op::Initialise:
+        m_singleByte = &defaultCodePage();
+        m_shiftJis = false;
+        break;
     default:
         break;
     }
+
+    if (op == Op::StatusRequest || op == Op::FirmwareRequest || op == Op::ClearBuffer)
+        m_nextRealtime = p[1];
 
     if (op == Op::DoubleByteOn)
         m_doubleByte = true;
     else if (op == Op::DoubleByteOff || op == Op::Initialise)
         m_doubleByte = false;
 
-    const bool isBlock =
-        op == Op::Raster || op == Op::StoreBitmap || op == Op::QrStore || op == Op::QrOther;
+    const bool isBlock = event.blockLength > 0 || op == Op::Raster || op == Op::StoreBitmap ||
+                         op == Op::QrStore || op == Op::QrOther;
     m_sink->handle(event);
     if (!isBlock)
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/commands.h"
+
 #include <QByteArrayView>
 #include <QStringDecoder>
 
@@ -11,64 +13,10 @@
 namespace Virtual {
 
 // What the controller makes of the bytes it receives: one event per command, per character and
-// per piece of a data block.
-enum class Op : std::uint8_t {
-    // Text and formatting.
-    Character,          // one printable character: `character`, sent as `encoding`
-    LineFeed,           // LF
-    CarriageReturn,     // CR
-    Tab,                // HT
-    Initialise,         // ESC @
-    PrintMode,          // ESC ! n          a = n
-    Font,               // ESC M n          a = n
-    Darkness,           // ESC m n          a = n
-    DoubleByteOn,       // FS &
-    DoubleByteOff,      // FS .
-    Align,              // ESC a n          a = n
-    LineSpacing,        // ESC 3 n          a = n
-    DefaultLineSpacing, // ESC 2
-    TabStops,           // ESC D k... NUL   data = the stops
-    FeedDots,           // ESC J n          a = n
-    FeedLines,          // ESC d n          a = n
-    LeftMargin,         // ESC l n          a = n
-    RightMargin,        // ESC Q n          a = n
-    AbsolutePosition,   // ESC $ nL nH      a = nL + 256 nH
-    ClearBuffer,        // DLE DC4
-    // Configuration, status, cutter and power.
-    StatusRequest,   // DLE EOT
-    FirmwareRequest, // DLE ENQ
-    Sleep,           // DLE SYN
-    UartMode,        // GS ( s f         a = speed code, b = flow code
-    PrintHead,       // ESC Z n          a = head type
-    AutoStatus,      // GS a n           a = n
-    FullCut,         // ESC i
-    PartialCut,      // ESC n
-    // Barcodes and QR codes.
-    BarcodeHeight,     // GS h n           a = n
-    BarcodeWidth,      // GS w n           a = n
-    BarcodeText,       // GS H n           a = n
-    Barcode,           // GS k m n d...    a = m, data = the n data bytes
-    QrModuleSize,      // GS ( k 03 00 31 43 n   a = n
-    QrErrorCorrection, // GS ( k 03 00 31 45 n   a = n
-    QrStore,           // GS ( k pL pH 31 50 30  block of pL + 256 pH - 3 bytes
-    QrPrint,           // GS ( k 03 00 31 51 m   a = m
-    QrOther,           // GS ( k with another function: a = cn, b = fn; its bytes are a block
-    // Pictures.
-    Raster,            // GS v 0 m xL xH yL yH   a = m, b = bytes per row, c = rows; block
-    StoreBitmap,       // GS q l a xL xH yL yH   a = place, b = alignment, c = bytes per row,
-                       //                        d = rows; block
-    PrintStoredBitmap, // FS p n m               a = n, b = m
-    // The data block announced by the command before: its bytes in pieces as they arrive, then
-    // its end.
-    BlockData, // data = the piece, position = index of its first byte within the block
-    BlockEnd,  // complete = every announced byte arrived
-    // Bytes that make no command.
-    Ignored,   // NUL between commands
-    Unknown,   // bytes that make no command or no character; skipped
-    Truncated, // the stream ended inside a command
-};
+// per piece of a data block. The commands are those of src/protocol.
+using Op = Protocol::Op;
 
-enum class Encoding : std::uint8_t { SingleByte, Utf16, Gb2312, JisX0208 };
+enum class Encoding : std::uint8_t { SingleByte, Utf16, Gb2312, JisX0208, ShiftJis };
 
 struct Event
 {
@@ -87,6 +35,7 @@ struct Event
     std::uint64_t blockLength = 0; // data bytes announced by a block command
     std::uint64_t position = 0;    // BlockData: index of data[0] within the block
     bool complete = false;         // BlockEnd
+    const Protocol::Command *command = nullptr; // the command's entry, for a command
 };
 
 class EventSink
@@ -108,13 +57,17 @@ public:
 //    high byte of a UTF-16 code unit whose low byte follows;
 //  - in double-byte mode (FS & to FS .) two bytes A1-FE make a GB2312 character and two bytes
 //    21-7E a JIS X 0208 character; other bytes keep their single-byte meaning.
-// Bytes that make no command or character become an Unknown event and are skipped: a prefix
-// followed by a byte that starts no command of the prefix is skipped with that byte (or alone,
-// when that byte is itself a control byte, which then counts as the start of what follows).
+//  - after ESC t n a byte 80-FF is a character of that code page (Windows-1252 again after
+//    ESC @), decoded by the system's codec.
+// Every command is framed from the protocol table by its parameter layout, whether or not the
+// controller carries it out, so that no parameter byte is ever read as text. Bytes that make no
+// command or character become an Unknown event and are skipped: a prefix followed by a byte
+// that starts no command of the prefix is skipped with that byte (or alone, when that byte is
+// itself a control byte, which then counts as the start of what follows).
 class StreamDecoder
 {
 public:
-    explicit StreamDecoder(EventSink *sink) : m_sink(sink) {}
+    explicit StreamDecoder(EventSink *sink);
     StreamDecoder(const StreamDecoder &) = delete;
     StreamDecoder &operator=(const StreamDecoder &) = delete;
 
@@ -146,10 +99,19 @@ private:
     void emitCharacter(char16_t ch, Encoding encoding, int used);
     std::optional<char16_t> decodePair(Encoding encoding);
     Event pendingEvent(Op op, int used) const;
+    Result frame(const Protocol::Command &command);
 
     EventSink *m_sink;
     std::uint64_t m_offset = 0;
     bool m_doubleByte = false;
+    bool m_shiftJis = false;                       // FS C 1: double-byte text is Shift_JIS
+    const std::array<char16_t, 256> *m_singleByte; // the code page of bytes 20-FF
+    const Protocol::Command *m_command = nullptr;  // of the pending bytes, once known
+    // The second byte of DLE EOT, DLE ENQ or DLE DC4 just read, whose common printers'
+    // parameters may follow, and how many bytes of them the pending bytes make.
+    std::uint8_t m_realtime = 0;
+    std::uint8_t m_nextRealtime = 0;
+    int m_realtimeLength = 0;
 
     std::array<std::uint8_t, maxPending> m_pending{};
     int m_pendingCount = 0;
@@ -161,9 +123,13 @@ private:
 
     std::optional<QStringDecoder> m_gb2312;
     std::optional<QStringDecoder> m_eucJp;
+    std::optional<QStringDecoder> m_sjis;
 };
 
 // The character of a Windows-1252 byte (0x20-0xFF), or 0 where the code page has none.
 char16_t windows1252(std::uint8_t byte);
+// The characters of bytes 0x20-0xFF in the code page of ESC t n (0 where it has none), or null
+// for a code page the controller does not know or the system cannot decode.
+const std::array<char16_t, 256> *codePageTable(int n);
 
 } // namespace Virtual

@@ -36,17 +36,19 @@ Symbol failure(const QString &why)
 }
 
 // libzint's module matrix (eight modules to a byte, least significant bit first).
-Symbol encode(int symbology, QByteArrayView data, int option1 = -1)
+Symbol encodeWith(zint_symbol *z, int symbology, QByteArrayView data, int option1, int option2,
+                  int option3, int inputMode)
 {
-    std::unique_ptr<zint_symbol, ZintDeleter> z(ZBarcode_Create());
-    if (!z)
-        return failure(QStringLiteral("out of memory"));
     z->symbology = symbology;
-    z->input_mode = DATA_MODE;
+    z->input_mode = inputMode;
     if (option1 >= 0)
         z->option_1 = option1;
+    if (option2 > 0)
+        z->option_2 = option2;
+    if (option3 > 0)
+        z->option_3 = option3;
     const int result = ZBarcode_Encode(
-        z.get(), reinterpret_cast<const unsigned char *>(data.data()), int(data.size()));
+        z, reinterpret_cast<const unsigned char *>(data.data()), int(data.size()));
     if (result >= ZINT_ERROR)
         return failure(QString::fromUtf8(z->errtxt));
 
@@ -63,6 +65,14 @@ Symbol encode(int symbology, QByteArrayView data, int option1 = -1)
     }
     symbol.text = QString::fromUtf8(reinterpret_cast<const char *>(z->text));
     return symbol;
+}
+
+Symbol encode(int symbology, QByteArrayView data, int option1 = -1, int inputMode = DATA_MODE)
+{
+    std::unique_ptr<zint_symbol, ZintDeleter> z(ZBarcode_Create());
+    if (!z)
+        return failure(QStringLiteral("out of memory"));
+    return encodeWith(z.get(), symbology, data, option1, 0, 0, inputMode);
 }
 
 // ESC/POS Code 128 data: "{A", "{B", "{C" select a code set, "{{" is a brace, "{1".."{4" and
@@ -104,31 +114,15 @@ std::optional<QByteArray> code128Text(QByteArrayView data, QString &error)
     return text;
 }
 
+Symbol encodeExtended(BarcodeSystem system, QByteArrayView data);
+std::optional<QByteArray> upcAToUpcE(QByteArrayView a);
+
 } // namespace
 
 QString barcodeName(BarcodeSystem system)
 {
-    switch (system) {
-    case BarcodeSystem::UpcA:
-        return QStringLiteral("UPC-A");
-    case BarcodeSystem::UpcE:
-        return QStringLiteral("UPC-E");
-    case BarcodeSystem::Ean13:
-        return QStringLiteral("EAN-13");
-    case BarcodeSystem::Ean8:
-        return QStringLiteral("EAN-8");
-    case BarcodeSystem::Code39:
-        return QStringLiteral("Code 39");
-    case BarcodeSystem::Itf:
-        return QStringLiteral("ITF");
-    case BarcodeSystem::Codabar:
-        return QStringLiteral("Codabar");
-    case BarcodeSystem::Code93:
-        return QStringLiteral("Code 93");
-    case BarcodeSystem::Code128:
-        return QStringLiteral("Code 128");
-    }
-    return QStringLiteral("unknown");
+    const std::string_view name = Protocol::barcodeNames[std::size_t(system)];
+    return QString::fromLatin1(name.data(), qsizetype(name.size()));
 }
 
 Symbol encodeBarcode(BarcodeSystem system, std::span<const std::uint8_t> bytes)
@@ -145,8 +139,20 @@ Symbol encodeBarcode(BarcodeSystem system, std::span<const std::uint8_t> bytes)
             return failure(QStringLiteral("UPC-A takes 11 or 12 digits"));
         return encode(n == 11 ? BARCODE_UPCA : BARCODE_UPCA_CHK, data);
     case BarcodeSystem::UpcE:
+        if (allDigits(data) && (n == 11 || n == 12) && (data[0] == '0' || data[0] == '1')) {
+            const std::optional<QByteArray> e = upcAToUpcE(data.first(11));
+            if (!e)
+                return failure(QStringLiteral("this UPC-A number has no UPC-E form"));
+            if (n == 12) {
+                const Symbol check = encode(BARCODE_UPCA_CHK, data);
+                if (!check.ok)
+                    return check;
+            }
+            return encode(BARCODE_UPCE, QByteArray(1, data[0]) + *e);
+        }
         if (!allDigits(data) || n < 6 || n > 8 || (n > 6 && data[0] != '0' && data[0] != '1'))
-            return failure(QStringLiteral("UPC-E takes 6 digits, or 7 or 8 beginning with 0 or 1"));
+            return failure(QStringLiteral(
+                "UPC-E takes 6 digits, 7 or 8 beginning with 0 or 1, or the UPC-A's 11 or 12"));
         return encode(n == 8 ? BARCODE_UPCE_CHK : BARCODE_UPCE, data);
     case BarcodeSystem::Ean13:
         if (!allDigits(data) || (n != 12 && n != 13))
@@ -193,8 +199,147 @@ Symbol encodeBarcode(BarcodeSystem system, std::span<const std::uint8_t> bytes)
             return failure(QStringLiteral("no data"));
         return encode(BARCODE_CODE128, *text);
     }
+    default:
+        break;
     }
-    return failure(QStringLiteral("unknown barcode system"));
+    return encodeExtended(system, data);
+}
+
+namespace {
+
+// A UPC-A number (number system 0 or 1, 10 digits, without its check digit) in the six digits
+// of the UPC-E that stands for it, if there is one.
+std::optional<QByteArray> upcAToUpcE(QByteArrayView a)
+{
+    const QByteArrayView maker = a.sliced(1, 5), item = a.sliced(6, 5);
+    QByteArray e;
+    if (maker.sliced(2, 3) == "000" || maker.sliced(2, 3) == "100" || maker.sliced(2, 3) == "200") {
+        if (item.first(2) != "00")
+            return std::nullopt;
+        e = maker.first(2).toByteArray() + item.sliced(2, 3).toByteArray() + maker[2];
+    } else if (maker.sliced(3, 2) == "00") {
+        if (item.first(3) != "000")
+            return std::nullopt;
+        e = maker.first(3).toByteArray() + item.sliced(3, 2).toByteArray() + '3';
+    } else if (maker[4] == '0') {
+        if (item.first(4) != "0000")
+            return std::nullopt;
+        e = maker.first(4).toByteArray() + item[4] + '4';
+    } else {
+        if (item.first(4) != "0000" || item[4] < '5')
+            return std::nullopt;
+        e = maker.toByteArray() + item[4];
+    }
+    return e;
+}
+
+// GS1 element strings as printers take them, AI and data run together, into libzint's
+// bracketed form. Only the fixed-length AIs this needs are known; a variable-length AI runs to
+// the end or to a group separator.
+std::optional<QByteArray> gs1Brackets(QByteArrayView data)
+{
+    static const struct
+    {
+        const char *ai;
+        int length;
+    } fixed[] = {{"00", 18}, {"01", 14}, {"02", 14}, {"11", 6}, {"12", 6}, {"13", 6},
+                 {"15", 6},  {"16", 6},  {"17", 6},  {"20", 2}, {"31", -6}, {"32", -6},
+                 {"33", -6}, {"34", -6}, {"35", -6}, {"36", -6}, {"41", 13}};
+    QByteArray clean;
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        if (data[i] == '{' && i + 1 < data.size()) { // {1: FNC1, a separator here
+            ++i;
+            clean.append('\x1d');
+            continue;
+        }
+        if (data[i] != '(' && data[i] != ')')
+            clean.append(data[i]);
+    }
+    QByteArray out;
+    qsizetype i = 0;
+    while (i < clean.size()) {
+        if (clean[i] == '\x1d') {
+            ++i;
+            continue;
+        }
+        if (i + 2 > clean.size())
+            return std::nullopt;
+        const QByteArray two = clean.mid(i, 2);
+        int aiLength = 2, dataLength = 0;
+        for (const auto &f : fixed) {
+            if (two == f.ai) {
+                aiLength = f.length < 0 ? 4 : 2;
+                dataLength = f.length < 0 ? -f.length : f.length;
+            }
+        }
+        if (aiLength == 2 && dataLength == 0 && two[0] >= '2' && two[0] <= '9')
+            aiLength = two[0] == '2' && two[1] < '3' ? 2 : 3; // 21, 22 ...; 240, 400 ...
+        if (i + aiLength > clean.size())
+            return std::nullopt;
+        out += '[' + clean.mid(i, aiLength) + ']';
+        i += aiLength;
+        qsizetype end = dataLength > 0 ? i + dataLength : clean.indexOf('\x1d', i);
+        if (end < 0 || end > clean.size())
+            end = clean.size();
+        out += clean.mid(i, end - i);
+        i = end;
+    }
+    return out;
+}
+
+// The GTIN of a DataBar: 13 digits, or 14 with the check digit, or "01" and those.
+std::optional<QByteArray> gtin13(QByteArrayView data)
+{
+    QByteArrayView d = data;
+    if (d.size() == 16 && d.startsWith("01"))
+        d = d.sliced(2);
+    if (!allDigits(d) || (d.size() != 13 && d.size() != 14))
+        return std::nullopt;
+    return d.first(13).toByteArray();
+}
+
+Symbol encodeExtended(BarcodeSystem system, QByteArrayView data)
+{
+    switch (system) {
+    case BarcodeSystem::Gs1_128:
+    case BarcodeSystem::DataBarExpanded: {
+        const std::optional<QByteArray> text = gs1Brackets(data);
+        if (!text || text->isEmpty())
+            return failure(QStringLiteral("not GS1 data"));
+        return encode(system == BarcodeSystem::Gs1_128 ? BARCODE_GS1_128 : BARCODE_DBAR_EXP, *text,
+                      -1, GS1_MODE);
+    }
+    case BarcodeSystem::DataBarOmni:
+    case BarcodeSystem::DataBarTruncated:
+    case BarcodeSystem::DataBarLimited: {
+        const std::optional<QByteArray> gtin = gtin13(data);
+        if (!gtin)
+            return failure(QStringLiteral("GS1 DataBar takes the 13 digits of a GTIN"));
+        return encode(system == BarcodeSystem::DataBarLimited ? BARCODE_DBAR_LTD
+                                                               : BARCODE_DBAR_OMN,
+                      *gtin);
+    }
+    case BarcodeSystem::Code128Auto:
+        if (!std::all_of(data.begin(), data.end(), [](char c) { return std::uint8_t(c) < 128; }))
+            return failure(QStringLiteral("Code 128 takes ASCII only"));
+        return encode(BARCODE_CODE128, data);
+    default:
+        return failure(QStringLiteral("unknown barcode system"));
+    }
+}
+
+} // namespace
+
+Symbol encodePdf417(QByteArrayView data, int columns, int rows, int level, bool truncated)
+{
+    if (data.isEmpty())
+        return failure(QStringLiteral("no data stored"));
+    std::unique_ptr<zint_symbol, ZintDeleter> z(ZBarcode_Create());
+    if (!z)
+        return failure(QStringLiteral("out of memory"));
+    return encodeWith(z.get(), truncated ? BARCODE_PDF417COMP : BARCODE_PDF417, data,
+                      level >= 0 ? level : -1, columns > 0 ? columns : 0, rows > 0 ? rows : 0,
+                      DATA_MODE);
 }
 
 Symbol encodeQr(QByteArrayView data, int level)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/values.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -25,19 +27,9 @@ struct Symbol
     }
 };
 
-// The nine barcode systems of GS k m, m = 'A' + system.
-enum class BarcodeSystem : std::uint8_t {
-    UpcA,
-    UpcE,
-    Ean13,
-    Ean8,
-    Code39,
-    Itf,
-    Codabar,
-    Code93,
-    Code128,
-};
-inline constexpr int barcodeSystems = 9;
+// The barcode systems of GS k m (src/protocol).
+using BarcodeSystem = Protocol::BarcodeSystem;
+using Protocol::barcodeSystems;
 
 QString barcodeName(BarcodeSystem system);
 
@@ -50,8 +42,18 @@ QString barcodeName(BarcodeSystem system);
 //  - Code 93 any ASCII; Code 128 any ASCII, or data in the ESC/POS form that begins with a code
 //    set selection "{A", "{B" or "{C" (in set C each byte is a pair of digits 0-99, and "{{" is
 //    a brace). The symbol's own code set choice may differ from the one the data names; its
-//    value is the same.
+//    value is the same;
+//  - UPC-E also as the 11 or 12 digits of the UPC-A it stands for;
+//  - GS1-128 and GS1 DataBar Expanded take application identifiers and their data as digits
+//    and characters without brackets ("{1" or parentheses are left out), DataBar
+//    Omnidirectional, Truncated and Limited the 13 digits of the GTIN without its check digit
+//    (or the 14 with it, or those after AI 01); Code 128 (auto) any ASCII, the code sets of
+//    the printer's own choosing.
 Symbol encodeBarcode(BarcodeSystem system, std::span<const std::uint8_t> data);
+
+// Encodes stored PDF417 data: columns 1-30 (0: automatic), rows 3-90 (0: automatic), error
+// correction level 0-8 (-1: automatic), truncated (compact) or not.
+Symbol encodePdf417(QByteArrayView data, int columns, int rows, int level, bool truncated);
 
 // Encodes stored QR data (bytes as they are) at error correction level 0-3 (L, M, Q, H).
 Symbol encodeQr(QByteArrayView data, int level);

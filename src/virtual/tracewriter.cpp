@@ -1,6 +1,5 @@
 #include "virtual/tracewriter.h"
 
-#include "commands/wirebytes.h"
 #include "virtual/parameters.h"
 #include "virtual/symbols.h"
 
@@ -62,21 +61,44 @@ QString commandName(const Event &event, int nameBytes, int parameters)
     return parts.join(QLatin1Char(' '));
 }
 
+QString latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+// The command's mnemonic from the table and its parameter bytes in decimal, those of an
+// extended command after pL pH.
+QString tableName(const Event &event)
+{
+    const Protocol::Command &command = *event.command;
+    QString name = latin1(command.mnemonic);
+    int first = command.length;
+    if (command.layout == Protocol::Layout::Extended)
+        first += 2;
+    else if (command.layout == Protocol::Layout::LongExtended)
+        first += 4;
+    for (int i = first; i < event.byteCount; ++i)
+        name += QLatin1Char(' ') + QString::number(event.bytes[std::size_t(i)]);
+    return name;
+}
+
 QString printModeMeaning(int mode)
 {
+    using namespace Protocol::PrintMode;
     static const struct
     {
         int bit;
         const char *name;
-    } bits[] = {{0x02, "italic"},       {0x08, "bold"},    {0x10, "double height"},
-                {0x20, "double width"}, {0x40, "reverse"}, {0x80, "underline"}};
+    } bits[] = {{SmallFont, "small font"},      {Italic, "italic"},       {Bold, "bold"},
+                {DoubleHeight, "double height"}, {DoubleWidth, "double width"},
+                {Reverse, "reverse"},             {Underline, "underline"}};
     QStringList names;
     for (const auto &bit : bits) {
         if (mode & bit.bit)
             names << QString::fromLatin1(bit.name);
     }
-    if (mode & 0x05)
-        names << QStringLiteral("unused bits 0x%1").arg(mode & 0x05, 2, 16, QLatin1Char('0'));
+    if (mode & 0x04)
+        names << QStringLiteral("unused bits 0x%1").arg(mode & 0x04, 2, 16, QLatin1Char('0'));
     return QStringLiteral("print mode: ") +
            (names.isEmpty() ? QStringLiteral("normal") : names.join(QStringLiteral(", ")));
 }
@@ -130,6 +152,8 @@ QString encodingName(Encoding encoding)
         return QStringLiteral("GB2312");
     case Encoding::JisX0208:
         return QStringLiteral("JIS X 0208");
+    case Encoding::ShiftJis:
+        return QStringLiteral("Shift_JIS");
     }
     return {};
 }
@@ -173,7 +197,8 @@ void TraceWriter::flush()
         meaning.append(QStringLiteral("..."));
     meaning.append(QLatin1Char('"'));
     QStringList encodings;
-    for (const Encoding encoding : {Encoding::Utf16, Encoding::Gb2312, Encoding::JisX0208}) {
+    for (const Encoding encoding :
+         {Encoding::Utf16, Encoding::Gb2312, Encoding::JisX0208, Encoding::ShiftJis}) {
         if (m_encodings & (1U << unsigned(encoding)))
             encodings << encodingName(encoding);
     }
@@ -361,7 +386,7 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
         const std::optional<int> type = Parameters::headType(a);
         meaning = type ? QStringLiteral("print head type %1 (%2 dots)")
                              .arg(a)
-                             .arg(a == 1 || a == 5 ? 576 : 384)
+                             .arg(Protocol::headDots(a))
                        : QStringLiteral("print head type %1 (unknown)").arg(a);
         break;
     }
@@ -388,7 +413,7 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
         break;
     case Op::BarcodeText: {
         mnemonic = commandName(event, 2, 1);
-        static const char *positions[] = {"none", "below", "above", "above and below"};
+        static const char *positions[] = {"none", "below", "below", "above and below"};
         const std::optional<int> position = Parameters::barcodeTextPosition(a);
         meaning =
             QStringLiteral("barcode text: ") +
@@ -396,8 +421,9 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
         break;
     }
     case Op::Barcode:
-        mnemonic = commandName(event, 2, 2);
-        meaning = barcodeName(BarcodeSystem(a - 'A')) + QLatin1Char(' ') + quoted(data);
+        mnemonic = commandName(event, 2, a < Protocol::barcodeFunctionASystems ? 1 : 2);
+        if (const std::optional<BarcodeSystem> system = Protocol::barcodeSystem(a))
+            meaning = barcodeName(*system) + QLatin1Char(' ') + quoted(data);
         break;
     case Op::QrModuleSize:
         mnemonic = QStringLiteral("GS ( k 167 %1").arg(a);
@@ -455,6 +481,13 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
     case Op::Truncated:
         mnemonic = commandName(event, std::min(event.byteCount, 2), 0);
         meaning = QStringLiteral("the stream ends inside this command");
+        break;
+    default:
+        // The commands of common printers: their name and parameters, and the table's meaning.
+        if (event.command) {
+            mnemonic = tableName(event);
+            meaning = latin1(event.command->meaning);
+        }
         break;
     }
 }

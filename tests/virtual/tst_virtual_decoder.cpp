@@ -4,6 +4,7 @@
 #include "virtual/virtualcontroller.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void traceLines_data();
     void traceLines();
     void randomAndTruncatedStreams();
+    void documentedCommands();
 };
 
 namespace {
@@ -34,7 +36,10 @@ QString opName(Op op)
         "Firmware",  "Sleep",     "Uart",     "Head",    "AutoStatus",  "FullCut",  "PartialCut",
         "BarHeight", "BarWidth",  "BarText",  "Barcode", "QrSize",      "QrLevel",  "QrStore",
         "QrPrint",   "QrOther",   "Raster",   "Store",   "PrintStored", "Data",     "End",
-        "Ignored",   "Unknown",   "Truncated"};
+        "Ignored",   "Unknown",   "Truncated", "Skipped",   "Bold",      "Strike",   "Underline",
+        "Reverse",   "Size",      "RightSpace", "DbUnderline", "DbMode", "UpsideDown", "Rotate",
+        "CodePage",  "Intl",      "DbCode",   "Relative", "LeftDots",    "AreaWidth", "BarFont",
+        "Column",    "Graphics",  "Cut",      "Italic"};
     return QString::fromLatin1(names[int(op)]);
 }
 
@@ -159,11 +164,32 @@ void TestVirtualDecoder::events_data()
     row("empty raster picture", "1d763000 0000 0500 41", {"Raster 0 0 5", "End whole", "Char A"});
     row("raster of 65535 x 65535 dots, cut short", "1d763000 ffff ffff 1b400a41",
         {"Raster 0 65535 65535", "Data 4", "End cut"});
+    // Common printers' commands are framed whole: no parameter reads as text or as a command.
+    row("bold then underline", "1b4501 1b2d01", {"Bold 1", "Underline 1"});
+    row("print area width then alignment", "1d570002 1b6101", {"AreaWidth 512", "Align 1"});
+    row("drawer kick skipped whole", "1b7000197a 41", {"Skipped 0 25 122", "Char A"});
+    row("graphics store is no UART setting", "1d284c 0b00 3070 3001 0131 0800 0100 ff 41",
+        {"Graphics 48 112", "Data 1", "End whole", "Char A"});
+    row("graphics with a 32-bit length", "1d384c 0b000000 3070 3001 0131 0800 0100 1b",
+        {"Graphics 48 112", "Data 1", "End whole"});
+    row("column picture", "1b2a21 0200 1b1d1c 0a0d09 41",
+        {"Column 33 2", "Data 6", "End whole", "Char A"});
+    row("barcode function A up to NUL", "1d6b04 41424300 41", {"Barcode 4 414243", "Char A"});
+    row("cuts with and without feed", "1d564103 1d5631", {"Cut 65 3", "Cut 49"});
+    row("code page until ESC @", "1b7400 b3 1b40 b3", {"CodePage", "Char │", "Init", "Char ³"});
+    row("Shift_JIS", "1c4301 1c26 8260 1c2e", {"DbCode 1", "DbOn", "Char Ａ /4", "DbOff"});
+    row("real-time parameters of common printers",
+        "1004 01 1b4501 1005 02 1014 010005 1014 08 01031401060208 41",
+        {"Status", "Skipped", "Bold 1", "Firmware", "Skipped", "Clear", "Skipped", "Clear",
+         "Skipped", "Char A"});
+    row("no parameters after the controller's own", "1004 1b4501 1014 0391",
+        {"Status", "Bold 1", "Clear", "Char Α /1"});
+    row("extended command of another family", "1d2841 0200 0002 41", {"Skipped 0 2", "Char A"});
     // Bytes that make no command.
     row("unknown ESC command", "1b7a41", {"Unknown 1b7a", "Char A"});
     row("ESC before a control byte", "1b0a 1b1b40", {"Unknown 1b", "LF", "Unknown 1b", "Init"});
-    row("unknown GS, FS and DLE commands", "1d5a 1c41 1041",
-        {"Unknown 1d5a", "Unknown 1c41", "Unknown 1041"});
+    row("unknown GS, FS and DLE commands", "1d59 1c41 1041",
+        {"Unknown 1d59", "Unknown 1c41", "Unknown 1041"});
     row("GS v without 0", "1d7631", {"Unknown 1d7631"});
     row("stream ends inside a command", "1b61", {"Truncated 1b61"});
     row("stream ends inside a barcode", "1d6b4105 3132", {"Truncated 1d6b41053132"});
@@ -285,6 +311,32 @@ void TestVirtualDecoder::randomAndTruncatedStreams()
             QVERIFY(rendered.paper.height() <= 20000);
         }
     }
+}
+
+void TestVirtualDecoder::documentedCommands()
+{
+    // docs/virtual-controller.md lists every command of src/protocol once, with whether it is
+    // carried out or skipped and its meaning.
+    QFile doc(QStringLiteral(VIRTUAL_CONTROLLER_DOC));
+    QVERIFY(doc.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(doc.readAll());
+    const qsizetype begin = text.indexOf(QLatin1String("<!-- commands -->"));
+    const qsizetype end = text.indexOf(QLatin1String("<!-- /commands -->"));
+    QVERIFY(begin >= 0 && end > begin);
+    QStringList documented;
+    for (const QString &row : text.mid(begin, end - begin).split(QLatin1Char('\n'))) {
+        const QStringList cells = row.split(QLatin1Char('|'));
+        if (cells.size() == 6 && cells[1].trimmed().startsWith(QLatin1Char('`')))
+            documented << cells[1].trimmed().remove(QLatin1Char('`')) + QLatin1Char('|') +
+                              cells[3].trimmed() + QLatin1Char('|') + cells[4].trimmed();
+    }
+    QStringList table;
+    for (const Protocol::Command &command : Protocol::commands())
+        table << QString::fromLatin1(command.mnemonic.data(), qsizetype(command.mnemonic.size())) +
+                     (command.op == Op::Skipped ? QStringLiteral("|skipped|")
+                                                : QStringLiteral("|carried out|")) +
+                     QString::fromLatin1(command.meaning.data(), qsizetype(command.meaning.size()));
+    QCOMPARE(documented, table);
 }
 
 QTEST_GUILESS_MAIN(TestVirtualDecoder)

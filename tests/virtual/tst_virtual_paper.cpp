@@ -162,6 +162,32 @@ void TestVirtualPaper::placement_data()
         c.setRightMargin(4);
         cells(c, "ABC");
     }) << 0 << 23;
+    // Common printers' positions and pictures.
+    const auto raw = [](const char *hex) {
+        return [bytes = QByteArray::fromHex(hex)](CommandSet &c) {
+            c.Write(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                    size_t(bytes.size()));
+        };
+    };
+    const auto rawThen = [raw](const char *hex, const char *text) {
+        return Build([send = raw(hex), text](CommandSet &c) {
+            send(c);
+            cells(c, text);
+        });
+    };
+    QTest::newRow("left margin of 16 dots") << rawThen("1d4c1000", "A") << 16 << 27;
+    QTest::newRow("print area 100 dots wide, right")
+        << rawThen("1b6102 1d576400", "AB") << 76 << 99;
+    QTest::newRow("relative position") << rawThen("1b5c1e00", "A") << 30 << 41;
+    QTest::newRow("upside down: the line turned round") << rawThen("1b7b01", "A") << 372 << 383;
+    QTest::newRow("graphics in the print buffer, centred")
+        << Build(raw("1b6101 1d284c0b00 3070 3001 0131 0800 0100 ff 1d284c0200 3032")) << 188
+        << 195;
+    QTest::newRow("NV graphics by key, double width")
+        << Build(raw("1d284c0c00 3043 30 4142 01 0800 0100 31 ff 1b40 1d284c0600 3045 4142 0201"))
+        << 0 << 15;
+    QTest::newRow("24-dot column picture at position 8")
+        << Build(raw("1b240800 1b2a21 0200 ffffff ffffff")) << 8 << 9;
     QTest::newRow("tab stop past the right edge ends the line") << Build([](CommandSet &c) {
         const unsigned char stops[] = {40};
         c.horizontalTabSet(stops, 1);

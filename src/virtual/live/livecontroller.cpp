@@ -1,7 +1,7 @@
 #include "virtual/live/livecontroller.h"
 
-#include "commands/wirebytes.h"
-#include "jobs/jobdata.h"
+#include "protocol/controlbytes.h"
+#include "protocol/values.h"
 #include "virtual/virtualcontroller.h"
 
 #include <QHostAddress>
@@ -34,20 +34,16 @@ constexpr double lineBurstSeconds = 0.01;
 // How often the host's settings are looked at while nothing arrives. There is no notification
 // when a program changes a terminal's settings.
 constexpr int hostPollMs = 200;
-constexpr int dotsPerMm = 8;
+constexpr int dotsPerMm = Protocol::dotsPerMm;
 // How late a turn of the print engine may come and still be made up for.
 constexpr qint64 mechanismSlackNs = 10000000;
 
-// The head's name as the Controller page gives it: the console line without "... Type: n - ".
+// The head's name as the Controller page gives it.
 QString headName(int type)
 {
-    for (const Jobs::PrintHeadJob *job : Jobs::printHeadJobs) {
-        if (job->type != type)
-            continue;
-        const QString console = QString::fromLatin1(job->console);
-        return console.mid(console.indexOf(QLatin1String(" - ")) + 3);
-    }
-    return QStringLiteral("unknown");
+    const Protocol::PrintHead *head = Protocol::printHead(type);
+    return head ? QString::fromLatin1(head->name.data(), qsizetype(head->name.size()))
+                : QStringLiteral("unknown");
 }
 
 // Replies are read by a host that may use XON/XOFF, whose kernel would swallow 0x11 and 0x13:
@@ -628,6 +624,7 @@ void LiveController::handle(const Event &event)
         break;
     case Op::FullCut:
     case Op::PartialCut:
+    case Op::Cut:
         m_cuts.emplace_back(m_lastCut, paper().length());
         m_lastCut = paper().length();
         break;

@@ -1,0 +1,175 @@
+// Writes the peer fixtures (see scripts/peer-streams): node scripts/peer-streams.js <npm dir> <out>
+'use strict';
+const fs = require('fs');
+const path = require('path');
+const {createRequire} = require('module');
+
+const [npmDir, outDir] = process.argv.slice(2);
+const load = createRequire(path.join(path.resolve(npmDir), 'package.json'));
+const ReceiptPrinterEncoder = load('@point-of-sale/receipt-printer-encoder');
+const EscPosEncoder = load('esc-pos-encoder');
+const receiptline = load('receiptline');
+
+fs.mkdirSync(outDir, {recursive: true});
+const written = [];
+function fixture(name, bytes, expected) {
+  fs.writeFileSync(path.join(outDir, name + '.bin'), Buffer.from(bytes));
+  const json = Object.assign({lines: [], barcodes: [], qr: []}, expected);
+  fs.writeFileSync(path.join(outDir, name + '.json'), JSON.stringify(json, null, 1) + '\n');
+  written.push(name);
+}
+
+// The expected text lines are compared with the printed ones with runs of blanks made one.
+
+// A black rectangle as RGBA pixels, the picture every encoder takes.
+function block(width, height) {
+  const data = new Uint8ClampedArray(width * height * 4);
+  for (let i = 0; i < width * height; i++) data[i * 4 + 3] = 255;
+  return {data, width, height};
+}
+
+const rpe = () => new ReceiptPrinterEncoder({language: 'esc-pos', columns: 32});
+
+// receipt-printer-encoder 4: text styles, sizes, fonts, alignment, a drawer pulse and a cut.
+{
+  const lines = ['Plain text', 'Bold text', 'Underlined', 'Italic text', 'Inverted',
+    'Double size', 'Wide', 'Tall', 'Font B text', 'Centred', 'Right', 'After the styles'];
+  const e = rpe().initialize()
+      .line(lines[0])
+      .bold(true).line(lines[1]).bold(false)
+      .underline(true).line(lines[2]).underline(false)
+      .italic(true).line(lines[3]).italic(false)
+      .invert(true).line(lines[4]).invert(false)
+      .size(2, 2).line(lines[5]).size(1, 1)
+      .width(2).line(lines[6]).width(1)
+      .height(2).line(lines[7]).height(1)
+      .font('B').line(lines[8]).font('A')
+      .align('center').line(lines[9]).align('right').line(lines[10]).align('left')
+      .pulse()
+      .line(lines[11])
+      .cut('partial');
+  fixture('rpe4-styles', e.encode(), {lines});
+}
+
+// receipt-printer-encoder 4: a line in each code page.
+{
+  const pages = [
+    ['cp437', '┌─┐ │ ░▒▓ ╚═╝ ½'], ['cp850', 'Größe: Æ ø ñ ¿'], ['cp852', 'Łódź, Žluťoučký kůň'],
+    ['cp858', 'Preis: 5 €'], ['cp860', 'Ação à vista'], ['cp863', 'Çà et là, élève'],
+    ['cp865', 'Blåbær og ørret'], ['cp866', 'Привет, мир'], ['cp737', 'Καλημέρα'],
+    ['windows1252', 'Café € ½ „ok“'], ['windows1250', 'Příliš žluťoučký'],
+    ['windows1251', 'Добрый день'], ['windows1253', 'Ευχαριστώ πολύ'],
+    ['epson/katakana', 'ｶﾀｶﾅ ﾃｽﾄ'],
+  ];
+  let e = rpe().initialize();
+  for (const [page, text] of pages) e = e.codepage(page).line(text);
+  fixture('rpe4-codepages', e.encode(), {lines: pages.map(([, text]) => text)});
+}
+
+// receipt-printer-encoder 4: every barcode system.
+{
+  const codes = [
+    ['upca', '03600029145', '036000291452'], ['upce', '0123456', '01234565'],
+    ['ean13', '590123412345', '5901234123457'], ['ean8', '9638507', '96385074'],
+    ['code39', 'CODE39 TEST', 'CODE39 TEST'], ['itf', '12345670', '12345670'],
+    ['codabar', 'A40156B', 'A40156B'], ['code93', 'CODE93', 'CODE93'],
+    ['code128', 'Code128 test', 'Code128 test'],
+    ['gs1-128', '(01)09501101530003', '0109501101530003'],
+    ['gs1-databar-omni', '0950110153000', '0109501101530003'],
+    ['gs1-databar-truncated', '0950110153000', '0109501101530003'],
+    ['gs1-databar-expanded', '0109501101530003', '0109501101530003'],
+  ];
+  let e = rpe().initialize().align('center');
+  for (const [symbology, data] of codes)
+    e = e.barcode(data, symbology, {height: 60, width: 1, text: 'none'}).newline();
+  fixture('rpe4-barcodes', e.encode(), {barcodes: codes.map(([, , read]) => read)});
+}
+
+// receipt-printer-encoder 4: QR codes and a PDF417.
+{
+  const payloads = ['https://example.com/tessivar?order=42', 'WIFI:S:Peer;T:WPA;P:p@ss;;',
+    'PLAIN TEXT 123'];
+  const e = rpe().initialize().align('center')
+      .qrcode(payloads[0]).newline()
+      .qrcode(payloads[1], {size: 4, errorlevel: 'h'}).newline()
+      .qrcode(payloads[2], {model: 1, size: 5, errorlevel: 'l'}).newline()
+      .pdf417('PDF417 from a peer').newline()
+      .cut();
+  fixture('rpe4-symbols', e.encode(), {qr: payloads});
+}
+
+// receipt-printer-encoder 4: pictures in column and raster mode.
+for (const mode of ['column', 'raster']) {
+  const e = new ReceiptPrinterEncoder({language: 'esc-pos', columns: 32, imageMode: mode})
+      .initialize().image(block(96, 40), 96, 40, 'threshold');
+  fixture('rpe4-picture-' + mode, e.encode(), {ink: [96, 40]});
+}
+
+// esc-pos-encoder 3: a receipt.
+{
+  const e = new EscPosEncoder({columns: 32}).initialize().codepage('cp858')
+      .align('center').bold(true).line('PEER CAFE').bold(false)
+      .line('Receipt 0042')
+      .align('left')
+      .line('2 x Espresso     € 5.00')
+      .line('1 x Croissant    € 2.50')
+      .bold(true).line('Total            € 7.50').bold(false)
+      .align('center')
+      .barcode('4006381333931', 'ean13', {height: 60, width: 2, text: 'below'}).newline()
+      .qrcode('https://example.com/r/0042', {size: 4}).newline()
+      .line('Thank you')
+      .cut('full');
+  fixture('escpos3-receipt', e.encode(), {
+    lines: ['PEER CAFE', 'Receipt 0042', '2 x Espresso € 5.00', '1 x Croissant € 2.50',
+      'Total € 7.50', 'Thank you'],
+    barcodes: ['4006381333931'],
+    qr: ['https://example.com/r/0042'],
+  });
+}
+
+// receiptline: a receipt with styles, a barcode and a QR code.
+{
+  const doc = [
+    '^^RECEIPT',
+    'Shop 7',
+    '"Bold line"',
+    '_Underlined line_',
+    '`Inverted line`',
+    '{code:1234567890128; option:ean,hri}',
+    '{code:https://example.com/rl; option:qrcode,4,m}',
+    '|Coffee | 3.50|',
+    '|Total | 3.50|',
+    '=',
+  ].join('\n');
+  const bytes = receiptline.transform(doc, {cpl: 32, encoding: 'cp437', command: 'escpos',
+    cutting: true, upsideDown: false});
+  fixture('receiptline-receipt', Buffer.from(bytes, 'binary'), {
+    lines: ['RECEIPT', 'Shop 7', 'Bold line', 'Underlined line', 'Inverted line',
+      'Coffee 3.50', 'Total 3.50'],
+    barcodes: ['1234567890128'],
+    qr: ['https://example.com/rl'],
+  });
+}
+
+// receiptline: every barcode system in its own data forms (UPC-E given as 7 or 8 digits goes
+// out as the UPC-A's 11), and text in several scripts, for which it switches code pages.
+{
+  const codes = [
+    ['03600029145', 'upc', '036000291452'], ['0123456', 'upc', '01234565'],
+    ['590123412345', 'ean', '5901234123457'], ['9638507', 'ean', '96385074'],
+    ['CODE39', 'code39', 'CODE39'], ['12345670', 'itf', '12345670'],
+    ['A40156B', 'nw7', 'A40156B'], ['Code93!', 'code93', 'Code93!'],
+    ['Code 128 1234567890', 'code128', 'Code 128 1234567890'],
+  ];
+  const lines = ['Grüße aus Köln', 'Привет из Москвы', 'Łódź, Kraków', 'Ærø og Blåvand € 5'];
+  const doc = codes.map(([data, option]) => `{code:${data}; option:${option},hri}`)
+      .concat(lines).join('\n');
+  const bytes = receiptline.transform(doc, {cpl: 42, encoding: 'multilingual', command: 'escpos'});
+  fixture('receiptline-barcodes', Buffer.from(bytes, 'binary'), {
+    head: 1,
+    lines,
+    barcodes: codes.map(([, , read]) => read),
+  });
+}
+
+console.log('wrote ' + written.join(', '));
