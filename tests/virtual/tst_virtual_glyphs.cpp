@@ -1,8 +1,11 @@
-// The glyph cells the print head gets, against pictures under glyphs/: one per path a character
-// takes through the fonts. A cell that differs is written to <name>.pbm in the working folder;
-// look at it and copy it over the expected one when the change is meant.
+// The glyph cells the print head gets, and the trace's word when the fonts are missing. The
+// cells are checked against pictures under glyphs/, one per path a character takes through the
+// fonts. A cell that differs is written to <name>.pbm in the working folder: look at it, and copy
+// it over the expected one when the change is meant.
 #include "virtual/bitmapfont.h"
+#include "virtual/virtualcontroller.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -34,6 +37,7 @@ class TestVirtualGlyphs : public QObject
 private Q_SLOTS:
     void cells_data();
     void cells();
+    void missingFontsTracedOnce();
 };
 
 void TestVirtualGlyphs::cells_data()
@@ -66,6 +70,19 @@ void TestVirtualGlyphs::cells()
         QFAIL(qPrintable(QStringLiteral("the cell differs from %1; it is in %2")
                              .arg(expected.fileName(), QFileInfo(written).absoluteFilePath())));
     }
+}
+
+void TestVirtualGlyphs::missingFontsTracedOnce()
+{
+    const FontSet none(QStringLiteral("/nonexistent"));
+    QBuffer trace;
+    trace.open(QIODevice::WriteOnly);
+    Virtual::VirtualController controller({0, Virtual::Paper::defaultMaxLength, &trace, &none});
+    controller.feed("A\nB\n");
+    controller.finish();
+    const QByteArray lines = trace.data();
+    QCOMPARE(lines.count("fonts missing"), 1);
+    QVERIFY2(lines.contains("install xfonts-efont-unicode xfonts-unifont"), lines.constData());
 }
 
 QTEST_GUILESS_MAIN(TestVirtualGlyphs)

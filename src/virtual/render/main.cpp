@@ -88,9 +88,9 @@ int main(int argc, char *argv[])
     const Virtual::FontSet &fonts = Virtual::FontSet::system();
     if (!fonts.isComplete())
         std::fprintf(stderr,
-                     "tessivar-render: warning: fonts missing (%s); install xfonts-efont-unicode "
-                     "and xfonts-unifont or set TESSIVAR_FONT_DIR\n",
-                     qPrintable(fonts.missing()));
+                     "tessivar-render: warning: fonts missing (%s); install %s or set "
+                     "TESSIVAR_FONT_DIR\n",
+                     qPrintable(fonts.missing()), qPrintable(fonts.missingPackages().join(' ')));
 
     Virtual::VirtualController controller(
         {head, Virtual::Paper::defaultMaxLength, traceFile.isOpen() ? &traceFile : nullptr});
