@@ -43,8 +43,8 @@ int main(int argc, char *argv[])
     // The table's rows, section by section.
     using Measurement = void (*)(const Bench::Options &, Bench::Table &);
     const Measurement measurements[] = {
-        Bench::measureQueuing, Bench::measureStartup,   Bench::measureLiveController,
-        Bench::measureDraining, Bench::measureImages, Bench::measureRendering,
+        Bench::measureQueuing,  Bench::measureStartup, Bench::measureLiveController,
+        Bench::measureDraining, Bench::measureImages,  Bench::measureRendering,
     };
     Bench::Table table;
     for (const Measurement measure : measurements)

@@ -63,7 +63,7 @@ private:
     bool open(const QString &path);
     bool load(char16_t ch, bool render) const;
 
-    QByteArray m_data; // the file, inflated; the face reads from it
+    QByteArray m_data;                                // the file, inflated; the face reads from it
     std::unique_ptr<FT_FaceRec_, FaceDeleter> m_face; // after m_data: goes before it
     QString m_error;
     int m_ascent = 0;

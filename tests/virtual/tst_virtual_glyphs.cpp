@@ -18,8 +18,8 @@ namespace {
 // A cell as a plain PBM picture (P1): 1 is ink.
 QByteArray pbmOf(const GlyphCell &cell)
 {
-    QByteArray pbm = "P1\n" + QByteArray::number(cell.width) + ' ' +
-                     QByteArray::number(cell.height) + '\n';
+    QByteArray pbm =
+        "P1\n" + QByteArray::number(cell.width) + ' ' + QByteArray::number(cell.height) + '\n';
     for (int y = 0; y < cell.height; ++y) {
         for (int x = 0; x < cell.width; ++x)
             pbm += cell.dot(x, y) ? '1' : '0';
