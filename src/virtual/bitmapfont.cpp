@@ -30,19 +30,9 @@ FT_Library library()
 
 constexpr qsizetype maxFontFile = 64 * 1024 * 1024;
 
-// FreeType opens a gzip-compressed font by itself, but then inflates the file again from its
-// start for each glyph that lies before the last one read. So a compressed file is inflated once,
-// here, and the face reads it from memory.
-QByteArray fontData(const QString &path, QString &error)
+// A gzip file inflated with FreeType's own zlib; empty when it is not whole.
+QByteArray inflated(const QByteArray &packed)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
-        return {};
-    }
-    const QByteArray packed = file.read(maxFontFile);
-    if (!packed.startsWith("\x1f\x8b") || packed.size() < 18)
-        return packed;
     // The gzip trailer ends with the inflated size, modulo 2^32.
     const auto *end = reinterpret_cast<const unsigned char *>(packed.constEnd());
     const FT_ULong size = FT_ULong(end[-1]) << 24 | FT_ULong(end[-2]) << 16 |
@@ -56,13 +46,26 @@ QByteArray fontData(const QString &path, QString &error)
         return std::realloc(block, std::size_t(bytes));
     };
     QByteArray data(qsizetype(size), Qt::Uninitialized);
-    FT_ULong inflated = size;
-    if (FT_Gzip_Uncompress(&memory, reinterpret_cast<FT_Byte *>(data.data()), &inflated,
-                           reinterpret_cast<const FT_Byte *>(packed.constData()),
-                           FT_ULong(packed.size())) != 0 ||
-        inflated != size)
+    FT_ULong length = size;
+    const FT_Error error = FT_Gzip_Uncompress(
+        &memory, reinterpret_cast<FT_Byte *>(data.data()), &length,
+        reinterpret_cast<const FT_Byte *>(packed.constData()), FT_ULong(packed.size()));
+    return error == 0 && length == size ? data : QByteArray();
+}
+
+// FreeType opens a gzip-compressed font by itself, but then inflates the file again from its
+// start for each glyph that lies before the last one read. So a compressed file is inflated once,
+// here, and the face reads it from memory.
+QByteArray fontData(const QString &path, QString &error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
         return {};
-    return data;
+    }
+    const QByteArray data = file.read(maxFontFile);
+    const bool gzip = data.startsWith("\x1f\x8b") && data.size() >= 18;
+    return gzip ? inflated(data) : data;
 }
 
 // 26.6 fixed point to whole dots.
