@@ -5,7 +5,7 @@
 // gap: the work done in one go, without what the machine's other load took away.
 #include "sections.h"
 
-#ifdef TESSIVAR_BENCH_CONTROLLER
+#ifdef TESSIVAR_BENCH_CONTROLLER_WINDOW
 #include "commands/commandset.h"
 #include "controllerwindow.h"
 #include "virtual/live/livecontroller.h"
@@ -25,7 +25,7 @@
 
 namespace Bench {
 
-#ifdef TESSIVAR_BENCH_CONTROLLER
+#ifdef TESSIVAR_BENCH_CONTROLLER_WINDOW
 
 namespace {
 

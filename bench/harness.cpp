@@ -26,6 +26,8 @@ QString figure(Unit unit, double value)
             return QStringLiteral("%1 µs").arg(value / 1e3, 0, 'f', value < 1e4 ? 1 : 0);
         return QStringLiteral("%1 ms").arg(value / 1e6, 0, 'f', value < 1e8 ? 1 : 0);
     case Unit::BytesPerSecond:
+        if (value < 1e6)
+            return QStringLiteral("%1 KB/s").arg(value / 1e3, 0, 'f', 1);
         return QStringLiteral("%1 MB/s").arg(value / 1e6, 0, 'f', 1);
     case Unit::Kilobytes:
         return QStringLiteral("%1 MB").arg(value / 1024, 0, 'f', 1);

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
+#include <QMutex>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
-#include <vector>
+#include <memory>
+
+struct FT_FaceRec_;
 
 namespace Virtual {
 
@@ -23,24 +28,26 @@ struct GlyphCell
     void setDot(int x, int y) { rows[std::size_t(y)] |= 1U << x; }
 };
 
-// A bitmap font read from an X11 PCF file (plain or gzip-compressed), as Debian ships them in
-// the xfonts-* packages. Qt no longer loads bitmap fonts, so the file is read here: the
-// metrics, the bitmaps and the encoding index, kept as the file has them; glyphs are cut out on
-// demand and nothing per glyph is stored.
+// A bitmap font read by FreeType: the X11 PCF fonts of Debian's xfonts-* packages (plain or
+// gzip-compressed), at their one size, one bit a dot. Not for use from two threads at once
+// (FreeType's faces are not); FontSet serialises its calls.
 class BitmapFont
 {
 public:
-    BitmapFont() = default;
-    // Reads `path`; on any problem the font stays empty (isValid() false) and error() says why.
+    BitmapFont();
+    // Opens `path`; on any problem the font stays empty (isValid() false) and error() says why.
     explicit BitmapFont(const QString &path);
+    ~BitmapFont();
+    BitmapFont(const BitmapFont &) = delete;
+    BitmapFont &operator=(const BitmapFont &) = delete;
 
-    bool isValid() const { return m_valid; }
+    bool isValid() const { return bool(m_face); }
     QString error() const { return m_error; }
     int ascent() const { return m_ascent; }
     int descent() const { return m_descent; }
 
     // Whether the font has a glyph for the code point (the Basic Multilingual Plane only).
-    bool has(char16_t ch) const { return glyphIndex(ch) >= 0; }
+    bool has(char16_t ch) const;
     // The glyph's advance in dots, 0 if there is none.
     int advance(char16_t ch) const;
     // Sets the glyph's dots into `cell` (which must be ascent + descent high) with the baseline
@@ -48,29 +55,19 @@ public:
     bool draw(char16_t ch, GlyphCell &cell) const;
 
 private:
-    struct Metrics
+    struct FaceDeleter
     {
-        std::int16_t left = 0;
-        std::int16_t right = 0;
-        std::int16_t width = 0;
-        std::int16_t ascent = 0;
-        std::int16_t descent = 0;
+        void operator()(FT_FaceRec_ *face) const;
     };
 
-    bool parse(const QByteArray &file);
-    int glyphIndex(char16_t ch) const;
+    bool open(const QString &path);
+    bool load(char16_t ch, bool render) const;
 
-    bool m_valid = false;
+    QByteArray m_data;                                // the file, inflated; the face reads from it
+    std::unique_ptr<FT_FaceRec_, FaceDeleter> m_face; // after m_data: goes before it
     QString m_error;
     int m_ascent = 0;
     int m_descent = 0;
-
-    std::vector<Metrics> m_metrics;
-    std::vector<std::uint32_t> m_bitmapOffsets;
-    QByteArray m_bitmaps;
-    std::uint32_t m_bitmapFormat = 0;
-    std::vector<std::uint16_t> m_encoding; // 0xFFFF: no glyph
-    int m_firstCol = 0, m_lastCol = -1, m_firstRow = 0, m_lastRow = -1;
 };
 
 // The controller's two character fonts, each with a fallback for coverage:
@@ -93,16 +90,25 @@ public:
 
     bool isComplete() const;
     QString missing() const;
+    // The Debian packages that hold the missing fonts, for a user to install.
+    QStringList missingPackages() const;
 
     static int cellWidth(Size size) { return size == Size::Standard ? 12 : 8; }
     static int cellHeight(Size size) { return size == Size::Standard ? 24 : 16; }
 
+    // The cell as it prints; each character is drawn once and then kept. Safe from any thread.
     GlyphCell glyph(char16_t ch, Size size) const;
 
 private:
+    GlyphCell draw(char16_t ch, Size size) const;
+    GlyphCell scaledFallback(char16_t ch, Size size) const;
+    static GlyphCell replacementBox(Size size);
+
     BitmapFont m_standard;
     BitmapFont m_small;
     BitmapFont m_fallback;
+    mutable QMutex m_mutex;
+    mutable QHash<std::uint32_t, GlyphCell> m_cells; // key: size << 16 | character
 };
 
 } // namespace Virtual

@@ -9,6 +9,11 @@ VirtualController::VirtualController(const Options &options)
 {
     if (options.trace)
         m_trace.emplace(options.trace);
+    // The fonts come from packages the controller only recommends: say once why text is boxes.
+    const FontSet &fonts = options.fonts ? *options.fonts : FontSet::system();
+    if (m_trace && !fonts.isComplete())
+        m_trace->note(0, QStringLiteral("fonts missing, characters print as boxes (%1); install %2")
+                             .arg(fonts.missing(), fonts.missingPackages().join(QLatin1Char(' '))));
 }
 
 void VirtualController::feed(QByteArrayView bytes)

@@ -92,11 +92,15 @@ std::optional<ListenAddress> parseListenAddress(const QString &text)
     return address;
 }
 
+// Without a window (and so without a display): --headless, and the answers to --help and
+// --version.
 bool wantsHeadless(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--headless") == 0)
-            return true;
+        for (const char *option : {"--headless", "--help", "-h", "--help-all", "--version", "-v"}) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
     }
     return false;
 }
@@ -114,12 +118,14 @@ int main(int argc, char *argv[])
         QString::fromLatin1(Virtual::LiveController::organizationName));
     QCoreApplication::setApplicationName(
         QString::fromLatin1(Virtual::LiveController::applicationName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSIVAR_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("A ZP40x receipt-printer controller on a pseudo-terminal: open the link "
                        "as a serial port and what you send prints on its paper roll."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption linkOption(
         QStringLiteral("link"), QStringLiteral("The link to the line's device."),
         QStringLiteral("PATH"), QStringLiteral("/tmp/ttyTessivar0"));

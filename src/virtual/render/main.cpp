@@ -29,12 +29,14 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tessivar-render"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSIVAR_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Prints a ZP40x controller byte stream on virtual paper: a PNG of the roll "
                        "(one pixel per dot) and a trace of every command."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption headOption(
         QStringLiteral("head"),
         QStringLiteral("Print head type 0-7 (1 and 5 are 576 dots wide, the others 384)."),
@@ -86,9 +88,9 @@ int main(int argc, char *argv[])
     const Virtual::FontSet &fonts = Virtual::FontSet::system();
     if (!fonts.isComplete())
         std::fprintf(stderr,
-                     "tessivar-render: warning: fonts missing (%s); install xfonts-efont-unicode "
-                     "and xfonts-unifont or set TESSIVAR_FONT_DIR\n",
-                     qPrintable(fonts.missing()));
+                     "tessivar-render: warning: fonts missing (%s); install %s or set "
+                     "TESSIVAR_FONT_DIR\n",
+                     qPrintable(fonts.missing()), qPrintable(fonts.missingPackages().join(' ')));
 
     Virtual::VirtualController controller(
         {head, Virtual::Paper::defaultMaxLength, traceFile.isOpen() ? &traceFile : nullptr});
