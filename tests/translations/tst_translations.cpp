@@ -2,9 +2,9 @@
 // same catalogue through the programs' own start-up code (installTranslations). The test runs
 // twice: under a German locale every window must change its texts, under a locale without a
 // catalogue (French) none may. translations_complete checks the catalogue's contents.
-#include "app/mainwindow.h"
+#include "window/mainwindow.h"
 #include "controllerwindow.h"
-#include "serial/settingsdialog.h"
+#include "window/settingsdialog.h"
 #include "uilanguage.h"
 
 #include "controllerrig.h"

@@ -5,12 +5,13 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QSerialPort>
-#include <QStringDecoder>
 
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 
+class Console;
 class QLabel;
 class SettingsDialog;
 
@@ -101,11 +102,9 @@ private:
     // The port guard that every job passes before it sends anything: with the port closed it
     // shows the "Serial Port Connect" box and the job does nothing else.
     bool portGuard();
-    // The console account of a job: clears the pane, inserts the first line at the cursor and
-    // appends every further line as a paragraph of its own.
-    void writeAccount(std::initializer_list<const char *> lines);
     // The two together, as every job starts: false when the port is closed.
     bool startJob(std::initializer_list<const char *> account);
+    // Every further line of an account, as a paragraph of its own.
     void appendConsole(const char *line);
 
     // Helpers of the demonstration jobs (jobs/). The streams come from jobs/jobstreams.h; the
@@ -132,8 +131,6 @@ private:
     CommandSet commands;
     QImage image;
     QLabel *viewerLabel = nullptr;
-
-    // Replies are decoded with one decoder for the life of a connection, so a character whose
-    // bytes arrive in two reads is shown whole.
-    QStringDecoder replyDecoder;
+    // The pane's rules: the accounts, the replies, its bound.
+    std::unique_ptr<Console> console;
 };

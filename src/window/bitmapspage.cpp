@@ -1,7 +1,9 @@
-// "Load Image": choosing an image file, bringing it to the one-bit raster the controller
-// prints, showing it in the "Bitmaps" page and writing the account into the console.
-#include "app/mainwindow.h"
+// The Bitmaps page: "Load Image" chooses a picture file, brings it to the one-bit raster the
+// controller prints and shows it; "Print Raster Image" sends it as one raster picture, exactly as
+// it is held and shown; "Line Feed" feeds one line.
+#include "window/mainwindow.h"
 #include "ui_mainwindow.h"
+#include "window/console.h"
 
 #include "image/monoraster.h"
 
@@ -16,7 +18,7 @@
 
 void MainWindow::on_pushButton_Load_released()
 {
-    ui->editTessivar->clear();
+    console->clear();
     open();
 }
 
@@ -52,7 +54,7 @@ void MainWindow::open()
 
 bool MainWindow::loadFile(const QString &fileName)
 {
-    ui->editTessivar->insertPlainText(QStringLiteral("Loading image:"));
+    console->insert(QStringLiteral("Loading image:"));
 
     QImageReader reader(fileName);
     reader.setAutoTransform(true);
@@ -65,10 +67,10 @@ bool MainWindow::loadFile(const QString &fileName)
     }
 
     if (!MonoRaster::isOneBit(loaded))
-        ui->editTessivar->appendPlainText(
+        console->appendLine(
             QStringLiteral("Bitmap is not 1bpp (mono) trying to convert..."));
     image = MonoRaster::toRaster(loaded);
-    ui->editTessivar->appendPlainText(
+    console->appendLine(
         tr("Opened \"%1\"\nWidth: %2 pixel\nHeight: %3 pixel\nColor depth: %4\nBytes: %5\n")
             .arg(shownName, QString::number(image.width()), QString::number(image.height()),
                  QString::number(image.depth()), QString::number(image.sizeInBytes())));
@@ -77,4 +79,49 @@ bool MainWindow::loadFile(const QString &fileName)
     viewerLabel->adjustSize();
     setWindowFilePath(fileName);
     return true;
+}
+
+void MainWindow::on_pushButton_58PrintH_released()
+{
+    if (!startJob({"Validating if Bitmap can be printed"}))
+        return;
+
+    switch (MonoRaster::check(image)) {
+    case MonoRaster::Verdict::Empty:
+        refuseRasterPrint("No Bitmap loaded", tr("No Bitmap loaded!"));
+        return;
+    case MonoRaster::Verdict::TooWide:
+        refuseRasterPrint(
+            "Bitmap too wide. Max 384 pixels",
+            tr("This tool allows printing only for bitmaps of up to 384 pixel wide!"));
+        return;
+    case MonoRaster::Verdict::TooTall:
+        // The height field of the raster header has 16 bits; a taller picture would make the
+        // controller read the rest of its bytes as commands.
+        refuseRasterPrint(
+            "Bitmap too tall. Max 65535 pixels",
+            tr("This tool allows printing only for bitmaps of up to 65535 pixel high!"));
+        return;
+    case MonoRaster::Verdict::Printable:
+        break;
+    }
+
+    appendConsole("Validating bitmap...");
+    commands.printerSoftInit();
+    // The header announces the stored row width, fill included: its fill bits are clear.
+    commands.picturePrintH(0, static_cast<unsigned short>(image.bytesPerLine()),
+                           static_cast<unsigned short>(image.height()), image.constBits());
+}
+
+void MainWindow::on_pushButton_LineFeed_released()
+{
+    if (!portGuard())
+        return;
+    commands.printLF();
+}
+
+void MainWindow::refuseRasterPrint(const char *consoleLine, const QString &reason)
+{
+    appendConsole(consoleLine);
+    QMessageBox::about(this, tr("Print Bitmap"), reason);
 }

@@ -1,7 +1,10 @@
-#include "app/mainwindow.h"
+#include "window/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "serial/settingsdialog.h"
+#include "window/console.h"
+#include "window/settingsdialog.h"
+
+#include "jobs/jobstreams.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -14,10 +17,10 @@ MainWindow::MainWindow(QWidget *parent)
       settingsDialog(new SettingsDialog),
       serial(new QSerialPort(this)),
       commands(serial),
-      viewerLabel(new QLabel),
-      replyDecoder(QStringDecoder::Utf8)
+      viewerLabel(new QLabel)
 {
     ui->setupUi(this);
+    console = std::make_unique<Console>(ui->editTessivar);
 
     ui->actionConnect->setEnabled(true);
     ui->actionDisconnect->setEnabled(false);
@@ -76,28 +79,29 @@ bool MainWindow::portGuard()
     return false;
 }
 
-void MainWindow::writeAccount(std::initializer_list<const char *> lines)
-{
-    ui->editTessivar->clear();
-    bool first = true;
-    for (const char *line : lines) {
-        if (first)
-            ui->editTessivar->insertPlainText(QString::fromUtf8(line));
-        else
-            appendConsole(line);
-        first = false;
-    }
-}
-
 bool MainWindow::startJob(std::initializer_list<const char *> account)
 {
     if (!portGuard())
         return false;
-    writeAccount(account);
+    console->writeAccount(account);
     return true;
 }
 
 void MainWindow::appendConsole(const char *line)
 {
-    ui->editTessivar->appendPlainText(QString::fromUtf8(line));
+    console->appendLine(QString::fromUtf8(line));
 }
+
+// The shared body of the buttons whose job reads no widget: the whole account is in the pane
+// before the first byte is queued.
+void MainWindow::runJob(const Jobs::FixedJob &job)
+{
+    if (!startJob({job.account.front()}))
+        return;
+    for (const char *line : job.account.subspan(1))
+        appendConsole(line);
+    job.queue(commands);
+}
+
+// Its check box sits on the Command page, which the window never shows.
+void MainWindow::on_checkBoxHexEnable_released() {}

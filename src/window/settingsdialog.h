@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/settings.h"
+#include "window/settings.h"
 
 #include <QDialog>
 #include <QStringList>

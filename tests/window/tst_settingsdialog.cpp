@@ -1,4 +1,4 @@
-#include "serial/settingsdialog.h"
+#include "window/settingsdialog.h"
 
 #include <QComboBox>
 #include <QPushButton>

@@ -1,14 +1,12 @@
 // The serial link of the main window: opening and closing the one port, its errors, and the
 // bytes that come back from the controller.
-#include "app/mainwindow.h"
+#include "window/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "serial/settingsdialog.h"
+#include "window/console.h"
+#include "window/settingsdialog.h"
 
 #include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QTextCursor>
-#include <QTextDocument>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
@@ -34,18 +32,6 @@ bool deviceLost(QSerialPort *port, QSerialPort::SerialPortError error)
 #endif
 }
 
-// The console pane holds at most this many characters; the oldest fall off its start. A device
-// that keeps sending without a line break makes the pane one long line, and every insertion lays
-// out that whole line again: the bound keeps each insertion to a millisecond or two, however
-// long the device goes on.
-constexpr int consoleCapacity = 8192;
-
-// Where to cut `text` so that about `at` characters go, without splitting a surrogate pair.
-qsizetype cutPoint(const QString &text, qsizetype at)
-{
-    return at < text.size() && text.at(at).isLowSurrogate() ? at + 1 : at;
-}
-
 } // namespace
 
 void MainWindow::openSerialPort()
@@ -58,7 +44,7 @@ void MainWindow::openSerialPort()
     serial->setStopBits(p.stopBits);
     serial->setFlowControl(p.flowControl);
     if (serial->open(QIODevice::ReadWrite)) {
-        replyDecoder.resetState();
+        console->startConnection();
         ui->actionConnect->setEnabled(false);
         ui->actionDisconnect->setEnabled(true);
         ui->actionConfigure->setEnabled(false);
@@ -105,36 +91,7 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
 
 void MainWindow::readData()
 {
-    QString text = replyDecoder.decode(serial->readAll());
-    if (text.isEmpty())
-        return;
-    QPlainTextEdit *console = ui->editTessivar;
-    QTextDocument *document = console->document();
-    const qsizetype held = document->characterCount() - 1; // without the closing separator
-    if (held + text.size() <= consoleCapacity) {
-        console->insertPlainText(text);
-        return;
-    }
-
-    // The pane is full: it keeps its last consoleCapacity characters. Text that would fall off
-    // at once is not inserted at all.
-    if (text.size() > consoleCapacity)
-        text.remove(0, cutPoint(text, text.size() - consoleCapacity));
-    // The insertion and the removal are one edit, laid out once, and they leave nothing to undo:
-    // an undo history would keep every character that ever fell off.
-    document->setUndoRedoEnabled(false);
-    QTextCursor edit(document);
-    edit.beginEditBlock();
-    console->insertPlainText(text);
-    const int excess = document->characterCount() - 1 - consoleCapacity;
-    if (excess > 0) {
-        const bool splitsPair = document->characterAt(excess).isLowSurrogate();
-        edit.setPosition(0);
-        edit.setPosition(excess + (splitsPair ? 1 : 0), QTextCursor::KeepAnchor);
-        edit.removeSelectedText();
-    }
-    edit.endEditBlock();
-    document->setUndoRedoEnabled(true);
+    console->showReply(serial->readAll());
 }
 
 void MainWindow::Write(const uint8_t *buf, size_t buflen)

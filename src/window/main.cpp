@@ -1,4 +1,4 @@
-#include "app/mainwindow.h"
+#include "window/mainwindow.h"
 #include "resources/applicationidentity.h"
 #include "uilanguage.h"
 

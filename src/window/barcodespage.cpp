@@ -1,6 +1,6 @@
 // The Bar Codes page: nine bar code systems, each printed under a caption that names it, and
 // the two buttons that switch the value's text under the bars on and off.
-#include "app/mainwindow.h"
+#include "window/mainwindow.h"
 #include "ui_mainwindow.h"
 
 #include "jobs/jobdata.h"
