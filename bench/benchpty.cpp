@@ -19,7 +19,6 @@ std::int64_t nowNs()
 
 BenchPty::BenchPty(bool keepBytes) : m_keep(keepBytes)
 {
-    m_pty = openRawPseudoTerminal();
     // The slave stays open here too, so the master never sees a hang-up between two openings by
     // the program under test.
     m_reader = std::thread([this] { readLoop(); });
@@ -30,18 +29,18 @@ BenchPty::~BenchPty()
     m_stop = true;
     if (m_reader.joinable())
         m_reader.join();
-    closePseudoTerminal(m_pty);
+    m_pty.close();
 }
 
 void BenchPty::readLoop()
 {
     char buf[65536];
     while (!m_stop.load()) {
-        pollfd pfd{m_pty.master, POLLIN, 0};
+        pollfd pfd{m_pty.master(), POLLIN, 0};
         if (::poll(&pfd, 1, 20) <= 0 || !(pfd.revents & POLLIN))
             continue;
         for (;;) {
-            const ssize_t n = ::read(m_pty.master, buf, sizeof buf);
+            const ssize_t n = ::read(m_pty.master(), buf, sizeof buf);
             if (n <= 0)
                 break;
             const std::int64_t now = nowNs();

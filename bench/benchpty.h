@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/pseudoterminal.h"
+#include "virtual/live/pseudoterminal.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,8 +23,8 @@ public:
     BenchPty(const BenchPty &) = delete;
     BenchPty &operator=(const BenchPty &) = delete;
 
-    bool isValid() const { return m_pty.master >= 0; }
-    QString slavePath() const { return m_pty.slavePath; }
+    bool isValid() const { return m_pty.master() >= 0; }
+    QString slavePath() const { return m_pty.slavePath(); }
 
     std::int64_t received() const { return m_received.load(); }
     // Monotonic nanoseconds (the clock of nowNs()) of the first and the last byte that arrived
@@ -42,7 +42,7 @@ public:
 private:
     void readLoop();
 
-    PseudoTerminal m_pty;
+    Virtual::PseudoTerminal m_pty{Virtual::PseudoTerminal::Mode::Raw};
     std::atomic<bool> m_keep;
     std::atomic<std::int64_t> m_received{0};
     std::atomic<std::int64_t> m_firstNs{0};

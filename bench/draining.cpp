@@ -5,7 +5,7 @@
 #include "benchpty.h"
 #include "sections.h"
 
-#include "app/mainwindow.h"
+#include "window/mainwindow.h"
 #include "commands/commandset.h"
 #include "image/monoraster.h"
 

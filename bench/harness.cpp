@@ -1,6 +1,6 @@
 #include "harness.h"
 
-#include "serial/settingsdialog.h"
+#include "window/settingsdialog.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,7 +3,7 @@
 // QImageReader.
 #include "sections.h"
 
-#include "app/mainwindow.h"
+#include "window/mainwindow.h"
 
 #include <QElapsedTimer>
 #include <QImage>

@@ -4,7 +4,7 @@
 #include "benchpty.h"
 #include "sections.h"
 
-#include "app/mainwindow.h"
+#include "window/mainwindow.h"
 #include "jobs/jobstreams.h"
 
 #include <QMetaMethod>

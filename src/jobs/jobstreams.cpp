@@ -5,7 +5,7 @@
 #include "commands/commandset.h"
 #include "jobs/jobdata.h"
 #include "jobs/languagetour.h"
-#include "resources/samplebitmaps.h"
+#include "jobs/samplebitmaps.h"
 
 namespace Jobs {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/mainwindow.h"
+#include "window/mainwindow.h"
 
 #include "modalanswerer.h"
 #include "ptypair.h"

@@ -4,17 +4,13 @@
 #include <poll.h>
 #include <unistd.h>
 
-FloodEnd::FloodEnd()
-{
-    m_pty = openRawPseudoTerminal();
-}
 
 FloodEnd::~FloodEnd()
 {
     m_stop = true;
     if (m_writer.joinable())
         m_writer.join();
-    closePseudoTerminal(m_pty);
+    m_pty.close();
 }
 
 void FloodEnd::send(QByteArray bytes)
@@ -28,11 +24,11 @@ void FloodEnd::send(QByteArray bytes)
         qint64 done = 0;
         while (done < m_bytes.size() && !m_stop.load()) {
             // Waits for room with a bound, so the destructor can always stop the thread.
-            pollfd pfd{m_pty.master, POLLOUT, 0};
+            pollfd pfd{m_pty.master(), POLLOUT, 0};
             if (::poll(&pfd, 1, 50) <= 0)
                 continue;
             const ssize_t n =
-                ::write(m_pty.master, m_bytes.constData() + done, size_t(m_bytes.size() - done));
+                ::write(m_pty.master(), m_bytes.constData() + done, size_t(m_bytes.size() - done));
             if (n > 0)
                 done += n;
             else if (n < 0 && errno != EAGAIN && errno != EINTR)

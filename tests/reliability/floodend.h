@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/pseudoterminal.h"
+#include "virtual/live/pseudoterminal.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,13 +13,13 @@
 class FloodEnd
 {
 public:
-    FloodEnd();
+    FloodEnd() = default;
     ~FloodEnd();
     FloodEnd(const FloodEnd &) = delete;
     FloodEnd &operator=(const FloodEnd &) = delete;
 
-    bool isValid() const { return m_pty.master >= 0; }
-    QString slavePath() const { return m_pty.slavePath; }
+    bool isValid() const { return m_pty.master() >= 0; }
+    QString slavePath() const { return m_pty.slavePath(); }
 
     // Starts sending `bytes` once what was sent before has gone; returns at once.
     void send(QByteArray bytes);
@@ -27,7 +27,7 @@ public:
     qint64 sent() const { return m_sent.load(); }
 
 private:
-    PseudoTerminal m_pty;
+    Virtual::PseudoTerminal m_pty{Virtual::PseudoTerminal::Mode::Raw};
     QByteArray m_bytes;
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_stop{false};

@@ -1,4 +1,4 @@
-#include "app/mainwindow.h"
+#include "window/mainwindow.h"
 
 #include "modalanswerer.h"
 #include "processprobes.h"

@@ -1,4 +1,4 @@
-#include "app/mainwindow.h"
+#include "window/mainwindow.h"
 
 #include "commands/commandset.h"
 #include "jobs/jobstreams.h"

@@ -7,10 +7,6 @@
 #include <poll.h>
 #include <unistd.h>
 
-PtyPair::PtyPair()
-{
-    m_pty = openRawPseudoTerminal();
-}
 
 PtyPair::~PtyPair()
 {
@@ -20,14 +16,14 @@ PtyPair::~PtyPair()
 QByteArray PtyPair::readSome(int waitMs)
 {
     QByteArray out;
-    if (m_pty.master < 0)
+    if (m_pty.master() < 0)
         return out;
-    pollfd pfd{m_pty.master, POLLIN, 0};
+    pollfd pfd{m_pty.master(), POLLIN, 0};
     if (::poll(&pfd, 1, waitMs) <= 0 || !(pfd.revents & POLLIN))
         return out;
     char buf[65536];
     for (;;) {
-        const ssize_t n = ::read(m_pty.master, buf, sizeof buf);
+        const ssize_t n = ::read(m_pty.master(), buf, sizeof buf);
         if (n <= 0)
             break;
         out.append(buf, n);
@@ -66,9 +62,9 @@ bool PtyPair::write(const QByteArray &bytes)
 {
     qsizetype done = 0;
     const QDeadlineTimer deadline(5000);
-    while (m_pty.master >= 0 && done < bytes.size() && !deadline.hasExpired()) {
+    while (m_pty.master() >= 0 && done < bytes.size() && !deadline.hasExpired()) {
         const ssize_t n =
-            ::write(m_pty.master, bytes.constData() + done, size_t(bytes.size() - done));
+            ::write(m_pty.master(), bytes.constData() + done, size_t(bytes.size() - done));
         if (n > 0) {
             done += n;
         } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
@@ -82,5 +78,5 @@ bool PtyPair::write(const QByteArray &bytes)
 
 void PtyPair::hangUp()
 {
-    closePseudoTerminal(m_pty);
+    m_pty.close();
 }

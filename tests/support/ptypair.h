@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/pseudoterminal.h"
+#include "virtual/live/pseudoterminal.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,15 +11,15 @@
 class PtyPair
 {
 public:
-    PtyPair();
+    PtyPair() = default;
     ~PtyPair();
     PtyPair(const PtyPair &) = delete;
     PtyPair &operator=(const PtyPair &) = delete;
 
-    bool isValid() const { return m_pty.master >= 0; }
-    QString slavePath() const { return m_pty.slavePath; }
+    bool isValid() const { return m_pty.master() >= 0; }
+    QString slavePath() const { return m_pty.slavePath(); }
     // For a test that watches the far end itself (a QSocketNotifier on it, say).
-    int masterFd() const { return m_pty.master; }
+    int masterFd() const { return m_pty.master(); }
     // Whatever has arrived, without waiting.
     QByteArray readAvailable() { return readSome(0); }
 
@@ -40,5 +40,5 @@ public:
 private:
     QByteArray readSome(int waitMs);
 
-    PseudoTerminal m_pty;
+    Virtual::PseudoTerminal m_pty{Virtual::PseudoTerminal::Mode::Raw};
 };

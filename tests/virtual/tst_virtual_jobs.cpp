@@ -3,7 +3,7 @@
 #include "commands/commandset.h"
 #include "jobs/jobdata.h"
 #include "jobs/jobstreams.h"
-#include "resources/samplebitmaps.h"
+#include "jobs/samplebitmaps.h"
 
 #include "virtual/virtualcontroller.h"
 

@@ -1,7 +1,7 @@
 #include "controllerrig.h"
 #include "paperreader.h"
 
-#include "app/mainwindow.h"
+#include "window/mainwindow.h"
 #include "commands/commandset.h"
 #include "jobs/jobdata.h"
 #include "jobs/jobstreams.h"

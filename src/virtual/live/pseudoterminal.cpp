@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace Virtual {
@@ -22,7 +23,7 @@ QString systemError(const char *what)
 
 } // namespace
 
-PseudoTerminal::PseudoTerminal()
+PseudoTerminal::PseudoTerminal(Mode mode)
 {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_master < 0) {
@@ -30,7 +31,7 @@ PseudoTerminal::PseudoTerminal()
         return;
     }
     char name[128] = {};
-    int packet = 1;
+    int packet = mode == Mode::Packet ? 1 : 0;
     if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0 ||
         ::ptsname_r(m_master, name, sizeof name) != 0 || ::ioctl(m_master, TIOCPKT, &packet) != 0 ||
         ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK) != 0) {
@@ -43,6 +44,13 @@ PseudoTerminal::PseudoTerminal()
     if (m_slave < 0) {
         m_error = systemError("cannot open the pseudo-terminal's slave");
         close();
+        return;
+    }
+    if (mode == Mode::Raw) {
+        termios tio{};
+        ::tcgetattr(m_slave, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(m_slave, TCSANOW, &tio);
     }
 }
 

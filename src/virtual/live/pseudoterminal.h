@@ -13,12 +13,16 @@ namespace Virtual {
 // to the terminal, not to a descriptor, so this descriptor also reads the settings the host
 // chose.
 //
-// The master is in packet mode: every read starts with a status byte, which says whether data
-// follows or the host's output was stopped or restarted by XOFF and XON.
+// In packet mode (the controller's) every read of the master starts with a status byte, which
+// says whether data follows or the host's output was stopped or restarted by XOFF and XON. In
+// raw mode (the far end that tests and benchmarks play) the master reads the bytes alone and the
+// line starts raw: nothing echoed or translated until the program on the slave sets it up.
 class PseudoTerminal
 {
 public:
-    PseudoTerminal();
+    enum class Mode { Packet, Raw };
+
+    explicit PseudoTerminal(Mode mode = Mode::Packet);
     ~PseudoTerminal();
     PseudoTerminal(const PseudoTerminal &) = delete;
     PseudoTerminal &operator=(const PseudoTerminal &) = delete;
