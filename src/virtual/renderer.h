@@ -3,6 +3,7 @@
 #include "virtual/bitmapfont.h"
 #include "virtual/paper.h"
 #include "virtual/streamdecoder.h"
+#include "virtual/symbolcache.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -173,6 +174,9 @@ private:
     void drawBits(const std::uint8_t *bytes, qsizetype count, std::uint64_t position,
                   const Block &block);
     std::uint8_t ink() const { return inkForDarkness(m_modes.darkness); }
+    // Once the roll has run out nothing reaches the paper any more, and printing commands cost
+    // no more than their decoding.
+    bool rollUsedUp() const { return m_paper.ranOut() && m_y >= m_paper.maxLength(); }
     int storedBytes() const;
 
     const FontSet &m_fonts;
@@ -185,6 +189,7 @@ private:
     QByteArray m_collect; // a block's data while it arrives: a bitmap to store, QR data
     QByteArray m_qrData;
     std::map<int, StoredBitmap> m_stored;
+    SymbolCache m_symbols;
     std::vector<PrintedLine> m_lines;
     bool m_ranOutReported = false;
 };

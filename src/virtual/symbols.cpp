@@ -5,12 +5,15 @@
 #include <zint.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <optional>
 
 namespace Virtual {
 
 namespace {
+
+std::atomic<std::uint64_t> encodes{0};
 
 struct ZintDeleter
 {
@@ -38,6 +41,7 @@ Symbol failure(const QString &why)
 // libzint's module matrix (eight modules to a byte, least significant bit first).
 Symbol encode(int symbology, QByteArrayView data, int option1 = -1)
 {
+    encodes.fetch_add(1, std::memory_order_relaxed);
     std::unique_ptr<zint_symbol, ZintDeleter> z(ZBarcode_Create());
     if (!z)
         return failure(QStringLiteral("out of memory"));
@@ -195,6 +199,11 @@ Symbol encodeBarcode(BarcodeSystem system, std::span<const std::uint8_t> bytes)
     }
     }
     return failure(QStringLiteral("unknown barcode system"));
+}
+
+std::uint64_t symbolsEncoded()
+{
+    return encodes.load(std::memory_order_relaxed);
 }
 
 Symbol encodeQr(QByteArrayView data, int level)

@@ -56,4 +56,7 @@ Symbol encodeBarcode(BarcodeSystem system, std::span<const std::uint8_t> data);
 // Encodes stored QR data (bytes as they are) at error correction level 0-3 (L, M, Q, H).
 Symbol encodeQr(QByteArrayView data, int level);
 
+// How many symbols libzint has been asked to make in this process (any thread).
+std::uint64_t symbolsEncoded();
+
 } // namespace Virtual

@@ -148,13 +148,34 @@ void TraceWriter::line(std::uint64_t offset, const std::uint8_t *bytes, int show
     }
     if (more > 0)
         hex.append(QStringLiteral(" +%1").arg(more));
-    QString text = QStringLiteral("%1  %2  %3  %4")
-                       .arg(offset, 6, 16, QLatin1Char('0'))
-                       .arg(hex, -bytesColumn)
-                       .arg(mnemonic, -mnemonicColumn)
-                       .arg(meaning);
+    QString rest = meaning;
     if (!remark.isEmpty())
-        text.append(QStringLiteral("; ") + remark);
+        rest.append(QStringLiteral("; ") + remark);
+    if (m_heldCount > 0 && hex == m_heldBytes && mnemonic == m_heldMnemonic && rest == m_heldRest) {
+        ++m_heldCount;
+        return;
+    }
+    endRepeats();
+    m_heldOffset = offset;
+    m_heldBytes = hex;
+    m_heldMnemonic = mnemonic;
+    m_heldRest = rest;
+    m_heldCount = 1;
+}
+
+void TraceWriter::endRepeats()
+{
+    if (m_heldCount == 0)
+        return;
+    const QString mnemonic = m_heldCount == 1
+                                 ? m_heldMnemonic
+                                 : QStringLiteral("%1 x %2").arg(m_heldMnemonic).arg(m_heldCount);
+    m_heldCount = 0;
+    QString text = QStringLiteral("%1  %2  %3  %4")
+                       .arg(m_heldOffset, 6, 16, QLatin1Char('0'))
+                       .arg(m_heldBytes, -bytesColumn)
+                       .arg(mnemonic, -mnemonicColumn)
+                       .arg(m_heldRest);
     // Trailing blanks of an empty meaning are not worth keeping.
     while (text.endsWith(QLatin1Char(' ')))
         text.chop(1);
@@ -164,6 +185,12 @@ void TraceWriter::line(std::uint64_t offset, const std::uint8_t *bytes, int show
 }
 
 void TraceWriter::flush()
+{
+    endText();
+    endRepeats();
+}
+
+void TraceWriter::endText()
 {
     if (!m_inText)
         return;
@@ -213,7 +240,7 @@ void TraceWriter::write(const Event &event, const QString &remark)
             m_textRemark = remark;
         return;
     }
-    flush();
+    endText();
 
     if (event.op == Op::BlockData)
         return;
