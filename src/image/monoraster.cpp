@@ -34,7 +34,9 @@ QImage laidOnPaper(const QImage &image)
             row[x] = qRgb(qRed(p) + through, qGreen(p) + through, qBlue(p) + through);
         }
     }
-    return paper.convertToFormat(QImage::Format_RGB32);
+    // Every pixel is opaque now: the same words read as RGB32, without a copy of the picture.
+    paper.reinterpretAsFormat(QImage::Format_RGB32);
+    return paper;
 }
 
 enum class BitOp { Keep, Invert, AllSet, AllClear };

@@ -1,7 +1,7 @@
 // tessivar-virtual-controller: a ZP40x controller on a pseudo-terminal. Tessivar (or any other
 // program) opens the link it makes as a serial port and prints on the controller's paper roll.
 //
-//   tessivar-virtual-controller [--link /tmp/ttyTessivar0] [--no-pacing] [--print-speed MM]
+//   tessivar-virtual-controller [--link PATH] [--no-pacing] [--print-speed MM]
 //                               [--headless [--png-dir DIR]] [--trace FILE] [--capture FILE]
 
 #include "controllerwindow.h"
@@ -9,6 +9,7 @@
 #include "uilanguage.h"
 
 #include "virtual/live/livecontroller.h"
+#include "virtual/live/pseudoterminal.h"
 #include "virtual/live/rollsaver.h"
 
 #include <QApplication>
@@ -90,8 +91,10 @@ int main(int argc, char *argv[])
                        "as a serial port and what you send prints on its paper roll."));
     parser.addHelpOption();
     const QCommandLineOption linkOption(
-        QStringLiteral("link"), QStringLiteral("The link to the line's device."),
-        QStringLiteral("PATH"), QStringLiteral("/tmp/ttyTessivar0"));
+        QStringLiteral("link"),
+        QStringLiteral("The link to the line's device (by default ttyTessivar0 in tessivar/ of "
+                       "the user's runtime directory, $XDG_RUNTIME_DIR)."),
+        QStringLiteral("PATH"));
     const QCommandLineOption noPacingOption(
         QStringLiteral("no-pacing"),
         QStringLiteral("Take bytes as fast as they come, not at the host's line speed."));
@@ -118,7 +121,14 @@ int main(int argc, char *argv[])
     parser.process(*app);
 
     Virtual::LiveController::Options options;
-    options.linkPath = parser.value(linkOption);
+    if (parser.isSet(linkOption)) {
+        options.linkPath = parser.value(linkOption);
+    } else {
+        QString error;
+        options.linkPath = Virtual::PseudoTerminal::defaultLink(error);
+        if (options.linkPath.isEmpty())
+            return fail(error);
+    }
     options.pacing = !parser.isSet(noPacingOption);
     bool speedOk = false;
     options.printSpeed = parser.value(printSpeedOption).toInt(&speedOk);
