@@ -525,9 +525,9 @@ void Renderer::drawBits(const std::uint8_t *bytes, qsizetype count, std::uint64_
     const std::uint64_t onPaper =
         block.x >= paperWidth
             ? 0
-            : std::min<std::uint64_t>(perRow, std::uint64_t(paperWidth - std::max(block.x, 0) +
-                                                            byteWidth - 1) /
-                                                  std::uint64_t(byteWidth));
+            : std::min<std::uint64_t>(
+                  perRow, (std::uint64_t(paperWidth - block.x) + std::uint64_t(byteWidth) - 1) /
+                              std::uint64_t(byteWidth));
     const std::uint64_t end = position + std::uint64_t(count);
     const std::uint64_t lastRow = std::min((end - 1) / perRow, std::uint64_t(block.rows) - 1);
     for (std::uint64_t row = position / perRow; row <= lastRow && block.rows > 0; ++row) {

@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <vector>
 
 class QIODevice;
 
@@ -25,6 +27,12 @@ namespace Virtual {
 // again and again) is one line, at the run's first offset, with the count after the mnemonic:
 //
 //   000040  0a                            LF x 1048576     line feed
+//
+// and a cycle of two to four lines that comes round again and again (text and a line feed, a
+// command and its reply) is written twice, then folded into one line with the count of the
+// rounds that followed:
+//
+//   000046                                 --                the 2 lines above again x 99998
 class TraceWriter
 {
 public:
@@ -45,6 +53,11 @@ public:
 
 private:
     void endText();
+    void releaseHeld();
+    void output(std::uint64_t offset, const QString &text);
+    void endCycle();
+    void remember(const QString &text);
+    void writeLine(std::uint64_t offset, const QString &text);
     void line(std::uint64_t offset, const std::uint8_t *bytes, int shown, std::uint64_t more,
               const QString &mnemonic, const QString &meaning, const QString &remark);
     void describe(const Event &event, QString &mnemonic, QString &meaning) const;
@@ -57,6 +70,14 @@ private:
     QString m_heldMnemonic;
     QString m_heldRest;
     std::uint64_t m_heldCount = 0;
+
+    // Lines written lately (all of each but the offset), and a cycle of them being folded.
+    static constexpr int maxCycle = 4;
+    std::deque<QString> m_recent;
+    int m_cycle = 0;
+    std::uint64_t m_folded = 0; // lines folded into the cycle so far
+    std::uint64_t m_foldedOffset = 0;
+    std::vector<std::uint64_t> m_cycleOffsets; // of the lines of the round in progress
 
     // The open run of text.
     bool m_inText = false;

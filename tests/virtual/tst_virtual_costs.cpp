@@ -87,6 +87,10 @@ void TestVirtualCosts::stream_data()
     QTest::newRow("stored bitmap wider than the paper, printed past the roll")
         << storedBitmap(512, 256, char(0xFF)) + times(storedPrint, 100000) << 0;
     QTest::newRow("1 MB of LF") << QByteArray(1 << 20, '\n') << 0;
+    QTest::newRow("head switches, then short lines, alternating")
+        << times(QByteArray("\x1bZ\x01\x1bZ\x00", 6), 50000) + times("ab\n", 1000) +
+               QByteArray("\x1bZ\x01\x1bZ\x00\x1bZ\x01\x1bZ\x00\x1bZ\x01\n", 16)
+        << 0;
     QTest::newRow("skipped bytes, tabs, ignored bytes")
         << QByteArray(100000, '\x1b') + QByteArray(100000, '\t') + QByteArray(100000, '\0') << 0;
 }
