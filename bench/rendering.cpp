@@ -1,6 +1,8 @@
 // 5. Rendering: tessivar-render printing the sample receipt's stream (a process, as a user runs
-// it) against the same program on an empty stream; and the stream decoder on a 10 MB stream of
-// every job mixed, against a plain byte-by-byte scan of the same bytes.
+// it) against the same program on an empty stream; the stream decoder on a 10 MB stream of
+// every job mixed, against a plain byte-by-byte scan of the same bytes; and the virtual
+// controller (paper and trace) on the streams that once cost far more than their bytes, against
+// the decoder alone on the same streams.
 #include "sections.h"
 
 #ifdef TESSIVAR_BENCH_RENDER
@@ -8,6 +10,7 @@
 #include "jobs/jobdata.h"
 #include "jobs/jobstreams.h"
 #include "virtual/streamdecoder.h"
+#include "virtual/virtualcontroller.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -64,6 +67,92 @@ double renderProcess(const QString &stream, const QString &png)
         fail(QStringLiteral("tessivar-render failed on %1: %2")
                  .arg(stream, QString::fromLocal8Bit(render.readAllStandardError())));
     return double(timer.nsecsElapsed());
+}
+
+// Streams of one command again and again, about `size` bytes long.
+QByteArray storedQrPrints(qsizetype size)
+{
+    const QByteArray digits = QByteArray("0123456789").repeated(709).left(7089);
+    const int length = int(digits.size()) + 3;
+    QByteArray stream = QByteArray("\x1d(k", 3) + char(length & 0xFF) + char(length >> 8) + "1P0" +
+                        digits + QByteArray("\x1d(k\x03\x00" "1C\x02", 8);
+    const QByteArray print("\x1d(k\x03\x00" "1Q0", 8);
+    return stream + print.repeated((size - stream.size()) / print.size());
+}
+
+QByteArray storedBitmapPrints(qsizetype size)
+{
+    // 4096 dots wide, far wider than the paper; the roll runs out after 390 prints.
+    constexpr int bytesPerRow = 512;
+    constexpr int rows = 256;
+    QByteArray stream = QByteArray("\x1dq\x01\x00", 4) + char(bytesPerRow & 0xFF) +
+                        char(bytesPerRow >> 8) + char(rows & 0xFF) + char(rows >> 8) +
+                        QByteArray(bytesPerRow * rows, char(0xFF));
+    const QByteArray print("\x1cp\x01\x00", 4);
+    return stream + print.repeated((size - stream.size()) / print.size());
+}
+
+double controllerRate(const QByteArray &stream)
+{
+    QBuffer trace;
+    trace.open(QIODevice::WriteOnly);
+    QElapsedTimer timer;
+    timer.start();
+    {
+        Virtual::VirtualController controller({0, Virtual::Paper::defaultMaxLength, &trace});
+        controller.feed(stream);
+        controller.finish();
+    }
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    if (trace.size() == 0)
+        fail(QStringLiteral("the virtual controller wrote no trace"));
+    return double(stream.size()) / seconds;
+}
+
+double decoderRate(const QByteArray &stream)
+{
+    CountingSink sink;
+    Virtual::StreamDecoder decoder(&sink);
+    QElapsedTimer timer;
+    timer.start();
+    decoder.feed(stream);
+    decoder.finish();
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    if (sink.events == 0)
+        fail(QStringLiteral("the decoder found no command"));
+    return double(stream.size()) / seconds;
+}
+
+void measureCostlyStreams(const Options &options, Table &table)
+{
+    const int runs = options.smoke ? 1 : std::max(3, options.runs / 3);
+    const qsizetype size = options.smoke ? 256 * 1024 : 1024 * 1024;
+    const struct
+    {
+        const char *name;
+        QByteArray stream;
+    } streams[] = {
+        {"QR prints of one stored 7089-digit symbol", storedQrPrints(size)},
+        {"Stored-bitmap prints past the roll's end", storedBitmapPrints(size)},
+        {"LF, one after another", QByteArray(size, '\n')},
+    };
+    for (const auto &costly : streams) {
+        const Pair pair = sideBySide(
+            runs, [&] { return controllerRate(costly.stream); },
+            [&] { return decoderRate(costly.stream); });
+        Row row;
+        row.name = QStringLiteral("Virtual controller: %1 (%2 MB, paper and trace)")
+                       .arg(QLatin1String(costly.name))
+                       .arg(double(costly.stream.size()) / 1e6, 0, 'f', 1);
+        row.baselineName = QStringLiteral(
+            "Costly streams: the stream decoder alone on the same stream, nothing printed.");
+        row.unit = Unit::BytesPerSecond;
+        row.tool = pair.tool;
+        row.baseline = pair.baseline;
+        row.goal = QStringLiteral(">= 1 MB/s");
+        row.meets = [](const Row &r) { return r.tool >= 1e6; };
+        table.add(row);
+    }
 }
 
 } // namespace
@@ -148,6 +237,8 @@ void measureRendering(const Options &options, Table &table)
     decoderRow.tool = decoder.tool;
     decoderRow.baseline = decoder.baseline;
     table.add(decoderRow);
+
+    measureCostlyStreams(options, table);
 }
 
 #else
@@ -155,7 +246,10 @@ void measureRendering(const Options &options, Table &table)
 void measureRendering(const Options &, Table &table)
 {
     for (const char *name :
-         {"tessivar-render of the receipt stream", "Decoder on a 10 MB mixed stream"}) {
+         {"tessivar-render of the receipt stream", "Decoder on a 10 MB mixed stream",
+          "Virtual controller: QR prints of one stored 7089-digit symbol",
+          "Virtual controller: Stored-bitmap prints past the roll's end",
+          "Virtual controller: LF, one after another"}) {
         Row row;
         row.name = QLatin1String(name);
         row.missing = QStringLiteral("not built yet (no tessivar_virtual in this tree)");

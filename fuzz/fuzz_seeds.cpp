@@ -92,6 +92,42 @@ int main(int argc, char *argv[])
         c.transferQRcodeData(5, reinterpret_cast<const unsigned char *>("hello"));
         c.printQRcodeData();
     });
+    // Streams that once cost far more than their bytes: one stored symbol printed again and
+    // again, stored bitmaps printed past the roll and beyond the paper's edge, a large picture,
+    // runs of one command.
+    write(dir, QStringLiteral("qr-prints"), 0x00, [](CommandSet &c) {
+        QByteArray data = QByteArray("0123456789").repeated(100);
+        c.setQRSizeVersion(2);
+        c.transferQRcodeData(static_cast<unsigned short>(data.size()),
+                             reinterpret_cast<const unsigned char *>(data.constData()));
+        for (int i = 0; i < 400; ++i)
+            c.printQRcodeData();
+    });
+    write(dir, QStringLiteral("stored-bitmaps"), 0x09, [](CommandSet &c) {
+        const QByteArray wide(200 * 40, char(0xA5)); // 1600 dots wide, far past the paper
+        c.downloadNVBitmap(1, 0, 200, 40,
+                           reinterpret_cast<const unsigned char *>(wide.constData()));
+        c.downloadNVBitmap(2, 1, 2, 3, bitmap);
+        for (int i = 0; i < 200; ++i) {
+            c.printNVBitmap(1, static_cast<unsigned char>(i & 3));
+            c.printNVBitmap(2, 0);
+        }
+    });
+    write(dir, QStringLiteral("large-picture"), 0x3D, [](CommandSet &c) {
+        QByteArray picture(48 * 400, '\0');
+        for (qsizetype i = 0; i < picture.size(); ++i)
+            picture[i] = char((i * 37) ^ (i / 48));
+        c.picturePrintH(0, 48, 400, reinterpret_cast<const unsigned char *>(picture.constData()));
+        c.picturePrintH(3, 100, 20,
+                        reinterpret_cast<const unsigned char *>(picture.constData()));
+    });
+    write(dir, QStringLiteral("repeats"), 0x00, [](CommandSet &c) {
+        for (int i = 0; i < 2000; ++i)
+            c.printLF();
+        for (int i = 0; i < 500; ++i)
+            c.horizontalTab();
+        c.printStr("\x1b\x1b\x1b\x1b\x1b\x1b");
+    });
     write(dir, QStringLiteral("controller"), 0x01, [](CommandSet &c) {
         c.setPrinterHead(1);
         c.setComMode(4, 1);

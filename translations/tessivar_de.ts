@@ -659,6 +659,10 @@
         <translation>%1 kann nicht geladen werden: %2</translation>
     </message>
     <message>
+        <source>Not a regular file</source>
+        <translation>Keine reguläre Datei</translation>
+    </message>
+    <message>
         <source>Opened &quot;%1&quot;
 Width: %2 pixel
 Height: %3 pixel

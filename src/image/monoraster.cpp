@@ -34,7 +34,23 @@ QImage laidOnPaper(const QImage &image)
             row[x] = qRgb(qRed(p) + through, qGreen(p) + through, qBlue(p) + through);
         }
     }
-    return paper.convertToFormat(QImage::Format_RGB32);
+    // Every pixel is opaque now: the same words read as RGB32, without a copy of the picture.
+    paper.reinterpretAsFormat(QImage::Format_RGB32);
+    return paper;
+}
+
+// Qt dithers 8-bit grey by way of a 32-bit copy, four times the picture. The same bytes read
+// as an indexed picture with a grey colour table dither directly, to the same dots.
+QImage greyToMono(const QImage &image)
+{
+    QImage indexed = image.copy();
+    if (!indexed.reinterpretAsFormat(QImage::Format_Indexed8))
+        return image.convertToFormat(QImage::Format_Mono);
+    QList<QRgb> greys(256);
+    for (int i = 0; i < 256; ++i)
+        greys[i] = qRgb(i, i, i);
+    indexed.setColorTable(greys);
+    return indexed.convertToFormat(QImage::Format_Mono);
 }
 
 enum class BitOp { Keep, Invert, AllSet, AllClear };
@@ -75,6 +91,8 @@ QImage toRaster(const QImage &image)
     QImage raster;
     if (isOneBit(image))
         raster = image.convertToFormat(QImage::Format_Mono); // MonoLSB turns MSB-first
+    else if (image.format() == QImage::Format_Grayscale8)
+        raster = greyToMono(image);
     else if (image.hasAlphaChannel())
         raster = laidOnPaper(image).convertToFormat(QImage::Format_Mono);
     else

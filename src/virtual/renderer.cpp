@@ -640,6 +640,8 @@ QString Renderer::tab()
 
 void Renderer::drawGlyph(const Glyph &glyph, int x, int y)
 {
+    if (rollUsedUp())
+        return;
     const GlyphCell &cell = glyph.cell;
     const int sx = glyph.width / std::max(cell.width, 1);
     const int sy = glyph.height / std::max(cell.height, 1);
@@ -695,36 +697,55 @@ void Renderer::drawText(const QString &text, int x, int y, std::uint8_t level, F
 void Renderer::drawBits(const std::uint8_t *bytes, qsizetype count, std::uint64_t position,
                         const Block &block)
 {
-    if (block.bytesPerRow == 0)
+    if (block.bytesPerRow == 0 || count <= 0 || rollUsedUp())
         return;
     const auto perRow = std::uint64_t(block.bytesPerRow);
     const int paperWidth = m_paper.width();
-    for (qsizetype i = 0; i < count; ++i) {
-        const std::uint8_t byte = bytes[i];
-        if (byte == 0)
+    const int maxLength = m_paper.maxLength();
+    // Bytes whose dots would all fall beyond the paper's right edge are never looked at.
+    const int byteWidth = 8 * block.scaleX;
+    const std::uint64_t onPaper =
+        block.x >= paperWidth
+            ? 0
+            : std::min<std::uint64_t>(
+                  perRow, (std::uint64_t(paperWidth - block.x) + std::uint64_t(byteWidth) - 1) /
+                              std::uint64_t(byteWidth));
+    const std::uint64_t end = position + std::uint64_t(count);
+    const std::uint64_t lastRow = std::min((end - 1) / perRow, std::uint64_t(block.rows) - 1);
+    for (std::uint64_t row = position / perRow; row <= lastRow && block.rows > 0; ++row) {
+        const std::uint64_t rowStart = row * perRow;
+        const std::uint64_t from = std::max(rowStart, position);
+        const std::uint64_t to = std::min(rowStart + onPaper, end);
+        if (from >= to)
             continue;
-        const std::uint64_t index = position + std::uint64_t(i);
-        const std::uint64_t row = index / perRow;
-        const int column = int(index % perRow);
-        const int x = block.x + column * 8 * block.scaleX;
-        if (x >= paperWidth || row >= std::uint64_t(block.rows))
+        const std::uint8_t *first = bytes + (from - position);
+        const std::uint8_t *last = bytes + (to - position);
+        if (std::all_of(first, last, [](std::uint8_t byte) { return byte == 0; }))
             continue;
         const std::uint64_t y = std::uint64_t(block.y) + row * std::uint64_t(block.scaleY);
-        if (y >= std::uint64_t(m_paper.maxLength())) {
-            m_paper.extendTo(m_paper.maxLength() + 1); // the roll is used up
-            continue;
+        if (y >= std::uint64_t(maxLength)) {
+            // The roll is used up once a dot would go beyond it; what follows is lost.
+            m_paper.extendTo(maxLength + 1);
+            return;
         }
         for (int dy = 0; dy < block.scaleY; ++dy) {
             std::uint8_t *dots = m_paper.printableRow(int(y) + dy);
             if (!dots)
                 continue;
-            for (int bit = 0; bit < 8; ++bit) {
-                if (!(byte & (0x80 >> bit)))
+            for (const std::uint8_t *at = first; at != last; ++at) {
+                const std::uint8_t byte = *at;
+                if (byte == 0)
                     continue;
-                const int from = std::max(x + bit * block.scaleX, 0);
-                const int to = std::min(x + (bit + 1) * block.scaleX, paperWidth);
-                for (int px = from; px < to; ++px)
-                    dots[px] = std::max(dots[px], block.ink);
+                const auto column = int(from - rowStart) + int(at - first);
+                const int x = block.x + column * byteWidth;
+                for (int bit = 0; bit < 8; ++bit) {
+                    if (!(byte & (0x80 >> bit)))
+                        continue;
+                    const int left = std::max(x + bit * block.scaleX, 0);
+                    const int right = std::min(x + (bit + 1) * block.scaleX, paperWidth);
+                    for (int px = left; px < right; ++px)
+                        dots[px] = std::max(dots[px], block.ink);
+                }
             }
         }
     }
@@ -735,7 +756,8 @@ QString Renderer::barcode(const Event &event)
     const std::optional<BarcodeSystem> system = Protocol::barcodeSystem(event.a);
     if (!system)
         return QStringLiteral("no such barcode system; not printed");
-    const Symbol symbol = encodeBarcode(*system, event.data);
+    const std::shared_ptr<const Symbol> encoded = m_symbols.barcode(*system, event.data);
+    const Symbol &symbol = *encoded;
     if (!symbol.ok)
         return QStringLiteral("not printed: %1").arg(symbol.error);
     const int module = m_modes.barcodeModule;
@@ -744,6 +766,8 @@ QString Renderer::barcode(const Event &event)
         return QStringLiteral("%1 dots wide, more than the print area; not printed").arg(width);
 
     endTextRow();
+    if (rollUsedUp())
+        return {};
     const std::uint8_t level = ink();
     const int x = place(width, m_modes.align);
     // GS f 1 prints the text in the small font.
@@ -782,7 +806,8 @@ QString Renderer::barcode(const Event &event)
 
 QString Renderer::printQr()
 {
-    const Symbol symbol = encodeQr(m_qrData, m_modes.qrLevel);
+    const std::shared_ptr<const Symbol> encoded = m_symbols.qr(m_qrData, m_modes.qrLevel);
+    const Symbol &symbol = *encoded;
     if (!symbol.ok)
         return QStringLiteral("not printed: %1").arg(symbol.error);
     const int module = m_modes.qrModule;
@@ -790,6 +815,8 @@ QString Renderer::printQr()
     if (size > areaWidth())
         return QStringLiteral("%1 dots wide, more than the print area; not printed").arg(size);
     endTextRow();
+    if (rollUsedUp())
+        return {};
     const std::uint8_t level = ink();
     const int x = place(size, m_modes.align);
     for (int row = 0; row < symbol.rows; ++row) {
@@ -814,6 +841,8 @@ QString Renderer::printStored(int place, int mode)
         return QStringLiteral("no such size mode (ignored)");
     const StoredBitmap &bitmap = found->second;
     endTextRow();
+    if (rollUsedUp())
+        return {};
     Block block;
     block.kind = BlockKind::Raster;
     block.bytesPerRow = bitmap.bytesPerRow;
@@ -833,6 +862,8 @@ QString Renderer::printStored(int place, int mode)
 void Renderer::cut(bool partial)
 {
     endTextRow();
+    if (rollUsedUp())
+        return;
     const int width = m_paper.width();
     const int bridge = partial ? width / 8 : 0;
     for (int x = 0; x < width; ++x) {

@@ -4,6 +4,7 @@
 #include "virtual/bitmapfont.h"
 #include "virtual/paper.h"
 #include "virtual/streamdecoder.h"
+#include "virtual/symbolcache.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -221,6 +222,9 @@ private:
     void drawBits(const std::uint8_t *bytes, qsizetype count, std::uint64_t position,
                   const Block &block);
     std::uint8_t ink() const { return inkForDarkness(m_modes.darkness); }
+    // Once the roll has run out nothing reaches the paper any more, and printing commands cost
+    // no more than their decoding.
+    bool rollUsedUp() const { return m_paper.ranOut() && m_y >= m_paper.maxLength(); }
     int storedBytes() const;
 
     const FontSet &m_fonts;
@@ -239,6 +243,7 @@ private:
     int m_nvKey = -1;
     int nvGraphicsBytes() const;
     std::map<int, StoredBitmap> m_stored;
+    SymbolCache m_symbols;
     std::vector<PrintedLine> m_lines;
     bool m_ranOutReported = false;
 };

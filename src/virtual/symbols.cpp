@@ -5,12 +5,15 @@
 #include <zint.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <optional>
 
 namespace Virtual {
 
 namespace {
+
+std::atomic<std::uint64_t> encodes{0};
 
 struct ZintDeleter
 {
@@ -39,6 +42,7 @@ Symbol failure(const QString &why)
 Symbol encodeWith(zint_symbol *z, int symbology, QByteArrayView data, int option1, int option2,
                   int option3, int inputMode)
 {
+    encodes.fetch_add(1, std::memory_order_relaxed);
     z->symbology = symbology;
     z->input_mode = inputMode;
     if (option1 >= 0)
@@ -340,6 +344,11 @@ Symbol encodePdf417(QByteArrayView data, int columns, int rows, int level, bool 
     return encodeWith(z.get(), truncated ? BARCODE_PDF417COMP : BARCODE_PDF417, data,
                       level >= 0 ? level : -1, columns > 0 ? columns : 0, rows > 0 ? rows : 0,
                       DATA_MODE);
+}
+
+std::uint64_t symbolsEncoded()
+{
+    return encodes.load(std::memory_order_relaxed);
 }
 
 Symbol encodeQr(QByteArrayView data, int level)

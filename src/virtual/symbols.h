@@ -58,4 +58,7 @@ Symbol encodePdf417(QByteArrayView data, int columns, int rows, int level, bool 
 // Encodes stored QR data (bytes as they are) at error correction level 0-3 (L, M, Q, H).
 Symbol encodeQr(QByteArrayView data, int level);
 
+// How many symbols libzint has been asked to make in this process (any thread).
+std::uint64_t symbolsEncoded();
+
 } // namespace Virtual

@@ -172,22 +172,125 @@ void TraceWriter::line(std::uint64_t offset, const std::uint8_t *bytes, int show
     }
     if (more > 0)
         hex.append(QStringLiteral(" +%1").arg(more));
-    QString text = QStringLiteral("%1  %2  %3  %4")
-                       .arg(offset, 6, 16, QLatin1Char('0'))
-                       .arg(hex, -bytesColumn)
-                       .arg(mnemonic, -mnemonicColumn)
-                       .arg(meaning);
+    QString rest = meaning;
     if (!remark.isEmpty())
-        text.append(QStringLiteral("; ") + remark);
+        rest.append(QStringLiteral("; ") + remark);
+    if (m_heldCount > 0 && hex == m_heldBytes && mnemonic == m_heldMnemonic && rest == m_heldRest) {
+        ++m_heldCount;
+        return;
+    }
+    releaseHeld();
+    m_heldOffset = offset;
+    m_heldBytes = hex;
+    m_heldMnemonic = mnemonic;
+    m_heldRest = rest;
+    m_heldCount = 1;
+}
+
+void TraceWriter::endRepeats()
+{
+    releaseHeld();
+    endCycle();
+}
+
+void TraceWriter::releaseHeld()
+{
+    if (m_heldCount == 0)
+        return;
+    const QString mnemonic = m_heldCount == 1
+                                 ? m_heldMnemonic
+                                 : QStringLiteral("%1 x %2").arg(m_heldMnemonic).arg(m_heldCount);
+    m_heldCount = 0;
+    QString text = QStringLiteral("%1  %2  %3")
+                       .arg(m_heldBytes, -bytesColumn)
+                       .arg(mnemonic, -mnemonicColumn)
+                       .arg(m_heldRest);
     // Trailing blanks of an empty meaning are not worth keeping.
     while (text.endsWith(QLatin1Char(' ')))
         text.chop(1);
-    text.append(QLatin1Char('\n'));
+    output(m_heldOffset, text);
+}
+
+void TraceWriter::output(std::uint64_t offset, const QString &text)
+{
+    const auto recent = [this](int back) -> const QString & {
+        return m_recent[m_recent.size() - std::size_t(back)];
+    };
+    if (m_cycle > 0) {
+        if (text == recent(m_cycle)) {
+            if (m_folded % std::uint64_t(m_cycle) == 0)
+                m_cycleOffsets.clear();
+            m_cycleOffsets.push_back(offset);
+            ++m_folded;
+            remember(text);
+            return;
+        }
+        endCycle();
+    }
+    // A cycle is folded from its third round on, once two are written in full.
+    for (int cycle = 2; cycle <= maxCycle; ++cycle) {
+        if (m_recent.size() < std::size_t(2 * cycle) || text != recent(cycle))
+            continue;
+        bool twice = true;
+        for (int i = 1; i <= cycle && twice; ++i)
+            twice = recent(i) == recent(i + cycle);
+        if (!twice)
+            continue;
+        m_cycle = cycle;
+        m_folded = 1;
+        m_foldedOffset = offset;
+        m_cycleOffsets = {offset};
+        remember(text);
+        return;
+    }
+    writeLine(offset, text);
+    remember(text);
+}
+
+void TraceWriter::endCycle()
+{
+    if (m_cycle == 0)
+        return;
+    const std::uint64_t rounds = m_folded / std::uint64_t(m_cycle);
+    const auto unfinished = int(m_folded % std::uint64_t(m_cycle));
+    if (rounds > 0)
+        writeLine(m_foldedOffset,
+              QStringLiteral("%1  %2  the %3 lines above again x %4")
+                  .arg(QString(), -bytesColumn)
+                  .arg(QStringLiteral("--"), -mnemonicColumn)
+                  .arg(m_cycle)
+                  .arg(rounds));
+    // The lines of a round cut short, as they came.
+    for (int i = 0; i < unfinished; ++i)
+        writeLine(m_cycleOffsets[std::size_t(i)],
+              m_recent[m_recent.size() - std::size_t(unfinished - i)]);
+    m_cycle = 0;
+    m_folded = 0;
+}
+
+void TraceWriter::remember(const QString &text)
+{
+    m_recent.push_back(text);
+    if (m_recent.size() > std::size_t(2 * maxCycle))
+        m_recent.pop_front();
+}
+
+void TraceWriter::writeLine(std::uint64_t offset, const QString &text)
+{
     if (m_device)
-        m_device->write(text.toUtf8());
+        m_device->write(QStringLiteral("%1  %2\n")
+                            .arg(offset, 6, 16, QLatin1Char('0'))
+                            .arg(text)
+                            .toUtf8());
 }
 
 void TraceWriter::flush()
+{
+    endText();
+    endRepeats();
+}
+
+void TraceWriter::endText()
 {
     if (!m_inText)
         return;
@@ -238,7 +341,7 @@ void TraceWriter::write(const Event &event, const QString &remark)
             m_textRemark = remark;
         return;
     }
-    flush();
+    endText();
 
     if (event.op == Op::BlockData)
         return;

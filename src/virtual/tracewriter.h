@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <vector>
 
 class QIODevice;
 
@@ -20,6 +22,17 @@ namespace Virtual {
 // The offset of the first byte (hexadecimal), the bytes (at most eight, then the count of the
 // rest, data blocks included), a mnemonic and the meaning, with the renderer's remark after a
 // semicolon where it could not carry the command out as sent. Lines are UTF-8.
+//
+// A run of lines that differ only in their offset (the same command or the same skipped byte
+// again and again) is one line, at the run's first offset, with the count after the mnemonic:
+//
+//   000040  0a                            LF x 1048576     line feed
+//
+// and a cycle of two to four lines that comes round again and again (text and a line feed, a
+// command and its reply) is written twice, then folded into one line with the count of the
+// rounds that followed:
+//
+//   000046                                 --                the 2 lines above again x 99998
 class TraceWriter
 {
 public:
@@ -30,17 +43,41 @@ public:
     void write(const Event &event, const QString &remark);
     // A line of its own at the end of the stream.
     void note(std::uint64_t offset, const QString &text);
-    // Ends a run of text still open.
+    // Ends a run of text still open, and writes out a line still counting its repeats.
     void flush();
+    // Writes out a line still counting its repeats (for a reader of the trace so far); the next
+    // line starts a new count even when it is the same again.
+    void endRepeats();
 
     static constexpr int maxTextShown = 48;
 
 private:
+    void endText();
+    void releaseHeld();
+    void output(std::uint64_t offset, const QString &text);
+    void endCycle();
+    void remember(const QString &text);
+    void writeLine(std::uint64_t offset, const QString &text);
     void line(std::uint64_t offset, const std::uint8_t *bytes, int shown, std::uint64_t more,
               const QString &mnemonic, const QString &meaning, const QString &remark);
     void describe(const Event &event, QString &mnemonic, QString &meaning) const;
 
     QIODevice *m_device;
+
+    // The last line, held back while the same comes again: all of it but the offset.
+    std::uint64_t m_heldOffset = 0;
+    QString m_heldBytes;
+    QString m_heldMnemonic;
+    QString m_heldRest;
+    std::uint64_t m_heldCount = 0;
+
+    // Lines written lately (all of each but the offset), and a cycle of them being folded.
+    static constexpr int maxCycle = 4;
+    std::deque<QString> m_recent;
+    int m_cycle = 0;
+    std::uint64_t m_folded = 0; // lines folded into the cycle so far
+    std::uint64_t m_foldedOffset = 0;
+    std::vector<std::uint64_t> m_cycleOffsets; // of the lines of the round in progress
 
     // The open run of text.
     bool m_inText = false;

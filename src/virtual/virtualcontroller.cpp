@@ -40,6 +40,12 @@ void VirtualController::note(const QString &text, std::optional<std::uint64_t> o
         m_trace->note(offset.value_or(m_decoder.offset()), text);
 }
 
+void VirtualController::endTraceRepeats()
+{
+    if (m_trace)
+        m_trace->endRepeats();
+}
+
 void VirtualController::handle(const Event &event)
 {
     const QString remark = m_renderer.handle(event);

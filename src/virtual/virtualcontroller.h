@@ -42,6 +42,9 @@ public:
     // A line of the trace's own, at `offset` of the stream or where the stream has got to: what
     // happened around the commands (a reply sent, the line's settings).
     void note(const QString &text, std::optional<std::uint64_t> offset = std::nullopt);
+    // Writes out the trace line that is still counting its repeats, for a reader of the trace
+    // so far.
+    void endTraceRepeats();
 
     QImage paper() const { return m_renderer.image(); }
     const Renderer &renderer() const { return m_renderer; }

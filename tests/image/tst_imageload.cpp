@@ -14,6 +14,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 using namespace WindowHelpers;
 
 // "Load Image": the file dialog, reading and converting the file, the view and the account.
@@ -31,6 +39,8 @@ private Q_SLOTS:
     void account();
     void unreadableFile_data();
     void unreadableFile();
+    void notARegularFile_data();
+    void notARegularFile();
     void orientationApplied_data();
     void orientationApplied();
 
@@ -150,6 +160,8 @@ void TestImageLoad::account()
              QStringLiteral("Loading image:\n") + conversion +
                  accountOf(path, width, height, bytes));
     QCOMPARE(shownImage(&window).size(), QSize(width, height));
+    // Shown as the one bit a dot it is, not as a pixmap of 32 bits a dot.
+    QCOMPARE(shownImage(&window).depth(), 1);
     QCOMPARE(window.windowFilePath(), path);
 }
 
@@ -195,6 +207,61 @@ void TestImageLoad::unreadableFile()
 
     QCOMPARE(WindowDriver::console(&window)->toPlainText(), QStringLiteral("Loading image:"));
     QCOMPARE(shownImage(&window), before);
+    QCOMPARE(window.windowFilePath(), bmpPath);
+}
+
+void TestImageLoad::notARegularFile_data()
+{
+    QTest::addColumn<QString>("path");
+
+    const QString fifo = dir.filePath(QStringLiteral("pipe.png"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QTest::newRow("FIFO") << fifo;
+    QTest::newRow("directory") << dir.path();
+    QTest::newRow("character device") << QStringLiteral("/dev/zero");
+}
+
+// Reading a FIFO would wait for a writer, with the window frozen; a device may never end. Such
+// a file gets the "Cannot load" box at once. Should the window wait on the FIFO after all, a
+// writer opens it once the deadline has passed, and the test fails.
+void TestImageLoad::notARegularFile()
+{
+    QFETCH(QString, path);
+
+    MainWindow window;
+    QVERIFY(loadFile(&window, bmpPath));
+    std::mutex mutex;
+    std::condition_variable done;
+    bool loaded = true;
+    bool finished = false;
+    bool freed = false;
+    std::thread watchdog([&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (done.wait_for(lock, std::chrono::seconds(20), [&] { return finished; }))
+            return;
+        freed = true;
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    });
+    ModalAnswerer answerer;
+    const bool invoked = QMetaObject::invokeMethod(&window, "loadFile", Qt::DirectConnection,
+                                                   Q_RETURN_ARG(bool, loaded), Q_ARG(QString, path));
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        finished = true;
+    }
+    done.notify_all();
+    watchdog.join();
+
+    QVERIFY(invoked);
+    QVERIFY2(!freed, "the window waited on the file");
+    QVERIFY(!loaded);
+    QTRY_COMPARE(answerer.count(), 1);
+    const QString text = answerer.seen().first().text;
+    const QString prefix = QStringLiteral("Cannot load %1: ").arg(QDir::toNativeSeparators(path));
+    QVERIFY2(text.startsWith(prefix), qPrintable(text));
+    QVERIFY(text.size() > prefix.size());
     QCOMPARE(window.windowFilePath(), bmpPath);
 }
 

@@ -3,6 +3,7 @@
 #include "jobs/jobstreams.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -13,6 +14,8 @@
 #include <QTest>
 
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The tessivar-virtual-controller program itself, without a window: what it prints when it is
 // ready, the pictures and the trace it writes, its link, and the print head type it keeps in its
@@ -29,10 +32,13 @@ private Q_SLOTS:
     void headlessRunOverTcp();
     void listenRefused_data();
     void listenRefused();
+    void defaultLinkPlace_data();
+    void defaultLinkPlace();
 
 private:
-    // Starts the program; returns its first line of output.
-    QByteArray start(const QStringList &arguments);
+    // Starts the program; returns its first line of output, or nothing if it ends first.
+    // Without `link` it makes its link where it does by default.
+    QByteArray start(const QStringList &arguments, bool link = true);
     // Ends it as scripts/run does, with SIGTERM.
     bool stop();
     QByteArray ask(const QByteArray &request);
@@ -82,18 +88,25 @@ void TestVirtualProgram::cleanup()
     m_dir.reset();
 }
 
-QByteArray TestVirtualProgram::start(const QStringList &arguments)
+QByteArray TestVirtualProgram::start(const QStringList &arguments, bool link)
 {
     m_program = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                        m_dir->filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir->filePath(QStringLiteral("run")));
     m_program->setProcessEnvironment(environment);
     m_program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const QStringList linkArguments{QStringLiteral("--link"), m_link};
     m_program->start(QStringLiteral(VIRTUAL_CONTROLLER_PROGRAM),
-                     QStringList{QStringLiteral("--headless"), QStringLiteral("--link"), m_link} +
-                         arguments);
-    if (!QTest::qWaitFor([this] { return m_program->canReadLine(); }, 20000))
+                     QStringList{QStringLiteral("--headless")} +
+                         (link ? linkArguments : QStringList()) + arguments);
+    if (!QTest::qWaitFor(
+            [this] {
+                return m_program->canReadLine() || m_program->state() == QProcess::NotRunning;
+            },
+            20000) ||
+        !m_program->canReadLine())
         return {};
     return m_program->readLine();
 }
@@ -219,6 +232,84 @@ void TestVirtualProgram::listenRefused()
     const QString error = QString::fromLocal8Bit(program.readAllStandardError());
     QVERIFY2(error.contains(message.arg(address)), qPrintable(error));
     QVERIFY(!QFileInfo(m_link).exists() && !QFileInfo(m_link).isSymLink());
+}
+
+void TestVirtualProgram::defaultLinkPlace_data()
+{
+    QTest::addColumn<QByteArray>("planted"); // what is at tessivar/ or its link before the start
+    QTest::addColumn<bool>("starts");
+
+    QTest::newRow("nothing yet") << QByteArray() << true;
+    QTest::newRow("tessivar/ open to all") << QByteArray("open directory") << true;
+    QTest::newRow("a link an earlier run left") << QByteArray("stale link") << true;
+    QTest::newRow("tessivar a link to elsewhere") << QByteArray("directory link") << false;
+    QTest::newRow("a file at the link's name") << QByteArray("file") << false;
+    QTest::newRow("another user's link") << QByteArray("foreign link") << false;
+}
+
+// The default link lives in tessivar/ of the runtime directory, which only its user may write
+// to. What is planted there is never followed, nor replaced unless it is a link the same user
+// left; the controller then refuses to start and says why.
+void TestVirtualProgram::defaultLinkPlace()
+{
+    QFETCH(QByteArray, planted);
+    QFETCH(bool, starts);
+
+    const QString runtime = m_dir->filePath(QStringLiteral("run"));
+    const QString directory = runtime + QStringLiteral("/tessivar");
+    const QString link = directory + QStringLiteral("/ttyTessivar0");
+    const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere"));
+    QVERIFY(QDir().mkpath(elsewhere));
+    QVERIFY(QDir().mkdir(runtime));
+    QVERIFY(QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner));
+    const QByteArray linkName = QFile::encodeName(link);
+    if (planted == "directory link") {
+        QVERIFY(QFile::link(elsewhere, directory));
+    } else if (!planted.isEmpty()) {
+        QVERIFY(QDir().mkdir(directory));
+        QVERIFY(::chmod(QFile::encodeName(directory).constData(), 0777) == 0);
+    }
+    if (planted == "stale link" || planted == "foreign link")
+        QVERIFY(::symlink("/nonexistent/tty", linkName.constData()) == 0);
+    if (planted == "foreign link" && ::lchown(linkName.constData(), 65534, 65534) != 0)
+        QSKIP("only root can give a name to another user");
+    if (planted == "file") {
+        QFile file(link);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("planted");
+    }
+
+    const QByteArray ready = start({}, false);
+    QCOMPARE(ready, starts ? "Virtual controller ready on " + linkName + '\n' : QByteArray());
+    if (starts) {
+        struct stat status
+        {
+        };
+        QVERIFY(::lstat(QFile::encodeName(directory).constData(), &status) == 0);
+        QVERIFY(S_ISDIR(status.st_mode));
+        QCOMPARE(status.st_mode & 07777, mode_t(0700));
+        QVERIFY(QFileInfo(link).symLinkTarget().startsWith(QStringLiteral("/dev/pts/")));
+        QVERIFY(stop());
+        QVERIFY(!QFileInfo::exists(link));
+        QCOMPARE(QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                               QDir::NoDotAndDotDot),
+                 QStringList());
+        return;
+    }
+    QCOMPARE(m_program->state(), QProcess::NotRunning);
+    QCOMPARE(m_program->exitCode(), 1);
+    // Nothing made through the planted name, and the planted name as it was.
+    QCOMPARE(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                           QDir::NoDotAndDotDot),
+             QStringList());
+    if (planted == "file") {
+        QFile file(link);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("planted"));
+    } else if (planted == "foreign link") {
+        QCOMPARE(QFile::symLinkTarget(link), QStringLiteral("/nonexistent/tty"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestVirtualProgram)

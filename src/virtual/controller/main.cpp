@@ -2,7 +2,7 @@
 // program) opens the link it makes as a serial port and prints on the controller's paper roll.
 // With --listen it takes jobs over raw TCP as well, one connection a job.
 //
-//   tessivar-virtual-controller [--link /tmp/ttyTessivar0] [--listen [HOST:]PORT] [--no-pacing]
+//   tessivar-virtual-controller [--link PATH] [--listen [HOST:]PORT] [--no-pacing]
 //                               [--print-speed MM] [--headless [--png-dir DIR]] [--trace FILE]
 //                               [--capture FILE]
 
@@ -11,6 +11,7 @@
 #include "uilanguage.h"
 
 #include "virtual/live/livecontroller.h"
+#include "virtual/live/pseudoterminal.h"
 #include "virtual/live/rollsaver.h"
 
 #include <QApplication>
@@ -127,8 +128,10 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption linkOption(
-        QStringLiteral("link"), QStringLiteral("The link to the line's device."),
-        QStringLiteral("PATH"), QStringLiteral("/tmp/ttyTessivar0"));
+        QStringLiteral("link"),
+        QStringLiteral("The link to the line's device (by default ttyTessivar0 in tessivar/ of "
+                       "the user's runtime directory, $XDG_RUNTIME_DIR)."),
+        QStringLiteral("PATH"));
     const QCommandLineOption noPacingOption(
         QStringLiteral("no-pacing"),
         QStringLiteral("Take bytes as fast as they come, not at the host's line speed."));
@@ -160,7 +163,14 @@ int main(int argc, char *argv[])
     parser.process(*app);
 
     Virtual::LiveController::Options options;
-    options.linkPath = parser.value(linkOption);
+    if (parser.isSet(linkOption)) {
+        options.linkPath = parser.value(linkOption);
+    } else {
+        QString error;
+        options.linkPath = Virtual::PseudoTerminal::defaultLink(error);
+        if (options.linkPath.isEmpty())
+            return fail(error);
+    }
     options.pacing = !parser.isSet(noPacingOption);
     bool speedOk = false;
     options.printSpeed = parser.value(printSpeedOption).toInt(&speedOk);

@@ -674,6 +674,7 @@ void LiveController::note(const QString &text, std::optional<std::uint64_t> offs
 
 void LiveController::emitTrace()
 {
+    m_controller->endTraceRepeats();
     if (m_traceBuffer.data().isEmpty())
         return;
     const QString lines = QString::fromUtf8(m_traceBuffer.data());

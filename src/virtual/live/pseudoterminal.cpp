@@ -1,7 +1,10 @@
 #include "virtual/live/pseudoterminal.h"
 
 #include <QFile>
+#include <QRandomGenerator>
+#include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -59,6 +62,37 @@ PseudoTerminal::~PseudoTerminal()
     close();
 }
 
+QString PseudoTerminal::defaultLink(QString &error)
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty()) {
+        error = QStringLiteral("this user has no runtime directory for the link; give --link");
+        return {};
+    }
+    const QString directory = runtime + QStringLiteral("/tessivar");
+    const QByteArray path = QFile::encodeName(directory);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
+        error = systemError(qPrintable(QStringLiteral("cannot make %1").arg(directory)));
+        return {};
+    }
+    // Only a directory of this user's own, not a link to one somewhere else, and writable by
+    // no one else.
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat status
+    {
+    };
+    const bool ours = fd >= 0 && ::fstat(fd, &status) == 0 && status.st_uid == ::geteuid() &&
+                      ((status.st_mode & 07777) == 0700 || ::fchmod(fd, 0700) == 0);
+    if (fd >= 0)
+        ::close(fd);
+    if (!ours) {
+        error = QStringLiteral("%1 is not a directory of this user's own; not using it")
+                    .arg(directory);
+        return {};
+    }
+    return directory + QStringLiteral("/ttyTessivar0");
+}
+
 bool PseudoTerminal::makeLink(const QString &path)
 {
     const QByteArray target = QFile::encodeName(m_slavePath);
@@ -66,17 +100,33 @@ bool PseudoTerminal::makeLink(const QString &path)
     struct stat existing
     {
     };
-    if (::lstat(link.constData(), &existing) == 0 && !S_ISLNK(existing.st_mode)) {
-        m_error =
-            QStringLiteral("%1 exists and is not a symbolic link; not replacing it").arg(path);
-        return false;
+    if (::lstat(link.constData(), &existing) == 0) {
+        if (!S_ISLNK(existing.st_mode)) {
+            m_error =
+                QStringLiteral("%1 exists and is not a symbolic link; not replacing it").arg(path);
+            return false;
+        }
+        if (existing.st_uid != ::geteuid()) {
+            m_error = QStringLiteral("%1 belongs to another user; not replacing it").arg(path);
+            return false;
+        }
     }
-    // Made under a name of its own and renamed over the old link, so the path never dangles.
-    const QByteArray fresh = link + ".new" + QByteArray::number(::getpid());
-    ::unlink(fresh.constData());
-    if (::symlink(target.constData(), fresh.constData()) != 0) {
-        m_error = systemError("cannot make the link");
-        return false;
+    // Made under a random name of its own beside it, then renamed over the old link in one
+    // step, so the path never dangles. symlink() neither follows nor replaces a name that is
+    // there already: a planted one only costs another try.
+    const qsizetype slash = link.lastIndexOf('/');
+    const QByteArray directory = slash < 0 ? QByteArray(".") : link.left(std::max<qsizetype>(slash, 1));
+    const QByteArray name = link.mid(slash + 1);
+    QByteArray fresh;
+    for (int attempt = 0;; ++attempt) {
+        fresh = directory + "/." + name + '.' +
+                QByteArray::number(QRandomGenerator::system()->generate64(), 36);
+        if (::symlink(target.constData(), fresh.constData()) == 0)
+            break;
+        if (errno != EEXIST || attempt == 15) {
+            m_error = systemError("cannot make the link");
+            return false;
+        }
     }
     if (::rename(fresh.constData(), link.constData()) != 0) {
         m_error = systemError("cannot make the link");

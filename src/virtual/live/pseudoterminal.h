@@ -33,10 +33,15 @@ public:
     int slave() const { return m_slave; }
     QString slavePath() const { return m_slavePath; }
 
-    // Makes `path` a symbolic link to the slave, replacing a link left there by an earlier run
-    // (but no other kind of file). The link is removed again with the terminal, unless it has
-    // been pointed elsewhere since.
+    // Makes `path` a symbolic link to the slave, replacing a link this user left there in an
+    // earlier run (but no other kind of file, and nothing of another user's). The link is
+    // removed again with the terminal, unless it has been pointed elsewhere since.
     bool makeLink(const QString &path);
+    // Where the link goes by default: ttyTessivar0 in tessivar/ of the user's runtime directory
+    // ($XDG_RUNTIME_DIR), made with mode 0700 if it is not there, so that no one else can
+    // plant a name in it. Empty, with the reason in `error`, when there is no such directory or
+    // tessivar/ there is not a directory of this user's own.
+    static QString defaultLink(QString &error);
     QString linkPath() const { return m_linkPath; }
 
     // Ends the line: the host's port sees a hang-up.
