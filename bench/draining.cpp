@@ -2,12 +2,12 @@
 // of a pseudo-terminal; against the same bytes written by a plain program (tessivar-bench-write)
 // into another pseudo-terminal. Both figures are bytes per second from the start of the job (the
 // handler's start, the program's first write) to the last byte at the far end.
-#include "benchpty.h"
+#include "farend.h"
 #include "sections.h"
 
-#include "window/mainwindow.h"
 #include "commands/commandset.h"
 #include "image/monoraster.h"
+#include "window/mainwindow.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -62,8 +62,10 @@ void measureDraining(const Options &options, Table &table)
         fail(QStringLiteral("cannot write the raster stream"));
     streamFile.close();
 
-    BenchPty toolEnd(/*keepBytes=*/true);
-    BenchPty plainEnd;
+    FarEnd toolEnd;
+    FarEnd plainEnd;
+    toolEnd.countArrivals(/*keepBytes=*/true);
+    plainEnd.countArrivals(/*keepBytes=*/false);
     if (!toolEnd.isValid() || !plainEnd.isValid())
         fail(QStringLiteral("cannot open a pseudo-terminal"));
     MainWindow window;

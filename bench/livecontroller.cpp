@@ -5,7 +5,7 @@
 // against the line's own limit (375000 / 10 bits a byte).
 #include "sections.h"
 
-#include "benchpty.h"
+#include "farend.h"
 
 #include "commands/commandset.h"
 #include "jobs/jobdata.h"

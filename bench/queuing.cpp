@@ -1,11 +1,11 @@
 // 1. Buttons: the time each job's handler takes from its start to its return, with the port open
 // on a pseudo-terminal; the slowest against one frame at 60 Hz, the time within which a window
 // still answers at once. The far end takes all bytes before the next run.
-#include "benchpty.h"
+#include "farend.h"
 #include "sections.h"
 
-#include "window/mainwindow.h"
 #include "jobs/jobstreams.h"
+#include "window/mainwindow.h"
 
 #include <QMetaMethod>
 #include <QTest>
@@ -31,7 +31,7 @@ QMetaMethod handlerOf(const QMainWindow &window, const Jobs::JobStream &job)
 }
 
 // The median time of one job's handler; its bytes must reach the far end unchanged.
-double handlerTime(MainWindow &window, BenchPty &pty, const Jobs::JobStream &job, int runs)
+double handlerTime(MainWindow &window, FarEnd &pty, const Jobs::JobStream &job, int runs)
 {
     const QByteArray bytes = Jobs::streamOf(job);
     const QMetaMethod handler = handlerOf(window, job);
@@ -57,7 +57,8 @@ double handlerTime(MainWindow &window, BenchPty &pty, const Jobs::JobStream &job
 
 void measureQueuing(const Options &options, Table &table)
 {
-    BenchPty pty(/*keepBytes=*/true);
+    FarEnd pty;
+    pty.countArrivals(/*keepBytes=*/true);
     if (!pty.isValid())
         fail(QStringLiteral("cannot open a pseudo-terminal"));
     MainWindow window;

@@ -3,7 +3,7 @@
 // moment; Tessivar against CuteCom, the serial terminal from Debian that users install instead.
 // The benchmark starts its own Xvfb and watches the screen's root window for the first mapped
 // top-level window.
-#include "benchpty.h"
+#include "farend.h"
 #include "sections.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "window/mainwindow.h"
 
-#include "floodend.h"
+#include "farend.h"
 #include "modalanswerer.h"
 #include "processprobes.h"
 #include "windowdriver.h"
@@ -54,7 +54,7 @@ void TestFlood::floodWithoutLineBreaks()
     for (const char excluded : {'\n', '\r', '\x11', '\x13'})
         QVERIFY(!flood.contains(excluded));
 
-    FloodEnd farEnd;
+    FarEnd farEnd;
     QVERIFY(farEnd.isValid());
     MainWindow window;
     ModalAnswerer answerer;
@@ -72,7 +72,8 @@ void TestFlood::floodWithoutLineBreaks()
     StallMeter stalls;
     farEnd.send(flood);
     const QString marker = QString::fromLatin1(endMarker);
-    QTRY_VERIFY_WITH_TIMEOUT(farEnd.finished() && console->toPlainText().endsWith(marker), 90000);
+    QTRY_VERIFY_WITH_TIMEOUT(farEnd.sendFinished() && console->toPlainText().endsWith(marker),
+                             90000);
     const qint64 residentAfter = ProcessProbes::residentBytes();
     const qint64 peak = ProcessProbes::peakResidentBytes();
 
@@ -113,7 +114,7 @@ void TestFlood::floodWithoutLineBreaks()
 // falls off whole, never leaving half of it behind.
 void TestFlood::trimmingKeepsCharactersWhole()
 {
-    FloodEnd farEnd;
+    FarEnd farEnd;
     QVERIFY(farEnd.isValid());
     MainWindow window;
     QVERIFY(WindowDriver::connectTo(&window, farEnd.slavePath()));
@@ -146,7 +147,7 @@ void TestFlood::trimmingKeepsCharactersWhole()
 // its place as any insertion at the cursor does.
 void TestFlood::partialCharacterLeavesSelection()
 {
-    FloodEnd farEnd;
+    FarEnd farEnd;
     QVERIFY(farEnd.isValid());
     MainWindow window;
     QVERIFY(WindowDriver::connectTo(&window, farEnd.slavePath()));
