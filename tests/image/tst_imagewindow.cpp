@@ -326,13 +326,6 @@ void TestImageWindow::loaded_data()
     QTest::newRow("one-bit xbm, least significant bit first")
         << file("mark.xbm", encoded(oneBit(203, 10, {white, black}), "XBM")) << false
         << QSize(203, 10) << 280 << none;
-    QTest::newRow("colour png 384 x 94")
-        << file("colour.png", encoded(painted(384, 94, QImage::Format_RGB32, black, white), "PNG"))
-        << true << QSize(384, 94) << 4512 << none;
-    QTest::newRow("grey png 200 x 75")
-        << file("grey.png",
-                encoded(painted(200, 75, QImage::Format_Grayscale8, black, white), "PNG"))
-        << true << QSize(200, 75) << 2100 << none;
 
     // photo.jpg holds a 64 x 48 picture with a black square in its top left corner; the
     // Orientation entry of its EXIF data is tag 0112, SHORT, one value, then the value.
