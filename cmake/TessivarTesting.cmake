@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # tessivar_add_test(<name> SOURCES <files...> [LIBRARIES <targets...>] [TIMEOUT <seconds>])
 #
 # One Qt Test executable per area. Every test runs without a screen (offscreen platform) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the fuzzer's starting corpus into the folder given: one small stream per kind of
 // command, made by the tool's own command set. The first byte of each file is the fuzz target's
 // own (head type and piece size).

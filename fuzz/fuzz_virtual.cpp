@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: any byte stream, cut into pieces of any size, must decode and print without
 // a fault, give the same paper and trace as the stream in one piece, and keep the paper within
 // the roll.

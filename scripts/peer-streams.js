@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the peer fixtures (see scripts/peer-streams): node scripts/peer-streams.js <npm dir> <out>
 'use strict';
 const fs = require('fs');

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "uilanguage.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "jobs/jobstreams.h"
 
 #include <QBuffer>
@@ -291,14 +292,14 @@ void queueUartSettings(CommandSet &commands, std::uint8_t speedCode, std::uint8_
     commands.setComMode(speedCode, flowCode);
 }
 
-constexpr FixedJob quickTestJob{quickTestAccount, queueQuickTest};
-constexpr FixedJob attributesJob{attributesAccount, queueAttributes};
-constexpr FixedJob densityJob{densityAccount, queueDensity};
-constexpr FixedJob formattingJob{Formatting::account, queueFormatting};
-constexpr FixedJob alignmentJob{Alignment::account, queueAlignment};
-constexpr FixedJob qrBitmapJob{qrBitmapAccount, queueQrBitmap};
-constexpr FixedJob resetJob{resetAccount, queueReset};
-constexpr FixedJob clearBufferJob{clearBufferAccount, queueClearBuffer};
+constexpr FixedJob quickTestJob{"pushButtonFont", quickTestAccount, queueQuickTest};
+constexpr FixedJob attributesJob{"pushButtonAttributes", attributesAccount, queueAttributes};
+constexpr FixedJob densityJob{"pushButtonDensity", densityAccount, queueDensity};
+constexpr FixedJob formattingJob{"pushButtonFormatting", Formatting::account, queueFormatting};
+constexpr FixedJob alignmentJob{"pushButtonTabs", Alignment::account, queueAlignment};
+constexpr FixedJob qrBitmapJob{"pushButtonBitmap", qrBitmapAccount, queueQrBitmap};
+constexpr FixedJob resetJob{"pushButtonReset", resetAccount, queueReset};
+constexpr FixedJob clearBufferJob{"pushButtonClear", clearBufferAccount, queueClearBuffer};
 
 namespace {
 
@@ -322,17 +323,23 @@ void queueUartDefaults(CommandSet &commands)
     queueUartSettings(commands, Uart::defaultSpeed, Uart::defaultFlow);
 }
 
+// A job that reads no widget, as its row says.
+constexpr JobStream fixedStream(const FixedJob &job, const char *name)
+{
+    return {name, job.button, job.queue};
+}
+
 constexpr JobStream jobStreams[] = {
     // General
-    {"Quick Test", "pushButtonFont", queueQuickTest},
-    {"Attributes", "pushButtonAttributes", queueAttributes},
+    fixedStream(quickTestJob, "Quick Test"),
+    fixedStream(attributesJob, "Attributes"),
     {"Language", "pushButtonLanguage", queueLanguageTour},
-    {"Density", "pushButtonDensity", queueDensity},
-    {"QR Bitmap", "pushButtonBitmap", queueQrBitmap},
-    {"Formatting", "pushButtonFormatting", queueFormatting},
-    {"Alignment", "pushButtonTabs", queueAlignment},
-    {"Reset", "pushButtonReset", queueReset},
-    {"Clear Buffer & Line Feed", "pushButtonClear", queueClearBuffer},
+    fixedStream(densityJob, "Density"),
+    fixedStream(qrBitmapJob, "QR Bitmap"),
+    fixedStream(formattingJob, "Formatting"),
+    fixedStream(alignmentJob, "Alignment"),
+    fixedStream(resetJob, "Reset"),
+    fixedStream(clearBufferJob, "Clear Buffer & Line Feed"),
     rowStream<queueReceipt, plainReceipt>("Receipt"),
     {"Version", "pushButtonVersion", queueVersionRequest},
     {"Status", "pushButtonStatus", queueStatusRequest},

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <QByteArray>
@@ -56,6 +57,7 @@ void queueUartSettings(CommandSet &commands, std::uint8_t speedCode, std::uint8_
 // pane, every further line appended as a paragraph of its own) and its stream.
 struct FixedJob
 {
+    const char *button; // the object name of the button that runs it
     std::span<const char *const> account;
     void (*queue)(CommandSet &commands);
 };

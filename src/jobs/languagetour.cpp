@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "jobs/languagetour.h"
 
 #include <cstddef>

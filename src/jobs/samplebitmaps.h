@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The sample pictures that the jobs print, compiled into the program. Each is a one-bit raster:

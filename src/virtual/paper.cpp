@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtual/paper.h"
 
 #include <algorithm>

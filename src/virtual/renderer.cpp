@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtual/renderer.h"
 
 #include "virtual/parameters.h"

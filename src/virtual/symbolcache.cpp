@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtual/symbolcache.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtual/symbols.h"
 
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtual/tracewriter.h"
 
 #include "virtual/parameters.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtual/virtualcontroller.h"
 
 namespace Virtual {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Bar Codes page: nine bar code systems, each printed under a caption that names it, and
 // the two buttons that switch the value's text under the bars on and off.
 #include "window/mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Bitmaps page: "Load Image" chooses a picture file, brings it to the one-bit raster the
 // controller prints and shows it; "Print Raster Image" sends it as one raster picture, exactly as
 // it is held and shown; "Line Feed" feeds one line.

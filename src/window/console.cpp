@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/console.h"
 
 #include <QPlainTextEdit>

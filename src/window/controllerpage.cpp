@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Controller page: the print head type and the controller's UART settings. Neither is
 // remembered by the tool; after Apply the host's own line must be set to match by hand.
 #include "window/mainwindow.h"

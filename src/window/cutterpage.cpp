@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Cutter page: the bare full and partial cuts, and the sample receipt ending in either.
 #include "window/mainwindow.h"
 #include "ui_mainwindow.h"

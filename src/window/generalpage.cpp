@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The General page: the sample jobs that print (Quick Test, text attributes, the language tour,
 // darkness, the QR picture, formatting, alignment, the receipt), Reset and Clear Buffer, the
 // firmware Version and Status requests, and sleep mode (Power Managment).

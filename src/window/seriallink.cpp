@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The serial link of the main window: opening and closing the one port, its errors, and the
 // bytes that come back from the controller.
 #include "window/mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // bitmapgen OUTPUT.cpp HEADER NAME=PICTURE.png [NAME=PICTURE.png ...]
 //
 // Writes one `const unsigned char NAME[]` definition per picture, in the printer's raster

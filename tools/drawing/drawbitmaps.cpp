@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // drawbitmaps DIRECTORY
 //
 // Draws the six sample bitmaps as one-bit PNG files (white paper, black dots) of exactly their

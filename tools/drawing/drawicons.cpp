@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // drawicons DIRECTORY
 //
 // Draws the four action icons of the main window as 128 x 128 RGBA PNG files into DIRECTORY:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controllerwindow.h"
 
 #include "rollview.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tessivar-virtual-controller: a ZP40x controller on a pseudo-terminal. Tessivar (or any other
 // program) opens the link it makes as a serial port and prints on the controller's paper roll.
 // With --listen it takes jobs over raw TCP as well, one connection a job.

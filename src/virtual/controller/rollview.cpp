@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rollview.h"
 
 #include "virtual/live/livecontroller.h"

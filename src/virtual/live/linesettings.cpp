@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtual/live/linesettings.h"
 
 // termios2 carries the speed as a number, so a port set to 256000 bit/s (which has no B

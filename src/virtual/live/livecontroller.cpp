@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtual/live/livecontroller.h"
 
 #include "protocol/controlbytes.h"

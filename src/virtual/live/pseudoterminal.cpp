@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtual/live/pseudoterminal.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtual/live/rollsaver.h"
 
 #include "virtual/live/livecontroller.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tessivar-render: prints a captured controller stream on virtual paper.
 //
 //   tessivar-render [--head TYPE] [--png roll.png] [--trace trace.txt] stream.bin
