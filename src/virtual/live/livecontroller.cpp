@@ -232,6 +232,9 @@ void LiveController::pollHost()
     m_host = host;
     m_overrunNoted = false;
     m_flowNoted = false;
+    // A host that opens the line anew is told again when its replies are dropped. An empty
+    // queue says nothing: the kernel moves bytes between its own buffers while nobody reads.
+    m_repliesDropped = false;
     if (m_inMismatch && m_line.understands(m_host)) {
         m_inMismatch = false;
         note(QStringLiteral("line settings match again: %1; the %2 bytes before were garbage")
@@ -501,8 +504,6 @@ void LiveController::flushOutput()
             break;
         m_output.remove(0, n);
     }
-    if (m_output.isEmpty() && !m_replyToClient)
-        m_repliesDropped = false;
     if (m_writeNotifier)
         m_writeNotifier->setEnabled(!m_output.isEmpty());
 }
