@@ -65,6 +65,8 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // The port is a child: it closes (and says so) only after this window has stopped being one.
+    serial->disconnect(this);
     delete settingsDialog;
     delete ui;
 }
