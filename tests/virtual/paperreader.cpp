@@ -13,12 +13,17 @@
 
 namespace PaperReader {
 
-Rendered render(QByteArrayView stream, int headType, int maxLength)
+Rendered render(QByteArrayView stream, int headType, int maxLength, const QList<qsizetype> &cuts)
 {
     QBuffer trace;
     trace.open(QIODevice::WriteOnly);
     Virtual::VirtualController controller({headType, maxLength, &trace});
-    controller.feed(stream);
+    qsizetype at = 0;
+    for (const qsizetype cut : cuts) {
+        controller.feed(stream.sliced(at, cut - at));
+        at = cut;
+    }
+    controller.feed(stream.sliced(at));
     controller.finish();
     return {controller.paper(), trace.data(), controller.renderer().lines(),
             controller.renderer().paper().ranOut(), controller.renderer().paper().allocatedBytes()};
@@ -96,20 +101,6 @@ int inkDots(const QImage &paper, const QRect &area)
             count += row[x] != 255;
     }
     return count;
-}
-
-const Virtual::PrintedLine *findLine(const Rendered &rendered, const QString &text, int occurrence)
-{
-    for (const Virtual::PrintedLine &line : rendered.lines) {
-        if (line.text == text && occurrence-- == 0)
-            return &line;
-    }
-    return nullptr;
-}
-
-QRect band(const QImage &paper, const Virtual::PrintedLine &line)
-{
-    return QRect(0, line.top, paper.width(), line.height);
 }
 
 } // namespace PaperReader
