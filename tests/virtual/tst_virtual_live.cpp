@@ -1,41 +1,47 @@
 #include "controllerrig.h"
+#include "modalanswerer.h"
 #include "paperreader.h"
+#include "windowdriver.h"
 
-#include "window/mainwindow.h"
 #include "commands/commandset.h"
 #include "jobs/jobdata.h"
 #include "jobs/jobstreams.h"
-#include "modalanswerer.h"
-#include "windowdriver.h"
+#include "virtual/live/linesettings.h"
+#include "window/mainwindow.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QTest>
 
-#include <functional>
 #include <memory>
 
 using Virtual::LineSettings;
 using Virtual::LiveController;
+using Stats = LiveController::Stats;
 
-// The product's window prints on the live virtual controller through a real pseudo-terminal,
+// The live virtual controller on a pseudo-terminal of its own. First its end of the line, with a
+// QSerialPort in the test as the host: what the host's port is set to, how fast the controller
+// takes bytes, when it sends XOFF and XON, its replies. Then the product's window printing on it
 // as a user does: Configure > Custom with the controller's link, Apply, Connect, press a button.
-// The controller runs in this process, on its own pseudo-terminal.
 class TestVirtualLive : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
     void cleanup();
-    void quickTestBarcode();
-    void receiptLines();
+    void pacing_data();
+    void pacing();
+    void flowControl_data();
+    void flowControl();
     void replies_data();
     void replies();
+    void sleepsUntilNextByte();
     void twoReceiptsBackToBack_data();
     void twoReceiptsBackToBack();
     void uartSettingsMismatch();
@@ -43,51 +49,44 @@ private Q_SLOTS:
     void controllerExits();
 
 private:
-    // A controller; then the window, connected to it with the settings dialog's defaults.
     bool connectWindow(bool pacing, int printSpeed);
     bool press(const char *button);
 
     std::unique_ptr<ControllerRig> m_rig;
-    std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<ModalAnswerer> m_boxes;
+    std::unique_ptr<MainWindow> m_window;
 };
 
 namespace {
 
-QByteArray jobStream(const std::function<void(CommandSet &)> &queue)
+struct HostLine
 {
-    return PaperReader::stream(queue);
-}
+    qint32 baud = 115200;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    QSerialPort::FlowControl flow = QSerialPort::SoftwareControl;
+};
 
-QByteArray receiptStream()
+std::unique_ptr<QSerialPort> openHost(const QString &device, const HostLine &line = {})
 {
-    return jobStream(
-        [](CommandSet &commands) { Jobs::queueReceipt(commands, Jobs::plainReceipt); });
+    auto port = std::make_unique<QSerialPort>(device);
+    port->setBaudRate(line.baud);
+    port->setStopBits(line.stopBits);
+    port->setFlowControl(line.flow);
+    return port->open(QIODevice::ReadWrite) ? std::move(port) : nullptr;
 }
 
 QByteArray upcAStream()
 {
-    return jobStream([](CommandSet &commands) { Jobs::queueBarcode(commands, Jobs::upcA, false); });
+    return Jobs::streamOf([](CommandSet &c) { Jobs::queueBarcode(c, Jobs::upcA, false); });
 }
-
-// UPC-A from the tool's 11 digits, with the check digit the controller adds.
-const QByteArray upcAReading = "012345678905";
 
 bool hasUpcA(const QImage &paper)
 {
     const QList<PaperReader::Symbol> symbols = PaperReader::scan(paper);
-    return std::any_of(symbols.begin(), symbols.end(), [](const PaperReader::Symbol &symbol) {
-        return symbol.type == QLatin1String("UPC-A") && symbol.data == upcAReading;
-    });
+    return symbols.size() == 1 && symbols[0].data == "012345678905";
 }
 
 } // namespace
-
-void TestVirtualLive::init()
-{
-    m_boxes = std::make_unique<ModalAnswerer>();
-    m_window = std::make_unique<MainWindow>();
-}
 
 void TestVirtualLive::cleanup()
 {
@@ -99,6 +98,8 @@ void TestVirtualLive::cleanup()
 
 bool TestVirtualLive::connectWindow(bool pacing, int printSpeed)
 {
+    m_boxes = std::make_unique<ModalAnswerer>();
+    m_window = std::make_unique<MainWindow>();
     m_rig = std::make_unique<ControllerRig>(pacing, printSpeed);
     return m_rig->isValid() && WindowDriver::connectTo(m_window.get(), m_rig->device());
 }
@@ -106,70 +107,179 @@ bool TestVirtualLive::connectWindow(bool pacing, int printSpeed)
 bool TestVirtualLive::press(const char *button)
 {
     auto *widget = m_window->findChild<QAbstractButton *>(QString::fromLatin1(button));
-    if (!widget)
-        return false;
-    widget->click();
-    return true;
+    if (widget)
+        widget->click();
+    return widget;
 }
 
-void TestVirtualLive::quickTestBarcode()
+void TestVirtualLive::pacing_data()
 {
-    QVERIFY(connectWindow(false, 0));
-    QVERIFY(press("pushButtonFont"));
-    const QByteArray sent = jobStream(&Jobs::queueQuickTest);
-    QVERIFY(m_rig->waitForPrinted(sent.size()));
-    QCOMPARE(m_rig->printed(), sent);
-    QVERIFY(hasUpcA(m_rig->controller().paperImage()));
+    // What the host's port is set to reaches the controller (a pseudo-terminal keeps the speed,
+    // the stop bits and the flow control; the kernel always makes it 8 data bits without
+    // parity). 256000 and 375000 have no B constant: the speed comes from termios2. Stop bits
+    // do not garble bytes; another speed does.
+    QTest::addColumn<bool>("pacing");
+    QTest::addColumn<HostLine>("line");
+    QTest::addColumn<QString>("seen");
+    QTest::addColumn<bool>("understood");
+    using P = QSerialPort;
+    QTest::newRow("115200 8N1") << true << HostLine{} << "115200 bit/s, 8N1, XON/XOFF" << true;
+    QTest::newRow("115200 8N2, RTS/CTS") << true << HostLine{115200, P::TwoStop, P::HardwareControl}
+                                         << "115200 bit/s, 8N2, RTS/CTS" << true;
+    QTest::newRow("9600 8N2") << true << HostLine{9600, P::TwoStop} << "9600 bit/s, 8N2, XON/XOFF"
+                              << false;
+    QTest::newRow("256000") << true << HostLine{256000, P::OneStop, P::NoFlowControl}
+                            << "256000 bit/s, 8N1, no flow control" << false;
+    QTest::newRow("375000 8N2") << true << HostLine{375000, P::TwoStop, P::NoFlowControl}
+                                << "375000 bit/s, 8N2, no flow control" << false;
+    QTest::newRow("no pacing") << false << HostLine{} << "115200 bit/s, 8N1, XON/XOFF" << true;
 }
 
-void TestVirtualLive::receiptLines()
+void TestVirtualLive::pacing()
 {
-    QVERIFY(connectWindow(false, 0));
-    QVERIFY(press("pushButtonReceipt"));
-    QVERIFY(m_rig->waitForPrinted(receiptStream().size()));
+    QFETCH(bool, pacing);
+    QFETCH(HostLine, line);
+    QFETCH(QString, seen);
+    QFETCH(bool, understood);
 
-    namespace R = Jobs::Receipt;
-    QStringList expected{QLatin1String(R::heading), QLatin1String(R::date),
-                         QLatin1String(R::transaction), QLatin1String(R::columnHeader)};
-    for (const char *item : R::items)
-        expected << QLatin1String(item);
-    expected << QLatin1String(R::total) << QLatin1String(R::tax) << QLatin1String(R::payment)
-             << QLatin1String(R::thanks);
-    // Every line, in the order of the receipt, each decoded as a run of text of its own.
-    const QStringList texts = m_rig->traceTexts();
-    qsizetype at = 0;
-    for (const QString &line : expected) {
-        at = texts.indexOf(line, at);
-        QVERIFY2(at >= 0, qPrintable(line + QStringLiteral(" not in ") + texts.join(u'|')));
+    // Printing takes no time here, so the line alone sets the pace.
+    ControllerRig rig(pacing, 0);
+    QVERIFY(rig.isValid());
+    const std::unique_ptr<QSerialPort> host = openHost(rig.device(), line);
+    QVERIFY(host);
+    QTRY_COMPARE(rig.controller().hostLine().describe(), seen);
+    const double bytesPerSecond = line.baud / (line.stopBits == QSerialPort::TwoStop ? 11.0 : 10.0);
+    const int bytes = pacing ? int(bytesPerSecond / 4) : 23040;
+    const QByteArray sent =
+        QByteArray("0123456789 abcdefghijklmnopqrstuvwxyz\n").repeated(1000).left(bytes);
+    QElapsedTimer clock;
+    clock.start();
+    host->write(sent);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.controller().stats().received, quint64(bytes), 20000);
+    const double seconds = double(clock.nsecsElapsed()) * 1e-9;
+    const QString times =
+        QStringLiteral("%1 s, the line takes %2 s").arg(seconds).arg(bytes / bytesPerSecond);
+    // Paced, it may take 10 ms worth at once after a pause, never more than the line brings.
+    if (pacing)
+        QVERIFY2(seconds >= (bytes - bytesPerSecond * 0.01 - 1) / bytesPerSecond, qPrintable(times));
+    else
+        QVERIFY2(seconds < bytes / bytesPerSecond, qPrintable(times));
+    QCOMPARE(rig.controller().settingsMatch(), understood);
+    QCOMPARE(rig.controller().stats().garbage, understood ? 0 : quint64(bytes));
+    if (understood) {
+        QVERIFY(rig.waitForPrinted(bytes));
+        QCOMPARE(rig.printed(), sent);
     }
+}
+
+void TestVirtualLive::flowControl_data()
+{
+    QTest::addColumn<bool>("controllerHardware"); // else XON/XOFF, the start-up default
+    QTest::addColumn<QSerialPort::FlowControl>("hostFlow");
+    QTest::addColumn<bool>("xonXoff");
+    QTest::addColumn<bool>("overrunNoted");
+    QTest::newRow("XON/XOFF at both ends") << false << QSerialPort::SoftwareControl << true << false;
+    QTest::newRow("host without flow control") << false << QSerialPort::NoFlowControl << false << true;
+    QTest::newRow("host with RTS/CTS, controller with XON/XOFF")
+        << false << QSerialPort::HardwareControl << false << true;
+    QTest::newRow("RTS/CTS at both ends") << true << QSerialPort::HardwareControl << false << false;
+}
+
+void TestVirtualLive::flowControl()
+{
+    QFETCH(bool, controllerHardware);
+    QFETCH(QSerialPort::FlowControl, hostFlow);
+    QFETCH(bool, xonXoff);
+    QFETCH(bool, overrunNoted);
+
+    ControllerRig rig;
+    QVERIFY(rig.isValid());
+    if (controllerHardware) {
+        // GS ( 4 2: 115200 bit/s with RTS/CTS, sent at the start-up settings.
+        const std::unique_ptr<QSerialPort> host = openHost(rig.device());
+        QVERIFY(host);
+        host->write(QByteArray::fromHex("1d280402"));
+        QTRY_COMPARE(rig.controller().controllerLine().flow, LineSettings::Flow::Hardware);
+    }
+    const std::unique_ptr<QSerialPort> host = openHost(rig.device(), {115200, QSerialPort::OneStop, hostFlow});
+    QVERIFY(host);
+    const quint64 before = rig.controller().stats().printed;
+
+    // Two feeds of 255 dots keep the mechanism busy for 0.64 s while the picture behind them
+    // comes down the line in 0.52 s: the receive buffer fills. The picture's bytes include
+    // 0x11 and 0x13, which travel from the host as data whatever its flow control.
+    QByteArray stream = QByteArray::fromHex("1b4aff1b4aff 1d763000 3000 7d00");
+    for (int i = 0; i < 48 * 125; ++i)
+        stream += char(i % 256);
+    host->write(stream);
+    QVERIFY(rig.waitForPrinted(qsizetype(before) + stream.size()));
+
+    const Stats &stats = rig.controller().stats();
+    QCOMPARE(rig.printed().mid(qsizetype(before)), stream);
+    QCOMPARE(stats.garbage, quint64(0));
+    QVERIFY(stats.maxFill >= LiveController::highWater);
+    QVERIFY(stats.maxFill <= LiveController::receiveBufferSize);
+    if (xonXoff) {
+        // The host's kernel really stopped the host's output.
+        QVERIFY(stats.xoffSent >= 1 && stats.hostStops >= 1);
+        QCOMPARE(stats.xonSent, stats.xoffSent);
+    } else {
+        QCOMPARE(stats.xoffSent + stats.hostStops, 0);
+        QCOMPARE(host->readAll(), QByteArray());
+    }
+    QCOMPARE(rig.trace().contains(QLatin1String("receive buffer full without flow control")),
+             overrunNoted);
 }
 
 void TestVirtualLive::replies_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("beginning");
-
-    QTest::newRow("Version") << "pushButtonVersion"
-                             << "Tessivar virtual ZP40x controller; firmware";
-    QTest::newRow("Status") << "pushButtonStatus"
-                            << "Status: ready";
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("firmwareSays");
+    QTest::newRow("start-up") << QByteArray() << "head type 0: 58mm";
+    QTest::newRow("head type 5") << QByteArray::fromHex("1b5a05") << "head type 5: 80mm";
+    // The request sent behind the switch still came at the old speed.
+    QTest::newRow("UART 9600, hardware flow") << QByteArray::fromHex("1d280002") << "UART 9600 bit/s";
 }
 
 void TestVirtualLive::replies()
 {
-    QFETCH(QString, button);
-    QFETCH(QString, beginning);
+    QFETCH(QByteArray, before);
+    QFETCH(QString, firmwareSays);
+    ControllerRig rig;
+    QVERIFY(rig.isValid());
+    // Without flow control the host's kernel hands over every byte, 0x11 and 0x13 included.
+    const std::unique_ptr<QSerialPort> host = openHost(rig.device(), {115200, QSerialPort::OneStop, QSerialPort::NoFlowControl});
+    QVERIFY(host);
+    host->write(before + QByteArray::fromHex("10051004"));
+    QByteArray replies;
+    QVERIFY(QTest::qWaitFor([&] { return (replies += host->readAll()).count("\r\n") >= 2; }, 10000));
+    // Two lines of printable ASCII, each ended by CR LF; the firmware is 1.22 or newer, as the
+    // tool's texts assume.
+    QVERIFY2(QRegularExpression(QStringLiteral("^[ -~]*\r\nStatus: ready[ -~]*\r\n$"))
+                 .match(QString::fromLatin1(replies)).hasMatch(), replies.constData());
+    const QString firmware = QString::fromLatin1(replies.left(replies.indexOf('\r')));
+    QVERIFY2(firmware.contains(firmwareSays), qPrintable(firmware));
+    const QRegularExpressionMatch version =
+        QRegularExpression(QStringLiteral("virtual ZP40x controller; firmware (\\d+)\\.(\\d+)")).match(firmware);
+    QVERIFY(version.hasMatch());
+    QVERIFY(version.captured(1).toInt() * 100 + version.captured(2).toInt() >= 122);
+}
 
-    QVERIFY(connectWindow(true, LiveController::defaultPrintSpeed));
-    QVERIFY(press(qPrintable(button)));
-    QPlainTextEdit *console = WindowDriver::console(m_window.get());
-    QTRY_VERIFY(console->toPlainText().contains(QLatin1Char('\n')));
-    // What the console shows is the reply the controller's trace says it sent.
-    const QRegularExpressionMatch sent =
-        QRegularExpression(QStringLiteral("  reply \"(.*)\"\n")).match(m_rig->trace());
-    QVERIFY(sent.hasMatch());
-    QCOMPARE(console->toPlainText().trimmed(), sent.captured(1));
-    QVERIFY(sent.captured(1).startsWith(beginning));
+void TestVirtualLive::sleepsUntilNextByte()
+{
+    ControllerRig rig;
+    QVERIFY(rig.isValid());
+    const std::unique_ptr<QSerialPort> host = openHost(rig.device());
+    QVERIFY(host);
+    host->write(QByteArray::fromHex("1016"));
+    QTRY_VERIFY(rig.controller().sleeping());
+    host->write(QByteArray::fromHex("1b40"));
+    QTRY_VERIFY(!rig.controller().sleeping());
+    QVERIFY(rig.trace().contains(QLatin1String("woken by the next byte")));
+    // A command that comes with the DLE SYN wakes it at once.
+    host->write(QByteArray::fromHex("10161b40"));
+    QVERIFY(rig.waitForPrinted(8));
+    QVERIFY(!rig.controller().sleeping());
 }
 
 void TestVirtualLive::twoReceiptsBackToBack_data()
@@ -182,21 +292,19 @@ void TestVirtualLive::twoReceiptsBackToBack_data()
 void TestVirtualLive::twoReceiptsBackToBack()
 {
     QFETCH(bool, pacing);
-
     // The host's defaults: 115200 bit/s with XON/XOFF. The printing of the first receipt's text
     // holds up the second one's picture, and the receive buffer fills.
     QVERIFY(connectWindow(pacing, LiveController::defaultPrintSpeed));
     QVERIFY(press("pushButtonReceipt"));
     QVERIFY(press("pushButtonReceipt"));
-    const QByteArray sent = receiptStream().repeated(2);
+    const QByteArray sent =
+        Jobs::streamOf([](CommandSet &c) { Jobs::queueReceipt(c, Jobs::plainReceipt); }).repeated(2);
     QVERIFY(m_rig->waitForPrinted(sent.size(), 60000));
-
-    const LiveController::Stats &stats = m_rig->controller().stats();
+    const Stats &stats = m_rig->controller().stats();
     QCOMPARE(m_rig->printed(), sent);
     QCOMPARE(stats.received, quint64(sent.size()));
     QCOMPARE(stats.garbage, quint64(0));
-    QVERIFY(stats.xoffSent >= 1);
-    QVERIFY(stats.hostStops >= 1);
+    QVERIFY(stats.xoffSent >= 1 && stats.hostStops >= 1);
     QCOMPARE(stats.xonSent, stats.xoffSent);
     QCOMPARE(m_boxes->count(), 0);
 }
@@ -205,7 +313,11 @@ void TestVirtualLive::uartSettingsMismatch()
 {
     QVERIFY(connectWindow(true, LiveController::defaultPrintSpeed));
     LiveController &controller = m_rig->controller();
-
+    // Data bits and parity garble bytes as the speed does; flow control does not.
+    const LineSettings hardware9600{9600, 8, LineSettings::Parity::None, 1, LineSettings::Flow::Hardware};
+    QVERIFY(!hardware9600.understands({9600, 7, LineSettings::Parity::None, 1, LineSettings::Flow::Hardware}));
+    QVERIFY(!hardware9600.understands({9600, 8, LineSettings::Parity::Even, 1, LineSettings::Flow::Hardware}));
+    QVERIFY(hardware9600.understands({9600, 8, LineSettings::Parity::None, 1, LineSettings::Flow::None}));
     // Controller page: 9600 bit/s with hardware flow control, Apply.
     for (const char *radio : {"radioButton9600", "radioButtonHardFlow"}) {
         auto *button = m_window->findChild<QRadioButton *>(QString::fromLatin1(radio));
@@ -224,8 +336,7 @@ void TestVirtualLive::uartSettingsMismatch()
     const QByteArray job = upcAStream();
     QVERIFY(press("pushButtonBarcodeUPCA"));
     QTRY_COMPARE(controller.stats().garbage, quint64(job.size()));
-    QVERIFY(m_rig->trace().contains(
-        QLatin1String("line settings mismatch: controller at 9600 bit/s, host at 115200 bit/s")));
+    QVERIFY(m_rig->trace().contains(QLatin1String("line settings mismatch: controller at 9600")));
     QCOMPARE(controller.paper().length(), paper);
     QCOMPARE(m_rig->printed(), printed);
 
@@ -248,7 +359,6 @@ void TestVirtualLive::hostClosesAndReopens()
     const QByteArray job = upcAStream();
     QVERIFY(press("pushButtonBarcodeUPCA"));
     QVERIFY(m_rig->waitForPrinted(job.size()));
-
     WindowDriver::trigger(m_window.get(), "actionDisconnect");
     QVERIFY(!WindowDriver::portOpen(m_window.get()));
     // With no host on the line the controller has nothing to do. Were it woken by a hang-up,
@@ -258,7 +368,6 @@ void TestVirtualLive::hostClosesAndReopens()
         QCoreApplication::processEvents();
     QVERIFY2(m_rig->controller().stats().wakeups <= wakeups + 2,
              qPrintable(QString::number(m_rig->controller().stats().wakeups - wakeups)));
-
     QVERIFY(WindowDriver::connectTo(m_window.get(), m_rig->device()));
     QVERIFY(press("pushButtonBarcodeUPCA"));
     QVERIFY(m_rig->waitForPrinted(2 * job.size()));
@@ -271,7 +380,6 @@ void TestVirtualLive::controllerExits()
     QVERIFY(connectWindow(false, 0));
     m_rig->stop();
     QVERIFY(!QFileInfo(m_rig->device()).isSymLink());
-
     // The window takes the hang-up for a device that went away: one box, then closed.
     auto *connectAction = m_window->findChild<QAction *>(QStringLiteral("actionConnect"));
     QVERIFY(connectAction);
