@@ -28,7 +28,8 @@ struct Rendered
 
 // Renders a stream fed in one piece, or cut before each offset of `cuts` (ascending).
 Rendered render(QByteArrayView stream, int headType = 0,
-                int maxLength = Virtual::Paper::defaultMaxLength, const QList<qsizetype> &cuts = {});
+                int maxLength = Virtual::Paper::defaultMaxLength,
+                const QList<qsizetype> &cuts = {});
 
 // The bytes that the command set writes for `build`.
 QByteArray stream(const std::function<void(CommandSet &)> &build);

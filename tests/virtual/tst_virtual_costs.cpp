@@ -65,13 +65,15 @@ void TestVirtualCosts::streams()
             controller.finish();
         }
         QVERIFY2(Virtual::symbolsEncoded() - before == row.encodes, row.name);
-        QVERIFY2(trace.size() <= 10 * row.stream.size(),
-                 qPrintable(QStringLiteral("%1: %2 bytes of trace").arg(row.name).arg(trace.size())));
+        QVERIFY2(
+            trace.size() <= 10 * row.stream.size(),
+            qPrintable(QStringLiteral("%1: %2 bytes of trace").arg(row.name).arg(trace.size())));
         traces += "== " + QByteArray(row.name) + '\n' + trace.data();
     }
     QString why;
-    QVERIFY2(DataFile::matches(QStringLiteral(TESSIVAR_TEST_DATA "/data/costs.trace"), traces, &why),
-             qPrintable(why));
+    QVERIFY2(
+        DataFile::matches(QStringLiteral(TESSIVAR_TEST_DATA "/data/costs.trace"), traces, &why),
+        qPrintable(why));
 }
 
 QTEST_GUILESS_MAIN(TestVirtualCosts)

@@ -161,7 +161,8 @@ void TestVirtualLive::pacing()
         QStringLiteral("%1 s, the line takes %2 s").arg(seconds).arg(bytes / bytesPerSecond);
     // Paced, it may take 10 ms worth at once after a pause, never more than the line brings.
     if (pacing)
-        QVERIFY2(seconds >= (bytes - bytesPerSecond * 0.01 - 1) / bytesPerSecond, qPrintable(times));
+        QVERIFY2(seconds >= (bytes - bytesPerSecond * 0.01 - 1) / bytesPerSecond,
+                 qPrintable(times));
     else
         QVERIFY2(seconds < bytes / bytesPerSecond, qPrintable(times));
     QCOMPARE(rig.controller().settingsMatch(), understood);
@@ -178,8 +179,10 @@ void TestVirtualLive::flowControl_data()
     QTest::addColumn<QSerialPort::FlowControl>("hostFlow");
     QTest::addColumn<bool>("xonXoff");
     QTest::addColumn<bool>("overrunNoted");
-    QTest::newRow("XON/XOFF at both ends") << false << QSerialPort::SoftwareControl << true << false;
-    QTest::newRow("host without flow control") << false << QSerialPort::NoFlowControl << false << true;
+    QTest::newRow("XON/XOFF at both ends")
+        << false << QSerialPort::SoftwareControl << true << false;
+    QTest::newRow("host without flow control")
+        << false << QSerialPort::NoFlowControl << false << true;
     QTest::newRow("host with RTS/CTS, controller with XON/XOFF")
         << false << QSerialPort::HardwareControl << false << true;
     QTest::newRow("RTS/CTS at both ends") << true << QSerialPort::HardwareControl << false << false;
@@ -201,7 +204,8 @@ void TestVirtualLive::flowControl()
         host->write(QByteArray::fromHex("1d280402"));
         QTRY_COMPARE(rig.controller().controllerLine().flow, LineSettings::Flow::Hardware);
     }
-    const std::unique_ptr<QSerialPort> host = openHost(rig.device(), {115200, QSerialPort::OneStop, hostFlow});
+    const std::unique_ptr<QSerialPort> host =
+        openHost(rig.device(), {115200, QSerialPort::OneStop, hostFlow});
     QVERIFY(host);
     const quint64 before = rig.controller().stats().printed;
 
@@ -238,7 +242,8 @@ void TestVirtualLive::replies_data()
     QTest::newRow("start-up") << QByteArray() << "head type 0: 58mm";
     QTest::newRow("head type 5") << QByteArray::fromHex("1b5a05") << "head type 5: 80mm";
     // The request sent behind the switch still came at the old speed.
-    QTest::newRow("UART 9600, hardware flow") << QByteArray::fromHex("1d280002") << "UART 9600 bit/s";
+    QTest::newRow("UART 9600, hardware flow")
+        << QByteArray::fromHex("1d280002") << "UART 9600 bit/s";
 }
 
 void TestVirtualLive::replies()
@@ -248,19 +253,24 @@ void TestVirtualLive::replies()
     ControllerRig rig;
     QVERIFY(rig.isValid());
     // Without flow control the host's kernel hands over every byte, 0x11 and 0x13 included.
-    const std::unique_ptr<QSerialPort> host = openHost(rig.device(), {115200, QSerialPort::OneStop, QSerialPort::NoFlowControl});
+    const std::unique_ptr<QSerialPort> host =
+        openHost(rig.device(), {115200, QSerialPort::OneStop, QSerialPort::NoFlowControl});
     QVERIFY(host);
     host->write(before + QByteArray::fromHex("10051004"));
     QByteArray replies;
-    QVERIFY(QTest::qWaitFor([&] { return (replies += host->readAll()).count("\r\n") >= 2; }, 10000));
+    QVERIFY(
+        QTest::qWaitFor([&] { return (replies += host->readAll()).count("\r\n") >= 2; }, 10000));
     // Two lines of printable ASCII, each ended by CR LF; the firmware is 1.22 or newer, as the
     // tool's texts assume.
     QVERIFY2(QRegularExpression(QStringLiteral("^[ -~]*\r\nStatus: ready[ -~]*\r\n$"))
-                 .match(QString::fromLatin1(replies)).hasMatch(), replies.constData());
+                 .match(QString::fromLatin1(replies))
+                 .hasMatch(),
+             replies.constData());
     const QString firmware = QString::fromLatin1(replies.left(replies.indexOf('\r')));
     QVERIFY2(firmware.contains(firmwareSays), qPrintable(firmware));
     const QRegularExpressionMatch version =
-        QRegularExpression(QStringLiteral("virtual ZP40x controller; firmware (\\d+)\\.(\\d+)")).match(firmware);
+        QRegularExpression(QStringLiteral("virtual ZP40x controller; firmware (\\d+)\\.(\\d+)"))
+            .match(firmware);
     QVERIFY(version.hasMatch());
     QVERIFY(version.captured(1).toInt() * 100 + version.captured(2).toInt() >= 122);
 }
@@ -297,8 +307,9 @@ void TestVirtualLive::twoReceiptsBackToBack()
     QVERIFY(connectWindow(pacing, LiveController::defaultPrintSpeed));
     QVERIFY(press("pushButtonReceipt"));
     QVERIFY(press("pushButtonReceipt"));
-    const QByteArray sent =
-        Jobs::streamOf([](CommandSet &c) { Jobs::queueReceipt(c, Jobs::plainReceipt); }).repeated(2);
+    const QByteArray sent = Jobs::streamOf([](CommandSet &c) {
+                                Jobs::queueReceipt(c, Jobs::plainReceipt);
+                            }).repeated(2);
     QVERIFY(m_rig->waitForPrinted(sent.size(), 60000));
     const Stats &stats = m_rig->controller().stats();
     QCOMPARE(m_rig->printed(), sent);
@@ -314,10 +325,14 @@ void TestVirtualLive::uartSettingsMismatch()
     QVERIFY(connectWindow(true, LiveController::defaultPrintSpeed));
     LiveController &controller = m_rig->controller();
     // Data bits and parity garble bytes as the speed does; flow control does not.
-    const LineSettings hardware9600{9600, 8, LineSettings::Parity::None, 1, LineSettings::Flow::Hardware};
-    QVERIFY(!hardware9600.understands({9600, 7, LineSettings::Parity::None, 1, LineSettings::Flow::Hardware}));
-    QVERIFY(!hardware9600.understands({9600, 8, LineSettings::Parity::Even, 1, LineSettings::Flow::Hardware}));
-    QVERIFY(hardware9600.understands({9600, 8, LineSettings::Parity::None, 1, LineSettings::Flow::None}));
+    const LineSettings hardware9600{9600, 8, LineSettings::Parity::None, 1,
+                                    LineSettings::Flow::Hardware};
+    QVERIFY(!hardware9600.understands(
+        {9600, 7, LineSettings::Parity::None, 1, LineSettings::Flow::Hardware}));
+    QVERIFY(!hardware9600.understands(
+        {9600, 8, LineSettings::Parity::Even, 1, LineSettings::Flow::Hardware}));
+    QVERIFY(hardware9600.understands(
+        {9600, 8, LineSettings::Parity::None, 1, LineSettings::Flow::None}));
     // Controller page: 9600 bit/s with hardware flow control, Apply.
     for (const char *radio : {"radioButton9600", "radioButtonHardFlow"}) {
         auto *button = m_window->findChild<QRadioButton *>(QString::fromLatin1(radio));

@@ -55,6 +55,19 @@ void checkData(const QString &name, const QByteArray &actual)
     QVERIFY2(DataFile::matches(dataPath(name), actual, &why), qPrintable(why));
 }
 
+// A table under data/: a row a line, its name and fields separated by tabs; # starts a comment.
+QList<QList<QByteArray>> table(const QString &name)
+{
+    QFile file(dataPath(name));
+    QList<QList<QByteArray>> rows;
+    for (const QByteArray &line :
+         file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>()) {
+        if (!line.isEmpty() && !line.startsWith('#'))
+            rows << line.split('\t');
+    }
+    return rows;
+}
+
 // The same paper and trace whether the stream comes whole, in two pieces cut anywhere, or byte by
 // byte, as a line brings it.
 bool cutAnywhere(const QByteArray &stream, const Rendered &whole, QString *where)
@@ -77,52 +90,16 @@ bool cutAnywhere(const QByteArray &stream, const Rendered &whole, QString *where
 
 void TestVirtualPaper::decoderTraces()
 {
-    // Every encoding of text and every kind of command, framed whole whatever its parameters
-    // hold, and bytes that make nothing. data/decoder.trace holds each stream's trace.
-    static const char *const streams[][2] = {
-        {"Windows-1252, undefined byte, DEL", "41 80 a3 e9 81 7f 41"},
-        {"UTF-16 high byte first, low byte like LF", "01 2b 03 91 06 1b 01 0a"},
-        {"GB2312, JIS X 0208 and Shift_JIS", "1c26 b7c9 a3ac 2422 4267 1c2e 1c4301 1c26 8260 1c2e"},
-        {"double-byte mode: single bytes, lone lead byte, empty row",
-         "1c26 20 80 0a b7 0a 24 7f aaa1"},
-        {"ESC @ ends double-byte mode", "1c26 1b40 b7c9"},
-        {"controls and one-byte parameters",
-         "0a 0d 09 00 1b2190 1b4d01 1b6d08 1b6102 1b3342 1b4a14 1b6405 1b6c08 1b5126 1b5a05"},
-        {"16-bit position low byte first; commands without parameters",
-         "1b243201 1b40 1b32 1b69 1b6e 1014 1004 1005 1016 1d280401"},
-        {"GS with one parameter", "1d6840 1d7703 1d4800 1d61ff"},
-        {"tab stops: none, not rising, at most 32",
-         "1b4400 1b44 30 20 00 1b44 0102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f2021"
-         "00"},
-        {"barcodes: data, empty, system out of range, up to NUL",
-         "1d6b410331321b 1d6b4900 1d6b3031 1d6b04 41424300"},
-        {"stored bitmap", "1d71 01 00 0200 0100 ff1b 1c700100"},
-        {"QR functions", "1d286b0300314304 1d286b0300314531 1d286b0500315030 1b40 1d286b0300315130 "
-                         "1d286b0300314132 1d286b0000 41"},
-        {"raster pictures: data are data, empty, 65535 x 65535 cut short",
-         "1d763000 0200 0300 1b400a1d6b41 1d763000 0000 0500 41 1d763000 ffff ffff 1b400a41"},
-        {"common printers' commands framed whole",
-         "1b4501 1b2d01 1d570002 1b6101 1b7000197a 41 1d2841 0200 0002 41 1d564103 1d5631 "
-         "1b7400 b3 1b40 b3"},
-        {"graphics with 16- and 32-bit lengths, column picture",
-         "1d284c 0b00 3070 3001 0131 0800 0100 ff 41 1d384c 0b000000 3070 3001 0131 0800 0100 1b "
-         "1b2a21 0200 1b1d1c 0a0d09 41"},
-        {"real-time parameters of common printers",
-         "1004 01 1b4501 1005 02 1014 010005 1014 08 01031401060208 41 1004 1b4501 1014 0391"},
-        {"bytes that make no command", "1b7a41 1b0a 1b1b40 1d59 1c41 1041 1d7631"},
-        {"text run, remarks of the renderer",
-         "437573746f6d65722052656365697074 0a 1d6b4102 3132 1b6d09 41"},
-        {"stream ends inside a command", "1b61"},
-        {"stream ends inside a barcode", "1d6b4105 3132"},
-        {"stream ends inside a raster picture", "1d763000 3000 5e00 ffff"},
-    };
+    // data/decoder.streams holds the streams, data/decoder.trace their traces.
     QByteArray traces;
-    for (const auto &[name, hex] : streams) {
-        const QByteArray stream = QByteArray::fromHex(hex);
+    const QList<QList<QByteArray>> rows = table(QStringLiteral("data/decoder.streams"));
+    QVERIFY(rows.size() > 20);
+    for (const QList<QByteArray> &row : rows) {
+        const QByteArray name = row.value(0), stream = QByteArray::fromHex(row.value(1));
         const Rendered whole = render(stream);
         QString where;
-        QVERIFY2(cutAnywhere(stream, whole, &where), qPrintable(name + (": " + where)));
-        traces += "== " + QByteArray(name) + '\n' + whole.trace;
+        QVERIFY2(cutAnywhere(stream, whole, &where), qPrintable(name + ": " + where));
+        traces += "== " + name + '\n' + whole.trace;
     }
     checkData(QStringLiteral("data/decoder.trace"), traces);
     // A job with text, pictures and a barcode, cut anywhere.
@@ -165,61 +142,18 @@ void TestVirtualPaper::randomAndTruncatedStreams()
 
 void TestVirtualPaper::ink_data()
 {
-    // Where the ink of a stream lands. "R" marks reverse printing, whose ink shows a character's
-    // whole cell. The pitch rows print a cell, the bytes between, then a cell at x 48: the
-    // bottom of the ink is the second line's top plus 23.
+    // data/ink.rows: where the ink of a stream lands.
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<QRect>("ink");
-    const auto row = [](const char *name, QByteArray hex, int left, int top, int right,
-                        int bottom) {
-        QTest::newRow(name) << QByteArray::fromHex(hex.replace("R", "1b2140") + "0a")
-                            << QRect(QPoint(left, top), QPoint(right, bottom));
-    };
-    const QByteArray picture = "1d763000 0100 0100 ff";
-    row("picture left", picture, 0, 0, 7, 0);
-    row("picture centred", "1b6101" + picture, 188, 0, 195, 0);
-    row("picture right", "1b6102" + picture, 376, 0, 383, 0);
-    row("picture right, 80 mm head", "1b5a05 1b6102" + picture, 568, 0, 575, 0);
-    row("picture double width", "1d763001 0100 0100 ff", 0, 0, 15, 0);
-    row("picture after a left margin of 4 mm", "1b6c04" + picture, 32, 0, 39, 0);
-    row("picture right of a right edge at 38 mm", "1b5126 1b6102" + picture, 296, 0, 303, 0);
-    row("stored bitmap, centred as stored", "1d71 07 01 0100 0100 ff 1c70 07 01", 184, 0, 199, 0);
-    row("text at position 50", "1b243200 R 41", 50, 0, 61, 23);
-    row("text at the first default tab stop", "09 R 41", 96, 0, 107, 23);
-    row("tab stops set in double width", "1b2120 1b440200 09 1b2160 41", 48, 0, 71, 23);
-    row("text after a left margin of 8 mm", "1b6c08 R 41", 64, 0, 75, 23);
-    row("text centred", "1b6101 R 4142", 180, 0, 203, 23);
-    row("text right of a right edge at 38 mm", "1b5126 1b6102 R 4142", 280, 0, 303, 23);
-    row("text right, 80 mm head", "1b5a01 1b6102 R 4142", 552, 0, 575, 23);
-    row("full-width character in two cells", "1c26 R b7c9", 0, 0, 23, 23);
-    row("small font", "1b4d01 R 4142", 0, 0, 15, 15);
-    row("line wraps at the right edge", "1b5104 R 414243", 0, 0, 23, 56);
-    row("tab stop past the right edge ends the line", "1b442800 R 41 09 42", 0, 0, 11, 56);
-    row("left margin of 16 dots", "1d4c1000 R 41", 16, 0, 27, 23);
-    row("print area 100 dots wide, right", "1b6102 1d576400 R 4142", 76, 0, 99, 23);
-    row("relative position", "1b5c1e00 R 41", 30, 0, 41, 23);
-    row("upside down: the line turned round", "1b7b01 R 41", 372, 0, 383, 23);
-    row("graphics in the print buffer, centred",
-        "1b6101 1d284c0b00 3070 3001 0131 0800 0100 ff 1d284c0200 3032", 188, 0, 195, 0);
-    row("NV graphics by key, double width",
-        "1d284c0c00 3043 30 4142 01 0800 0100 31 ff 1b40 1d284c0600 3045 4142 0201", 0, 0, 15, 0);
-    row("24-dot column picture at position 8", "1b240800 1b2a21 0200 ffffff ffffff", 8, 0, 9, 23);
-    const auto pitch = [&row](const char *name, const char *between, int pitch) {
-        row(name, "R 41" + QByteArray(between) + "1b243000 R 42", 0, 0, 59, pitch + 23);
-    };
-    pitch("pitch: default line spacing", "0a", 33);
-    pitch("pitch: ESC 3 66", "1b3342 0a", 66);
-    pitch("pitch: ESC 2 back to 33", "1b3342 1b32 0a", 33);
-    pitch("pitch: a double-height line is taller", "0a 1b2150 43 0a", 33 + 48);
-    pitch("pitch: ESC J feeds its dots", "1b4a28", 40);
-    pitch("pitch: ESC J feeds at least the line", "1b4a0a", 24);
-    pitch("pitch: ESC J after the line", "0a 1b4a14", 53);
-    pitch("pitch: ESC d ends the line and feeds the rest", "1b6403", 99);
-    pitch("pitch: ESC d after the line", "0a 1b6402", 99);
-    // A cut takes 10 dots; its mark's dashes reach across the paper.
-    row("pitch: a cut", "R 41 0a 1b69 1b243000 R 42", 0, 0, 379, 43 + 23);
-    pitch("pitch: a picture (null data as zeros) ends the line",
-          "1d763000 0000 0000 1d763000 0100 0500 0000000000", 38);
+    const QList<QList<QByteArray>> rows = table(QStringLiteral("data/ink.rows"));
+    QVERIFY(rows.size() > 30);
+    for (const QList<QByteArray> &row : rows) {
+        const QList<QByteArray> edges = row.value(2).split(' ');
+        QTest::newRow(row.value(0).constData())
+            << QByteArray::fromHex(row.value(1))
+            << QRect(QPoint(edges.value(0).toInt(), edges.value(1).toInt()),
+                     QPoint(edges.value(2).toInt(), edges.value(3).toInt()));
+    }
 }
 
 void TestVirtualPaper::ink()
@@ -255,8 +189,12 @@ void TestVirtualPaper::printModesAndDarkness()
     // and ESC @ returns to level 4.
     QByteArray levels;
     for (char level = 0; level <= 8; ++level)
-        levels += QByteArray("\x1bm") + level + "\x1b!\x40" "A\n";
-    const QImage paper = render(levels + "\x1b@\x1b!\x40" "A\n").paper;
+        levels += QByteArray("\x1bm") + level +
+                  "\x1b!\x40"
+                  "A\n";
+    const QImage paper = render(levels + "\x1b@\x1b!\x40"
+                                         "A\n")
+                             .paper;
     const auto grey = [&](int line) { return qGray(paper.pixel(0, line * 33)); };
     QCOMPARE(grey(8), 0);
     for (int level = 1; level <= 8; ++level)
@@ -324,7 +262,9 @@ void TestVirtualPaper::symbols()
                  QByteArray::fromHex("1d286b0300315130");
     } else {
         stream = QByteArray::fromHex("1d7702 1d683c 1d6b") + char(0x41 + system) +
-                 char(data.size()) + data + "\x1b!\x40" "A\n";
+                 char(data.size()) + data +
+                 "\x1b!\x40"
+                 "A\n";
     }
     const Rendered r = render(stream);
     if (read.isEmpty()) {
@@ -360,7 +300,11 @@ void TestVirtualPaper::symbols()
 void TestVirtualPaper::rollLimitsAndReset()
 {
     // Feeding past the end of a short roll: the paper stops at its end, said once.
-    const Rendered fed = render(QByteArray("\x1b" "d\xff").repeated(10) + "A\n", 0, 1000);
+    const Rendered fed = render(QByteArray("\x1b"
+                                           "d\xff")
+                                        .repeated(10) +
+                                    "A\n",
+                                0, 1000);
     QCOMPARE(fed.paper.height(), 1000);
     QVERIFY(fed.ranOut);
     QCOMPARE(fed.trace.count("the roll ends"), 1);
