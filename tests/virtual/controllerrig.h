@@ -26,8 +26,6 @@ public:
 
     QByteArray printed() const { return m_capture.data(); }
     QString trace() const { return m_trace; }
-    // The runs of text in the trace, as the controller decoded them.
-    QStringList traceTexts() const;
 
     // Waits until the print engine has taken `bytes` bytes in all and nothing more waits.
     bool waitForPrinted(qsizetype bytes, int timeoutMs = 30000);
