@@ -36,32 +36,24 @@ QByteArray stream(const std::function<void(CommandSet &)> &build)
 
 QList<Symbol> scan(const QImage &paper, bool upcAsEan13)
 {
+    // Rows of the sheet padded to 4 bytes are white, so zbar can take them as a wider picture.
     constexpr int edge = 40;
     QImage sheet(paper.width() + 2 * edge, paper.height() + 2 * edge, QImage::Format_Grayscale8);
     sheet.fill(255);
-    {
-        QPainter painter(&sheet);
-        painter.drawImage(edge, edge, paper);
-    }
-    QByteArray pixels;
-    pixels.reserve(qsizetype(sheet.width()) * sheet.height());
-    for (int y = 0; y < sheet.height(); ++y)
-        pixels.append(reinterpret_cast<const char *>(sheet.constScanLine(y)), sheet.width());
-
-    std::unique_ptr<zbar::zbar_image_scanner_t, void (*)(zbar::zbar_image_scanner_t *)> scanner(
-        zbar::zbar_image_scanner_create(), zbar::zbar_image_scanner_destroy);
+    QPainter(&sheet).drawImage(edge, edge, paper);
+    const std::unique_ptr<zbar::zbar_image_scanner_t, void (*)(zbar::zbar_image_scanner_t *)>
+        scanner(zbar::zbar_image_scanner_create(), zbar::zbar_image_scanner_destroy);
     zbar::zbar_image_scanner_set_config(scanner.get(), zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 1);
-    if (upcAsEan13)
-        zbar::zbar_image_scanner_set_config(scanner.get(), zbar::ZBAR_UPCA, zbar::ZBAR_CFG_ENABLE,
-                                            0);
-    std::unique_ptr<zbar::zbar_image_t, void (*)(zbar::zbar_image_t *)> image(
+    zbar::zbar_image_scanner_set_config(scanner.get(), zbar::ZBAR_UPCA, zbar::ZBAR_CFG_ENABLE,
+                                        !upcAsEan13);
+    const std::unique_ptr<zbar::zbar_image_t, void (*)(zbar::zbar_image_t *)> image(
         zbar::zbar_image_create(), zbar::zbar_image_destroy);
     zbar::zbar_image_set_format(image.get(), zbar_fourcc('Y', '8', '0', '0'));
-    zbar::zbar_image_set_size(image.get(), unsigned(sheet.width()), unsigned(sheet.height()));
-    zbar::zbar_image_set_data(image.get(), pixels.constData(),
-                              static_cast<unsigned long>(pixels.size()), nullptr);
+    zbar::zbar_image_set_size(image.get(), unsigned(sheet.bytesPerLine()),
+                              unsigned(sheet.height()));
+    zbar::zbar_image_set_data(image.get(), sheet.constBits(),
+                              static_cast<unsigned long>(sheet.sizeInBytes()), nullptr);
     zbar::zbar_scan_image(scanner.get(), image.get());
-
     QList<Symbol> found;
     for (const zbar::zbar_symbol_t *symbol = zbar::zbar_image_first_symbol(image.get()); symbol;
          symbol = zbar::zbar_symbol_next(symbol)) {

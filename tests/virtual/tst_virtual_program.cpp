@@ -55,10 +55,8 @@ void TestVirtualProgram::init()
 
 void TestVirtualProgram::cleanup()
 {
-    if (m_program && m_program->state() != QProcess::NotRunning) {
+    if (m_program)
         m_program->kill();
-        m_program->waitForFinished();
-    }
     m_program.reset();
     m_dir.reset();
 }
@@ -206,31 +204,25 @@ void TestVirtualProgram::defaultLinkPlace()
     QFETCH(QByteArray, planted);
     QFETCH(bool, starts);
 
-    const QString runtime = m_dir->filePath(QStringLiteral("run"));
-    const QString directory = runtime + QStringLiteral("/tessivar");
-    const QString link = directory + QStringLiteral("/ttyTessivar0");
-    const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere"));
-    QVERIFY(QDir().mkpath(elsewhere));
-    QVERIFY(QDir().mkdir(runtime));
-    QVERIFY(QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ExeOwner));
+    const QString runtime = m_dir->filePath(QStringLiteral("run")),
+                  directory = runtime + "/tessivar", link = directory + "/ttyTessivar0",
+                  elsewhere = m_dir->filePath("elsewhere");
     const QByteArray linkName = QFile::encodeName(link);
-    if (planted == "directory link") {
+    QVERIFY(QDir().mkpath(elsewhere) && QDir().mkdir(runtime));
+    QVERIFY(::chmod(QFile::encodeName(runtime).constData(), 0700) == 0);
+    if (planted == "directory link")
         QVERIFY(QFile::link(elsewhere, directory));
-    } else if (!planted.isEmpty()) {
-        QVERIFY(QDir().mkdir(directory));
-        QVERIFY(::chmod(QFile::encodeName(directory).constData(), 0777) == 0);
-    }
+    else if (!planted.isEmpty())
+        QVERIFY(QDir().mkdir(directory) &&
+                ::chmod(QFile::encodeName(directory).constData(), 0777) == 0);
     if (planted == "stale link" || planted == "foreign link")
         QVERIFY(::symlink("/nonexistent/tty", linkName.constData()) == 0);
     if (planted == "foreign link" && ::lchown(linkName.constData(), 65534, 65534) != 0)
         QSKIP("only root can give a name to another user");
-    if (planted == "file") {
-        QFile file(link);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("planted");
-    }
-
+    QFile file(link);
+    if (planted == "file")
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("planted") == 7);
+    file.close();
     QCOMPARE(start({}, false),
              starts ? "Virtual controller ready on " + linkName + '\n' : QByteArray());
     const auto entries = [](const QString &path) {
@@ -249,7 +241,6 @@ void TestVirtualProgram::defaultLinkPlace()
     QCOMPARE(m_program->exitCode(), 1);
     // Nothing made through the planted name, and the planted name as it was.
     QCOMPARE(entries(elsewhere), QStringList());
-    QFile file(link);
     QVERIFY(planted != "file" || (file.open(QIODevice::ReadOnly) && file.readAll() == "planted"));
     QVERIFY(planted != "foreign link" ||
             file.symLinkTarget() == QStringLiteral("/nonexistent/tty"));
