@@ -114,8 +114,8 @@ void TestVirtualPaper::decoderTraces()
 
 void TestVirtualPaper::randomAndTruncatedStreams()
 {
-    // Random bytes, some salted with command prefixes, and a stream of every command cut at every
-    // length: none may fault, and the paper stays on its roll.
+    // Random bytes, some salted with command prefixes, and the decoder's streams one after
+    // another, cut at every length: none may fault, and the paper stays on its roll.
     QRandomGenerator random(20240614);
     const QByteArray prefixes = QByteArray::fromHex("1b1d1c100a0d09");
     QList<QByteArray> streams;
@@ -126,12 +126,9 @@ void TestVirtualPaper::randomAndTruncatedStreams()
                                                 : char(random.bounded(256));
         streams << bytes;
     }
-    const QByteArray all = QByteArray::fromHex(
-        "1b40 1b2190 41 1b4d01 1b6d08 1b6102 1b3342 1b4a14 1b6405 1b6c08 1b5126 1b243201 "
-        "1b44081826 00 09 1c26 b7c9 1c2e 0391 1b5a01 1d280401 1d6840 1d7702 1d4803 "
-        "1d6b410b3031323334353637383930 1d286b0300314304 1d286b0300314531 "
-        "1d286b0500315030 4142 1d286b0300315130 1d763003 0100 0200 ff81 1d71 01 01 0100 0100 ff "
-        "1c700100 1014 1004 1005 1016 1b69 1b6e 0a");
+    QByteArray all;
+    for (const QList<QByteArray> &row : table(QStringLiteral("data/decoder.streams")))
+        all += QByteArray::fromHex(row.value(1));
     for (qsizetype length = 0; length <= all.size(); ++length)
         streams << all.left(length);
     for (const QByteArray &stream : std::as_const(streams)) {
@@ -330,12 +327,6 @@ void TestVirtualPaper::rollLimitsAndReset()
                                    QByteArray(512 * 512, '\0') + QByteArray::fromHex("1c700100"));
     QVERIFY(stored.trace.contains("does not fit the bitmap memory"));
     QVERIFY(inkBounds(stored.paper).isEmpty());
-    // ESC @ drops the text waiting in the line and the print mode; DLE DC4 drops the text.
-    const Rendered reset = render("\x1b!\x40XYZ\x1b@A\nlost\x10\x14\nnever printed");
-    const QRect ink = inkBounds(reset.paper);
-    QVERIFY(ink.right() < 12 && ink.bottom() < 24);
-    QVERIFY(inkDots(reset.paper, QRect(0, 0, 12, 24)) < 100);
-    QVERIFY(reset.trace.contains("13 characters wait for a line end"));
 }
 
 void TestVirtualPaper::jobs()
