@@ -65,8 +65,7 @@ private Q_SLOTS:
     void twoReceiptsBackToBack_data();
     void twoReceiptsBackToBack();
     void uartSettingsMismatch();
-    void hostClosesAndReopens();
-    void controllerExits();
+    void hostClosesAndReopensThenControllerExits();
     void twoJobsOneAfterTheOther();
     void idleClientHoldsOnlyItsConnection();
     void repliesWaitingAreBounded_data();
@@ -358,7 +357,7 @@ void TestVirtualLive::uartSettingsMismatch()
     QVERIFY(m_rig->trace().contains(QLatin1String("line settings match again")));
 }
 
-void TestVirtualLive::hostClosesAndReopens()
+void TestVirtualLive::hostClosesAndReopensThenControllerExits()
 {
     QVERIFY(connectWindow(false, 0));
     const QByteArray job = upcAStream();
@@ -378,11 +377,7 @@ void TestVirtualLive::hostClosesAndReopens()
     QVERIFY(m_rig->waitForPrinted(2 * job.size()));
     QCOMPARE(m_rig->printed(), job + job);
     QCOMPARE(m_boxes->count(), 0);
-}
-
-void TestVirtualLive::controllerExits()
-{
-    QVERIFY(connectWindow(false, 0));
+    // Then the controller's program ends, and its link goes with it.
     m_rig->stop();
     QVERIFY(!QFileInfo(m_rig->device()).isSymLink());
     // The window takes the hang-up for a device that went away: one box, then closed.

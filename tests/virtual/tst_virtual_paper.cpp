@@ -182,24 +182,15 @@ void TestVirtualPaper::costs()
     };
     QByteArray traces;
     for (const auto &row : rows) {
-        QBuffer trace;
-        trace.open(QIODevice::WriteOnly);
         const std::uint64_t before = Virtual::symbolsEncoded();
-        {
-            Virtual::VirtualController controller({0, Virtual::Paper::defaultMaxLength, &trace});
-            controller.feed(row.stream);
-            controller.finish();
-        }
+        const QByteArray trace = render(row.stream).trace;
         QVERIFY2(Virtual::symbolsEncoded() - before == row.encodes, row.name);
         QVERIFY2(
             trace.size() <= 10 * row.stream.size(),
             qPrintable(QStringLiteral("%1: %2 bytes of trace").arg(row.name).arg(trace.size())));
-        traces += "== " + QByteArray(row.name) + '\n' + trace.data();
+        traces += "== " + QByteArray(row.name) + '\n' + trace;
     }
-    QString why;
-    QVERIFY2(
-        DataFile::matches(QStringLiteral(TESSIVAR_TEST_DATA "/data/costs.trace"), traces, &why),
-        qPrintable(why));
+    checkData(QStringLiteral("data/costs.trace"), traces);
 }
 
 void TestVirtualPaper::ink_data()
