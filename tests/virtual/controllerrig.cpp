@@ -3,27 +3,14 @@
 #include <QTest>
 
 ControllerRig::ControllerRig(bool pacing, int printSpeed)
-    : m_pacing(pacing),
-      m_printSpeed(printSpeed)
 {
     m_capture.open(QIODevice::WriteOnly);
-    restart();
-}
-
-void ControllerRig::stop()
-{
-    m_controller.reset();
-}
-
-void ControllerRig::restart()
-{
     Virtual::LiveController::Options options;
     options.linkPath = device();
-    options.pacing = m_pacing;
-    options.printSpeed = m_printSpeed;
+    options.pacing = pacing;
+    options.printSpeed = printSpeed;
     options.settingsFile = m_dir.filePath(QStringLiteral("controller.ini"));
     options.capture = &m_capture;
-    m_controller.reset();
     m_controller = std::make_unique<Virtual::LiveController>(options);
     QObject::connect(m_controller.get(), &Virtual::LiveController::traced,
                      [this](const QString &lines) { m_trace += lines; });

@@ -1,7 +1,5 @@
 #include "paperreader.h"
 
-#include "commands/commandset.h"
-#include "jobs/jobstreams.h"
 #include "virtual/virtualcontroller.h"
 
 #include <QBuffer>
@@ -27,11 +25,6 @@ Rendered render(QByteArrayView stream, int headType, int maxLength, const QList<
     controller.finish();
     return {controller.paper(), trace.data(), controller.renderer().lines(),
             controller.renderer().paper().ranOut(), controller.renderer().paper().allocatedBytes()};
-}
-
-QByteArray stream(const std::function<void(CommandSet &)> &build)
-{
-    return Jobs::streamOf(build);
 }
 
 QList<Symbol> scan(const QImage &paper, bool upcAsEan13)

@@ -8,10 +8,7 @@
 #include <QRect>
 #include <QString>
 
-#include <functional>
 #include <vector>
-
-class CommandSet;
 
 // What the tests read off the virtual paper, as a person holding it would: where the ink is,
 // and what a barcode scanner (zbar) makes of the symbols on it.
@@ -30,9 +27,6 @@ struct Rendered
 Rendered render(QByteArrayView stream, int headType = 0,
                 int maxLength = Virtual::Paper::defaultMaxLength,
                 const QList<qsizetype> &cuts = {});
-
-// The bytes that the command set writes for `build`.
-QByteArray stream(const std::function<void(CommandSet &)> &build);
 
 struct Symbol
 {
