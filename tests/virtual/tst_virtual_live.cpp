@@ -100,22 +100,19 @@ private:
         return client.waitForConnected(5000);
     }
     int count(const char *traced) const { return int(m_rig->trace().count(QLatin1String(traced))); }
-    bool press(const char *button);
+    bool press(const char *button)
+    {
+        auto *widget = m_window->findChild<QAbstractButton *>(QLatin1String(button));
+        return widget && (widget->click(), true);
+    }
 
     std::unique_ptr<ControllerRig> m_rig;
     std::unique_ptr<QSerialPort> m_host;
     std::unique_ptr<ModalAnswerer> m_boxes;
     std::unique_ptr<MainWindow> m_window;
+    const QByteArray m_upcA =
+        Jobs::streamOf([](CommandSet &c) { Jobs::queueBarcode(c, Jobs::upcA, false); });
 };
-
-namespace {
-
-QByteArray upcAStream()
-{
-    return Jobs::streamOf([](CommandSet &c) { Jobs::queueBarcode(c, Jobs::upcA, false); });
-}
-
-} // namespace
 
 void TestVirtualLive::cleanup()
 {
@@ -134,35 +131,29 @@ bool TestVirtualLive::connectWindow(bool pacing, int printSpeed)
     return m_rig->isValid() && WindowDriver::connectTo(m_window.get(), m_rig->device());
 }
 
-bool TestVirtualLive::press(const char *button)
-{
-    auto *widget = m_window->findChild<QAbstractButton *>(QString::fromLatin1(button));
-    if (widget)
-        widget->click();
-    return widget;
-}
-
 void TestVirtualLive::pacing_data()
 {
     // What the host's port is set to reaches the controller (a pseudo-terminal keeps the speed,
     // the stop bits and the flow control; the kernel always makes it 8 data bits without
     // parity). 256000 and 375000 have no B constant: the speed comes from termios2. Stop bits
-    // do not garble bytes; another speed does.
+    // and flow control do not garble bytes; another speed than the controller's 115200 does.
     QTest::addColumn<bool>("pacing");
     QTest::addColumn<HostLine>("line");
     QTest::addColumn<QString>("seen");
     QTest::addColumn<bool>("understood");
+    const auto row = [](const char *name, bool pacing, const HostLine &line, const char *seen) {
+        QTest::newRow(name) << pacing << line << QString::fromLatin1(seen) << (line.baud == 115200);
+    };
     using P = QSerialPort;
-    QTest::newRow("115200 8N1") << true << HostLine{} << "115200 bit/s, 8N1, XON/XOFF" << true;
-    QTest::newRow("115200 8N2, RTS/CTS") << true << HostLine{115200, P::TwoStop, P::HardwareControl}
-                                         << "115200 bit/s, 8N2, RTS/CTS" << true;
-    QTest::newRow("9600 8N2") << true << HostLine{9600, P::TwoStop} << "9600 bit/s, 8N2, XON/XOFF"
-                              << false;
-    QTest::newRow("256000") << true << HostLine{256000, P::OneStop, P::NoFlowControl}
-                            << "256000 bit/s, 8N1, no flow control" << false;
-    QTest::newRow("375000 8N2") << true << HostLine{375000, P::TwoStop, P::NoFlowControl}
-                                << "375000 bit/s, 8N2, no flow control" << false;
-    QTest::newRow("no pacing") << false << HostLine{} << "115200 bit/s, 8N1, XON/XOFF" << true;
+    row("115200 8N1", true, {}, "115200 bit/s, 8N1, XON/XOFF");
+    row("115200 8N2, RTS/CTS", true, {115200, P::TwoStop, P::HardwareControl},
+        "115200 bit/s, 8N2, RTS/CTS");
+    row("9600 8N2", true, {9600, P::TwoStop}, "9600 bit/s, 8N2, XON/XOFF");
+    row("256000", true, {256000, P::OneStop, P::NoFlowControl},
+        "256000 bit/s, 8N1, no flow control");
+    row("375000 8N2", true, {375000, P::TwoStop, P::NoFlowControl},
+        "375000 bit/s, 8N2, no flow control");
+    row("no pacing", false, {}, "115200 bit/s, 8N1, XON/XOFF");
 }
 
 void TestVirtualLive::pacing()
@@ -338,7 +329,7 @@ void TestVirtualLive::uartSettingsMismatch()
     // The host still sends at 115200: garbage to the controller, and nothing prints.
     const int paper = controller.paper().length();
     const QByteArray printed = m_rig->printed();
-    const QByteArray job = upcAStream();
+    const QByteArray job = m_upcA;
     QVERIFY(press("pushButtonBarcodeUPCA"));
     QTRY_COMPARE(controller.stats().garbage, quint64(job.size()));
     QVERIFY(m_rig->trace().contains(QLatin1String("line settings mismatch: controller at 9600")));
@@ -360,7 +351,7 @@ void TestVirtualLive::uartSettingsMismatch()
 void TestVirtualLive::hostClosesAndReopensThenControllerExits()
 {
     QVERIFY(connectWindow(false, 0));
-    const QByteArray job = upcAStream();
+    const QByteArray job = m_upcA;
     QVERIFY(press("pushButtonBarcodeUPCA"));
     QVERIFY(m_rig->waitForPrinted(job.size()));
     WindowDriver::trigger(m_window.get(), "actionDisconnect");
