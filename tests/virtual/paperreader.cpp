@@ -11,11 +11,12 @@
 
 namespace PaperReader {
 
-Rendered render(QByteArrayView stream, int headType, int maxLength, const QList<qsizetype> &cuts)
+Rendered render(QByteArrayView stream, int headType, int maxLength, const QList<qsizetype> &cuts,
+                const Virtual::FontSet *fonts)
 {
     QBuffer trace;
     trace.open(QIODevice::WriteOnly);
-    Virtual::VirtualController controller({headType, maxLength, &trace});
+    Virtual::VirtualController controller({headType, maxLength, &trace, fonts});
     qsizetype at = 0;
     for (const qsizetype cut : cuts) {
         controller.feed(stream.sliced(at, cut - at));

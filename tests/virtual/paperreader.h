@@ -2,11 +2,8 @@
 
 #include "virtual/renderer.h"
 
-#include <QByteArray>
 #include <QImage>
-#include <QList>
 #include <QRect>
-#include <QString>
 
 #include <vector>
 
@@ -23,10 +20,11 @@ struct Rendered
     std::size_t allocatedBytes = 0;
 };
 
-// Renders a stream fed in one piece, or cut before each offset of `cuts` (ascending).
+// Renders a stream fed in one piece, or cut before each offset of `cuts` (ascending), with the
+// system's fonts or `fonts`.
 Rendered render(QByteArrayView stream, int headType = 0,
-                int maxLength = Virtual::Paper::defaultMaxLength,
-                const QList<qsizetype> &cuts = {});
+                int maxLength = Virtual::Paper::defaultMaxLength, const QList<qsizetype> &cuts = {},
+                const Virtual::FontSet *fonts = nullptr);
 
 struct Symbol
 {

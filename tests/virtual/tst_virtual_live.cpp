@@ -27,8 +27,6 @@
 #include <QTcpSocket>
 #include <QTest>
 
-#include <memory>
-
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <termios.h>
@@ -36,7 +34,6 @@
 
 using Virtual::LineSettings;
 using Virtual::LiveController;
-using Stats = LiveController::Stats;
 
 struct HostLine
 {
@@ -218,7 +215,7 @@ void TestVirtualLive::flowControl()
         stream += char(i % 256);
     m_host->write(stream);
     QVERIFY(m_rig->waitForPrinted(qsizetype(before) + stream.size()));
-    const Stats &stats = m_rig->controller().stats();
+    const LiveController::Stats &stats = m_rig->controller().stats();
     QCOMPARE(m_rig->printed().mid(qsizetype(before)), stream);
     QCOMPARE(stats.garbage, quint64(0));
     QVERIFY(stats.maxFill >= LiveController::highWater &&
@@ -240,8 +237,7 @@ void TestVirtualLive::replies_data()
     QTest::newRow("start-up") << QByteArray() << "head type 0: 58mm";
     QTest::newRow("head type 5") << QByteArray::fromHex("1b5a05") << "head type 5: 80mm";
     // The request sent behind the switch still came at the old speed.
-    QTest::newRow("UART 9600, hardware flow")
-        << QByteArray::fromHex("1d280002") << "UART 9600 bit/s";
+    QTest::newRow("UART 9600") << QByteArray::fromHex("1d280002") << "UART 9600 bit/s";
 }
 
 void TestVirtualLive::replies()
@@ -297,7 +293,7 @@ void TestVirtualLive::twoReceiptsBackToBack()
                                 Jobs::queueReceipt(c, Jobs::plainReceipt);
                             }).repeated(2);
     QVERIFY(m_rig->waitForPrinted(sent.size(), 60000));
-    const Stats &stats = m_rig->controller().stats();
+    const LiveController::Stats &stats = m_rig->controller().stats();
     QCOMPARE(m_rig->printed(), sent);
     QCOMPARE(stats.received, quint64(sent.size()));
     QCOMPARE(stats.garbage, quint64(0));

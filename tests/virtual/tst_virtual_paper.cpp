@@ -6,9 +6,7 @@
 #include "jobs/jobstreams.h"
 #include "virtual/bitmapfont.h"
 #include "virtual/symbols.h"
-#include "virtual/virtualcontroller.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -47,21 +45,18 @@ private Q_SLOTS:
 
 namespace {
 
-QString dataPath(const QString &name)
-{
-    return QStringLiteral(TESSIVAR_TEST_DATA "/") + name;
-}
+const QString dataDir = QStringLiteral(TESSIVAR_TEST_DATA "/");
 
 void checkData(const QString &name, const QByteArray &actual)
 {
     QString why;
-    QVERIFY2(DataFile::matches(dataPath(name), actual, &why), qPrintable(why));
+    QVERIFY2(DataFile::matches(dataDir + name, actual, &why), qPrintable(why));
 }
 
 // A table under data/: a row a line, its name and fields separated by tabs; # starts a comment.
 QList<QList<QByteArray>> table(const QString &name)
 {
-    QFile file(dataPath(name));
+    QFile file(dataDir + name);
     QList<QList<QByteArray>> rows;
     for (const QByteArray &line :
          file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>()) {
@@ -364,7 +359,7 @@ void TestVirtualPaper::jobs()
 void TestVirtualPaper::peers_data()
 {
     QTest::addColumn<QString>("name");
-    const QDir dir(dataPath(QStringLiteral("peers")));
+    const QDir dir(dataDir + QStringLiteral("peers"));
     const QStringList streams = dir.entryList({QStringLiteral("*.bin")}, QDir::Files, QDir::Name);
     QVERIFY(streams.size() >= 8);
     for (const QString &file : streams)
@@ -441,13 +436,10 @@ void TestVirtualPaper::glyphs()
     if (!character) {
         // Without the fonts the trace says once which packages hold them.
         const Virtual::FontSet none(QStringLiteral("/nonexistent"));
-        QBuffer trace;
-        trace.open(QIODevice::WriteOnly);
-        Virtual::VirtualController controller({0, Virtual::Paper::defaultMaxLength, &trace, &none});
-        controller.feed("A\nB\n");
-        controller.finish();
-        QCOMPARE(trace.data().count("fonts missing"), 1);
-        QVERIFY(trace.data().contains("install xfonts-efont-unicode xfonts-unifont"));
+        const QByteArray trace =
+            render("A\nB\n", 0, Virtual::Paper::defaultMaxLength, {}, &none).trace;
+        QCOMPARE(trace.count("fonts missing"), 1);
+        QVERIFY(trace.contains("install xfonts-efont-unicode xfonts-unifont"));
         return;
     }
     const Virtual::GlyphCell cell = Virtual::FontSet::system().glyph(character, size);

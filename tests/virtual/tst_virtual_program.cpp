@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,14 +87,12 @@ QByteArray TestVirtualProgram::ask(const QByteArray &request)
 {
     QSerialPort host(m_link);
     host.setBaudRate(115200);
-    if (!host.open(QIODevice::ReadWrite))
-        return {};
-    host.write(request);
     // One line of reply, up to its CR LF; nothing if none comes.
     QByteArray reply;
-    return QTest::qWaitFor([&] { return (reply += host.readAll()).endsWith("\r\n"); }, 10000)
-               ? reply
-               : QByteArray();
+    const bool answered =
+        host.open(QIODevice::ReadWrite) && host.write(request) > 0 &&
+        QTest::qWaitFor([&] { return (reply += host.readAll()).endsWith("\r\n"); }, 10000);
+    return answered ? reply : QByteArray();
 }
 
 void TestVirtualProgram::headlessRunsOnLineAndTcp()
