@@ -1,45 +1,19 @@
 #include "controllerrig.h"
 
-#include <QRegularExpression>
 #include <QTest>
 
 ControllerRig::ControllerRig(bool pacing, int printSpeed)
-    : m_pacing(pacing),
-      m_printSpeed(printSpeed)
 {
     m_capture.open(QIODevice::WriteOnly);
-    restart();
-}
-
-void ControllerRig::stop()
-{
-    m_controller.reset();
-}
-
-void ControllerRig::restart()
-{
     Virtual::LiveController::Options options;
     options.linkPath = device();
-    options.pacing = m_pacing;
-    options.printSpeed = m_printSpeed;
+    options.pacing = pacing;
+    options.printSpeed = printSpeed;
     options.settingsFile = m_dir.filePath(QStringLiteral("controller.ini"));
     options.capture = &m_capture;
-    m_controller.reset();
     m_controller = std::make_unique<Virtual::LiveController>(options);
     QObject::connect(m_controller.get(), &Virtual::LiveController::traced,
                      [this](const QString &lines) { m_trace += lines; });
-}
-
-QStringList ControllerRig::traceTexts() const
-{
-    // "000123  43 75 73 74 6f 6d 65 72 +8    text    "Customer Receipt"": the bytes column is
-    // at least 30 wide.
-    static const QRegularExpression text(QStringLiteral("^[0-9a-f]{6,}  .{30,}?  text +\"(.*)\"$"),
-                                         QRegularExpression::MultilineOption);
-    QStringList texts;
-    for (const QRegularExpressionMatch &match : text.globalMatch(m_trace))
-        texts << match.captured(1);
-    return texts;
 }
 
 bool ControllerRig::waitForPrinted(qsizetype bytes, int timeoutMs)

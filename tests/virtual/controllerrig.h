@@ -4,7 +4,6 @@
 
 #include <QBuffer>
 #include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -26,20 +25,14 @@ public:
 
     QByteArray printed() const { return m_capture.data(); }
     QString trace() const { return m_trace; }
-    // The runs of text in the trace, as the controller decoded them.
-    QStringList traceTexts() const;
 
     // Waits until the print engine has taken `bytes` bytes in all and nothing more waits.
     bool waitForPrinted(qsizetype bytes, int timeoutMs = 30000);
 
-    // The controller's program ends (the line hangs up) and, with restart(), starts again with
-    // the same settings.
-    void stop();
-    void restart();
+    // The controller's program ends (the line hangs up).
+    void stop() { m_controller.reset(); }
 
 private:
-    bool m_pacing;
-    int m_printSpeed;
     QTemporaryDir m_dir;
     QBuffer m_capture;
     QString m_trace;

@@ -1,7 +1,5 @@
 #include "paperreader.h"
 
-#include "commands/commandset.h"
-#include "jobs/jobstreams.h"
 #include "virtual/virtualcontroller.h"
 
 #include <QBuffer>
@@ -13,50 +11,43 @@
 
 namespace PaperReader {
 
-Rendered render(QByteArrayView stream, int headType, int maxLength)
+Rendered render(QByteArrayView stream, int headType, int maxLength, const QList<qsizetype> &cuts,
+                const Virtual::FontSet *fonts)
 {
     QBuffer trace;
     trace.open(QIODevice::WriteOnly);
-    Virtual::VirtualController controller({headType, maxLength, &trace});
-    controller.feed(stream);
+    Virtual::VirtualController controller({headType, maxLength, &trace, fonts});
+    qsizetype at = 0;
+    for (const qsizetype cut : cuts) {
+        controller.feed(stream.sliced(at, cut - at));
+        at = cut;
+    }
+    controller.feed(stream.sliced(at));
     controller.finish();
     return {controller.paper(), trace.data(), controller.renderer().lines(),
             controller.renderer().paper().ranOut(), controller.renderer().paper().allocatedBytes()};
 }
 
-QByteArray stream(const std::function<void(CommandSet &)> &build)
-{
-    return Jobs::streamOf(build);
-}
-
 QList<Symbol> scan(const QImage &paper, bool upcAsEan13)
 {
+    // Rows of the sheet padded to 4 bytes are white, so zbar can take them as a wider picture.
     constexpr int edge = 40;
     QImage sheet(paper.width() + 2 * edge, paper.height() + 2 * edge, QImage::Format_Grayscale8);
     sheet.fill(255);
-    {
-        QPainter painter(&sheet);
-        painter.drawImage(edge, edge, paper);
-    }
-    QByteArray pixels;
-    pixels.reserve(qsizetype(sheet.width()) * sheet.height());
-    for (int y = 0; y < sheet.height(); ++y)
-        pixels.append(reinterpret_cast<const char *>(sheet.constScanLine(y)), sheet.width());
-
-    std::unique_ptr<zbar::zbar_image_scanner_t, void (*)(zbar::zbar_image_scanner_t *)> scanner(
-        zbar::zbar_image_scanner_create(), zbar::zbar_image_scanner_destroy);
+    QPainter(&sheet).drawImage(edge, edge, paper);
+    const std::unique_ptr<zbar::zbar_image_scanner_t, void (*)(zbar::zbar_image_scanner_t *)>
+        scanner(zbar::zbar_image_scanner_create(), zbar::zbar_image_scanner_destroy);
     zbar::zbar_image_scanner_set_config(scanner.get(), zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 1);
-    if (upcAsEan13)
-        zbar::zbar_image_scanner_set_config(scanner.get(), zbar::ZBAR_UPCA, zbar::ZBAR_CFG_ENABLE,
-                                            0);
-    std::unique_ptr<zbar::zbar_image_t, void (*)(zbar::zbar_image_t *)> image(
+    zbar::zbar_image_scanner_set_config(scanner.get(), zbar::ZBAR_UPCA, zbar::ZBAR_CFG_ENABLE,
+                                        !upcAsEan13);
+    const std::unique_ptr<zbar::zbar_image_t, void (*)(zbar::zbar_image_t *)> image(
         zbar::zbar_image_create(), zbar::zbar_image_destroy);
     zbar::zbar_image_set_format(image.get(), zbar_fourcc('Y', '8', '0', '0'));
-    zbar::zbar_image_set_size(image.get(), unsigned(sheet.width()), unsigned(sheet.height()));
-    zbar::zbar_image_set_data(image.get(), pixels.constData(),
-                              static_cast<unsigned long>(pixels.size()), nullptr);
+    zbar::zbar_image_set_size(image.get(), unsigned(sheet.bytesPerLine()),
+                              unsigned(sheet.height()));
+    zbar::zbar_image_set_data(image.get(), sheet.constBits(),
+                              static_cast<unsigned long>(sheet.sizeInBytes()), nullptr);
     zbar::zbar_scan_image(scanner.get(), image.get());
-
     QList<Symbol> found;
     for (const zbar::zbar_symbol_t *symbol = zbar::zbar_image_first_symbol(image.get()); symbol;
          symbol = zbar::zbar_symbol_next(symbol)) {
@@ -96,20 +87,6 @@ int inkDots(const QImage &paper, const QRect &area)
             count += row[x] != 255;
     }
     return count;
-}
-
-const Virtual::PrintedLine *findLine(const Rendered &rendered, const QString &text, int occurrence)
-{
-    for (const Virtual::PrintedLine &line : rendered.lines) {
-        if (line.text == text && occurrence-- == 0)
-            return &line;
-    }
-    return nullptr;
-}
-
-QRect band(const QImage &paper, const Virtual::PrintedLine &line)
-{
-    return QRect(0, line.top, paper.width(), line.height);
 }
 
 } // namespace PaperReader

@@ -2,16 +2,10 @@
 
 #include "virtual/renderer.h"
 
-#include <QByteArray>
 #include <QImage>
-#include <QList>
 #include <QRect>
-#include <QString>
 
-#include <functional>
 #include <vector>
-
-class CommandSet;
 
 // What the tests read off the virtual paper, as a person holding it would: where the ink is,
 // and what a barcode scanner (zbar) makes of the symbols on it.
@@ -26,12 +20,11 @@ struct Rendered
     std::size_t allocatedBytes = 0;
 };
 
-// Renders a stream fed in one piece.
+// Renders a stream fed in one piece, or cut before each offset of `cuts` (ascending), with the
+// system's fonts or `fonts`.
 Rendered render(QByteArrayView stream, int headType = 0,
-                int maxLength = Virtual::Paper::defaultMaxLength);
-
-// The bytes that the command set writes for `build`.
-QByteArray stream(const std::function<void(CommandSet &)> &build);
+                int maxLength = Virtual::Paper::defaultMaxLength, const QList<qsizetype> &cuts = {},
+                const Virtual::FontSet *fonts = nullptr);
 
 struct Symbol
 {
@@ -47,11 +40,5 @@ QList<Symbol> scan(const QImage &paper, bool upcAsEan13 = false);
 // when empty); an empty rectangle when there is none.
 QRect inkBounds(const QImage &paper, const QRect &area = {});
 int inkDots(const QImage &paper, const QRect &area);
-
-// The `occurrence`-th printed line whose text is `text`, or null.
-const Virtual::PrintedLine *findLine(const Rendered &rendered, const QString &text,
-                                     int occurrence = 0);
-// The band of paper a printed line covers, across the whole width.
-QRect band(const QImage &paper, const Virtual::PrintedLine &line);
 
 } // namespace PaperReader
