@@ -459,10 +459,8 @@ void TestVirtualLive::repliesWaitingAreBounded()
             60000));
     }
     QVERIFY(m_rig->waitForPrinted(requests.size(), 60000));
-    // Said once a time the replies pile up, not once a reply dropped. The kernel moves a
-    // pseudo-terminal's bytes on in the background, so a pile may drain and start again.
-    const int notes = count("further replies are dropped");
-    QVERIFY2(notes >= 1 && notes < 100, qPrintable(QString::number(notes)));
+    // Said once while the same host holds the line, not once a reply dropped.
+    QCOMPARE(count("further replies are dropped"), 1);
 }
 
 void TestVirtualLive::connectAndCloseLeavesNoDescriptor()

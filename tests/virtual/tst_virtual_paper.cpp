@@ -4,6 +4,7 @@
 #include "commands/commandset.h"
 #include "jobs/jobdata.h"
 #include "jobs/jobstreams.h"
+#include "protocol/commands.h"
 #include "virtual/bitmapfont.h"
 #include "virtual/symbols.h"
 
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void peers();
     void glyphs_data();
     void glyphs();
+    void documentedCommands();
 };
 
 namespace {
@@ -452,6 +454,34 @@ void TestVirtualPaper::glyphs()
         pbm += '\n';
     }
     checkData(QStringLiteral("glyphs/%1.pbm").arg(QTest::currentDataTag()), pbm);
+}
+
+// docs/virtual-controller.md lists every command of the protocol table once, whether it is
+// carried out or skipped, and its meaning: a command added, dropped or changed in one place and
+// not in the other fails here.
+void TestVirtualPaper::documentedCommands()
+{
+    QFile doc(QStringLiteral(TESSIVAR_DOCS "/virtual-controller.md"));
+    QVERIFY(doc.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(doc.readAll());
+    const qsizetype begin = text.indexOf(QLatin1String("<!-- commands -->"));
+    const qsizetype end = text.indexOf(QLatin1String("<!-- /commands -->"));
+    QVERIFY(begin >= 0 && end > begin);
+    QStringList documented;
+    for (const QString &row : text.mid(begin, end - begin).split(QLatin1Char('\n'))) {
+        const QStringList cells = row.split(QLatin1Char('|'));
+        if (cells.size() == 6 && cells[1].trimmed().startsWith(QLatin1Char('`')))
+            documented << cells[1].trimmed().remove(QLatin1Char('`')) + QLatin1Char('|') +
+                              cells[3].trimmed() + QLatin1Char('|') + cells[4].trimmed();
+    }
+    QStringList table;
+    for (const Protocol::Command &command : Protocol::commands()) {
+        const bool skipped = command.op == Protocol::Op::Skipped;
+        table << QString::fromLatin1(command.mnemonic.data(), qsizetype(command.mnemonic.size())) +
+                     (skipped ? QStringLiteral("|skipped|") : QStringLiteral("|carried out|")) +
+                     QString::fromLatin1(command.meaning.data(), qsizetype(command.meaning.size()));
+    }
+    QCOMPARE(documented, table);
 }
 
 QTEST_GUILESS_MAIN(TestVirtualPaper)
