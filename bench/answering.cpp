@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // 6. Answering: the virtual controller's window while a job of QR prints of one stored symbol
 // prints as fast as the controller can, against the same window while a job of text lines of the
 // same size prints. Both figures are the longest time the window's event loop did not answer (a

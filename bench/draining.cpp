@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // 2. Draining: a raster job of about 1 MB goes from the window, through its port, to the far end
 // of a pseudo-terminal; against the same bytes written by a plain program (tessivar-bench-write)
 // into another pseudo-terminal. Both figures are bytes per second from the start of the job (the

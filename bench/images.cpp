@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // 4. Images: "Load Image" on a 4000 x 3000 photograph and on a 384 x 20000 picture (the window's
 // loadFile: read, bring to one bit, show, account), against decoding the same file alone with
 // QImageReader.

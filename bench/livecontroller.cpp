@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // 6. The live virtual controller at its fastest UART setting (375000 bit/s, 8N1, XON/XOFF; set
 // as a user does, with the "Apply" job's command at 115200 bit/s, then the host's port), the
 // print mechanism as fast as it can draw (--print-speed 0): bytes a second from the first byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tessivar-bench: measures Tessivar where speed matters and prints one table of medians, each
 // beside a baseline measured in the same runs.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The baseline of the draining measurement: a plain program that writes a file's bytes to a
 // serial device with blocking write(2) calls and nothing else, on a line configured as the tool
 // configures it (raw, 115200 bit/s, 8N1, XON/XOFF).

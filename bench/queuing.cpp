@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // 1. Buttons: the time each job's handler takes from its start to its return, with the port open
 // on a pseudo-terminal; the slowest against one frame at 60 Hz, the time within which a window
 // still answers at once. The far end takes all bytes before the next run.

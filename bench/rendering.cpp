@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // 5. Rendering: tessivar-render printing the sample receipt's stream (a process, as a user runs
 // it) against the same program on an empty stream; the stream decoder on a 10 MB stream of
 // every job mixed, against a plain byte-by-byte scan of the same bytes; and the virtual

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // 3. Start-up and memory, as a user sees them: under Xvfb, from the moment the process is started
 // to its main window being mapped on the screen, and the peak resident memory (VmHWM) at that
 // moment; Tessivar against CuteCom, the serial terminal from Debian that users install instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "image/monoraster.h"
 #include "window/mainwindow.h"
 

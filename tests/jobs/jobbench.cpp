@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "jobbench.h"
 
 #include "windowdriver.h"

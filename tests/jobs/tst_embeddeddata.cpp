@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The data compiled into the program: the sample bitmaps against the pictures they are generated
 // from (bit order, black and white, row length), the QR code read by a real decoder, and the icon
 // collection registered before main runs.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # package_contents.sh CPACK CPACK_CONFIG SCRATCH_DIR CHECK_DEB PROGRAM...
 # Packs the build tree into SCRATCH_DIR (emptied first) and runs CHECK_DEB on the .deb.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/mainwindow.h"
 
 #include "commands/commandset.h"

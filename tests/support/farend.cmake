@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The far end of a serial line (farend.h), for the tests and for bench/, which is built also
 # when the tests are not: both include this file, the first one to do so defines the library.
 if(NOT TARGET tessivar_farend)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "recordingdevice.h"
 
 RecordingDevice::RecordingDevice(QObject *parent) : QIODevice(parent)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windowdriver.h"
 
 #include "window/settingsdialog.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs lupdate on a copy of each catalogue and fails where the copy gains an unfinished text
 # (a translatable text without translation) or loses one (a text the sources no longer have).
 #   cmake -DLUPDATE=<lupdate> -DLUPDATE_OPTIONS=<options> -DINPUT_FILE=<sources .lst>

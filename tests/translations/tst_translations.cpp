@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windows in the user's language: Tessivar's and the virtual controller's, which load the
 // same catalogue through the programs' own start-up code (installTranslations). The test runs
 // twice: under a German locale every window must change its texts, under a locale without a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controllerrig.h"
 
 #include <QTest>

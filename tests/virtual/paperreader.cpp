@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "paperreader.h"
 
 #include "virtual/virtualcontroller.h"

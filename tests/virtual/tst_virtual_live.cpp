@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controllerrig.h"
 #include "modalanswerer.h"
 #include "windowdriver.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/commandset.h"
 #include "jobs/jobdata.h"
 #include "jobs/jobstreams.h"

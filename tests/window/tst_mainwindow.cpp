@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window as the user meets it, checked generically rather than copied from its form:
 // every slot finds its button, the actions carry their icons, the removed page stays out of
 // reach, and the layout keeps the console's height and the window's minimum size.
