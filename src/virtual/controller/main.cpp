@@ -125,7 +125,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("A ZP40x receipt-printer controller on a pseudo-terminal: open the link "
-                       "as a serial port and what you send prints on its paper roll."));
+                       "as a serial port (or, with --listen, connect over TCP) and what you "
+                       "send prints on its paper roll."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption linkOption(
