@@ -319,14 +319,14 @@ void CommandSet::printNVBitmap(unsigned char ucBitmapIndex, unsigned char ucMode
 
 void CommandSet::setQRSizeVersion(unsigned char ucModuleSizeRange)
 {
-    constexpr auto c = bytesOf<Op::QrOther>();
+    constexpr auto c = bytesOf<Op::QrModuleSize>();
     const uint8_t cmd[] = {c[0], c[1], c[2], 0x03, 0x00, Qr, ModuleSize, ucModuleSizeRange};
     send(cmd, sizeof cmd);
 }
 
 void CommandSet::setQRcodeErrorCorrection(unsigned char ucErrorCorrectionLevel)
 {
-    constexpr auto c = bytesOf<Op::QrOther>();
+    constexpr auto c = bytesOf<Op::QrErrorCorrection>();
     const uint8_t cmd[] = {c[0], c[1], c[2], 0x03, 0x00, Qr, ErrorCorrection,
                            ucErrorCorrectionLevel};
     send(cmd, sizeof cmd);
@@ -340,7 +340,7 @@ void CommandSet::transferQRcodeData(unsigned short usbufferSize, const unsigned 
     const unsigned announced = unsigned(usbufferSize) + 3;
     if (announced > 0xFFFF)
         return;
-    constexpr auto c = bytesOf<Op::QrOther>();
+    constexpr auto c = bytesOf<Op::QrStore>();
     const uint8_t cmd[] = {c[0], c[1], c[2], lowByte(announced), highByte(announced),
                            Qr, Store, PrintMode};
     send(cmd, sizeof cmd);
@@ -349,7 +349,7 @@ void CommandSet::transferQRcodeData(unsigned short usbufferSize, const unsigned 
 
 void CommandSet::printQRcodeData()
 {
-    constexpr auto c = bytesOf<Op::QrOther>();
+    constexpr auto c = bytesOf<Op::QrPrint>();
     const uint8_t cmd[] = {c[0], c[1], c[2], 0x03, 0x00, Qr, Print, PrintMode};
     send(cmd, sizeof cmd);
 }

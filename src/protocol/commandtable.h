@@ -5,207 +5,475 @@
 
 namespace Protocol {
 
+// Values whose meaning takes a sentence of code; commands.cpp.
+namespace Describe {
+std::string headType(int value);
+std::string codePage(int value);
+std::string characterSize(int value);
+std::string signedDots(int value);
+} // namespace Describe
+
 namespace Table {
 using namespace Wire;
 using L = Layout;
+using R = Reading;
+using P = Parameter;
+using Ps = std::span<const Parameter>;
+
+// --- Parameters ------------------------------------------------------------------------------
+
+constexpr P number(std::string_view name, int high = 255, int low = 0)
+{
+    return {name, 1, R::Number, std::uint16_t(low), std::uint16_t(high)};
+}
+constexpr P word(std::string_view name)
+{
+    return {name, 2, R::Number, 0, 0xFFFF};
+}
+constexpr P choice(std::string_view name, std::span<const Named> names, std::string_view other,
+                   bool digits = false)
+{
+    std::uint16_t low = 0xFFFF;
+    std::uint16_t high = 0;
+    for (const Named &named : names) {
+        low = std::min(low, named.value);
+        high = std::max(high, named.value);
+    }
+    return {name, 1, R::Choice, low, high, names, other, digits};
+}
+constexpr P onOff(std::string_view name, std::span<const Named> names)
+{
+    return {name, 1, R::Switch, 0, 255, names};
+}
+constexpr P bits(std::string_view name, std::span<const Named> names)
+{
+    return {name, 1, R::Bits, 0, 255, names};
+}
+// A function byte: `value`, or also its ASCII digit where `digits`.
+constexpr P function(std::string_view name, int value, bool digits = false)
+{
+    return {name, 1, R::Select, std::uint16_t(value), std::uint16_t(value), {}, {}, digits};
+}
+constexpr P custom(std::string_view name, std::string (*describe)(int), int width = 1)
+{
+    return {name, std::uint8_t(width), R::Custom, 0, 0xFFFF, {}, {}, false, describe};
+}
+constexpr P data(std::string_view name, int width)
+{
+    return {name, std::uint8_t(width), R::Data};
+}
+
+inline constexpr Named offOn[] = {{0, "off"}, {1, "on"}};
+inline constexpr Named printModeBits[] = {
+    {0x00, "normal"},        {0x01, "small font"},   {0x02, "italic"},  {0x08, "bold"},
+    {0x10, "double height"}, {0x20, "double width"}, {0x40, "reverse"}, {0x80, "underline"}};
+inline constexpr Named fonts[] = {{0, "standard"}, {1, "small"}, {2, "standard"}};
+inline constexpr Named alignments[] = {{0, "left"}, {1, "centre"}, {2, "right"}};
+inline constexpr Named rightEdge[] = {{0, "at the area's right end (no right margin)"}};
+inline constexpr Named underlines[] = {{0, "off"}, {1, "1 dot"}, {2, "2 dots"}};
+inline constexpr Named rotations[] = {{0, "off"}, {1, "on"}, {2, "on"}};
+inline constexpr Named countries[] = {{0, "USA"},
+                                      {1, "France"},
+                                      {2, "Germany"},
+                                      {3, "United Kingdom"},
+                                      {4, "Denmark I"},
+                                      {5, "Sweden"},
+                                      {6, "Italy"},
+                                      {7, "Spain I"},
+                                      {8, "Japan"},
+                                      {9, "Norway"},
+                                      {10, "Denmark II"},
+                                      {11, "Spain II"},
+                                      {12, "Latin America"},
+                                      {13, "Korea"}};
+inline constexpr Named columnModes[] = {{0, "8-dot single density"},
+                                        {1, "8-dot double density"},
+                                        {32, "24-dot single density"},
+                                        {33, "24-dot double density"}};
+inline constexpr Named directions[] = {
+    {0, "left to right"}, {1, "bottom to top"}, {2, "right to left"}, {3, "top to bottom"}};
+inline constexpr Named kanjiModeBits[] = {
+    {0x00, "normal"}, {0x04, "double width"}, {0x08, "double height"}, {0x80, "underline"}};
+inline constexpr Named kanjiCodes[] = {{0, "JIS"}, {1, "Shift_JIS"}};
+inline constexpr Named speeds[] = {{0, "9600 bit/s"},  {1, "19200 bit/s"},  {2, "38400 bit/s"},
+                                   {3, "57600 bit/s"}, {4, "115200 bit/s"}, {5, "256000 bit/s"},
+                                   {6, "375000 bit/s"}};
+inline constexpr Named flows[] = {
+    {0, "no flow control"}, {1, "XON/XOFF flow control"}, {2, "RTS/busy hardware flow control"}};
+inline constexpr Named statusBits[] = {{0x00, "off"},
+                                       {0x01, "drawer"},
+                                       {0x02, "online and offline"},
+                                       {0x04, "errors"},
+                                       {0x08, "paper sensor"}};
+inline constexpr Named textPositions[] = {
+    {0, "none"}, {1, "below"}, {2, "below"}, {3, "above and below"}};
+inline constexpr Named barcodeFonts[] = {{0, "standard"}, {1, "small"}};
+inline constexpr Named sizeModes[] = {
+    {0, ""}, {1, ", double width"}, {2, ", double height"}, {3, ", quadruple size"}};
+inline constexpr Named cuts[] = {{0, "full cut"},         {1, "partial cut"},
+                                 {48, "full cut"},        {49, "partial cut"},
+                                 {65, "feed, full cut"},  {66, "feed, partial cut"},
+                                 {97, "feed, full cut"},  {98, "feed, partial cut"},
+                                 {103, "feed, full cut"}, {104, "feed, partial cut"}};
+inline constexpr Named qrModels[] = {{49, "model 1"}, {50, "model 2"}, {51, "micro QR"}};
+inline constexpr Named qrLevels[] = {{48, "L"}, {49, "M"}, {50, "Q"}, {51, "H"}};
+inline constexpr Named pdfOptions[] = {{0, "standard"}, {1, "truncated"}};
+inline constexpr Named idRequests[] = {
+    {1, "model ID"},          {2, "type ID"},  {3, "version ID"},
+    {49, "model ID"},         {50, "type ID"}, {51, "version ID"},
+    {65, "firmware version"}, {66, "maker"},   {67, "model name"},
+    {68, "serial number"},    {69, "fonts"}};
+inline constexpr Named sensorRequests[] = {
+    {1, "paper sensor"}, {2, "drawer"}, {49, "paper sensor"}, {50, "drawer"}};
+inline constexpr Named panelKeys[] = {{0, "enabled"}, {1, "disabled"}};
+
+inline constexpr Ps none{};
+inline constexpr P n[] = {number("n")};
+inline constexpr P nWord[] = {word("n")};
+inline constexpr P n1n2[] = {number("n1"), number("n2")};
+inline constexpr P n1n2n3[] = {number("n1"), number("n2"), number("n3")};
+inline constexpr P printMode[] = {bits("n", printModeBits)};
+inline constexpr P font[] = {choice("n", fonts, "unknown", true)};
+inline constexpr P darkness[] = {number("n", 8)};
+inline constexpr P align[] = {choice("n", alignments, "(unknown)", true)};
+inline constexpr P rightMargin[] = {choice("n", rightEdge, "at # mm")};
+inline constexpr P headType[] = {custom("n", Describe::headType)};
+inline constexpr P onOffSwitch[] = {onOff("n", offOn)};
+inline constexpr P underline[] = {choice("n", underlines, "unknown", true)};
+inline constexpr P rotation[] = {choice("n", rotations, "unknown", true)};
+inline constexpr P codePage[] = {custom("n", Describe::codePage)};
+inline constexpr P international[] = {choice("n", countries, "unknown")};
+inline constexpr P relative[] = {custom("n", Describe::signedDots, 2)};
+inline constexpr P column[] = {choice("m", columnModes, "unknown mode #"), word("n")};
+inline constexpr P direction[] = {choice("n", directions, "unknown", true)};
+inline constexpr P area[] = {word("x"), word("y"), word("dx"), word("dy")};
+inline constexpr P panel[] = {function("fn", 5), choice("n", panelKeys, "#")};
+inline constexpr P drawerPulse[] = {number("m"), number("t1"), number("t2")};
+inline constexpr P extended2[] = {number("fn"), number("m")};
+inline constexpr P storedBitmap[] = {number("n"),
+                                     choice("m", sizeModes, ", unknown size mode #", true)};
+inline constexpr P kanjiMode[] = {bits("n", kanjiModeBits)};
+inline constexpr P kanjiCode[] = {choice("n", kanjiCodes, "unknown", true)};
+inline constexpr P kanjiSpacing[] = {number("n1"), number("n2")};
+inline constexpr P characterCode[] = {number("c1"), number("c2")};
+inline constexpr P kanjiDefinition[] = {number("c1"), number("c2"), data("d", 72)};
+inline constexpr P uart[] = {choice("s", speeds, "unknown speed #"),
+                             choice("f", flows, "unknown flow code #")};
+inline constexpr P autoStatus[] = {bits("n", statusBits)};
+inline constexpr P barcodeHeight[] = {number("n", 255, 1)};
+inline constexpr P barcodeModule[] = {number("n", 6, 1)};
+inline constexpr P textPosition[] = {choice("n", textPositions, "unknown", true)};
+inline constexpr P barcode[] = {number("m")};
+inline constexpr P raster[] = {choice("m", sizeModes, ", unknown size mode #", true), word("x"),
+                               word("y")};
+inline constexpr P storeBitmap[] = {number("n"), number("m"), word("x"), word("y")};
+inline constexpr P characterSize[] = {custom("n", Describe::characterSize)};
+inline constexpr P barcodeFont[] = {onOff("n", barcodeFonts)};
+inline constexpr P cut[] = {choice("m", cuts, "unknown mode #"), number("n")};
+inline constexpr P motionUnits[] = {number("x"), number("y")};
+inline constexpr P defineImage[] = {number("x"), number("y")};
+inline constexpr P macro[] = {number("r"), number("t"), number("m")};
+inline constexpr P idRequest[] = {choice("n", idRequests, "unknown #")};
+inline constexpr P sensorRequest[] = {choice("n", sensorRequests, "unknown #")};
+inline constexpr P counter[] = {number("n"), number("m"), word("c")};
+// GS ( k: the symbol (cn) and its function (fn) choose the row.
+inline constexpr P qrModel[] = {function("cn", Symbol2D::Qr), function("fn", 'A'),
+                                choice("n1", qrModels, "unknown model #"), number("n2")};
+inline constexpr P qrModule[] = {function("cn", Symbol2D::Qr), function("fn", 'C'),
+                                 number("n", 16, 1)};
+inline constexpr P qrLevel[] = {function("cn", Symbol2D::Qr), function("fn", 'E'),
+                                choice("n", qrLevels, "unknown")};
+inline constexpr P qrStore[] = {function("cn", Symbol2D::Qr), function("fn", 'P'), number("m")};
+inline constexpr P qrPrint[] = {function("cn", Symbol2D::Qr), function("fn", 'Q'), number("m")};
+inline constexpr P pdfColumns[] = {function("cn", Symbol2D::Pdf417), function("fn", 'A'),
+                                   number("n", 30)};
+inline constexpr P pdfRows[] = {function("cn", Symbol2D::Pdf417), function("fn", 'B'),
+                                number("n", 90)};
+inline constexpr P pdfModule[] = {function("cn", Symbol2D::Pdf417), function("fn", 'C'),
+                                  number("n", 8, 2)};
+inline constexpr P pdfRowHeight[] = {function("cn", Symbol2D::Pdf417), function("fn", 'D'),
+                                     number("n", 8, 2)};
+inline constexpr P pdfLevel[] = {function("cn", Symbol2D::Pdf417), function("fn", 'E'), number("m"),
+                                 number("n")};
+inline constexpr P pdfOption[] = {function("cn", Symbol2D::Pdf417), function("fn", 'F'),
+                                  choice("m", pdfOptions, "unknown")};
+inline constexpr P pdfStore[] = {function("cn", Symbol2D::Pdf417), function("fn", 'P'),
+                                 number("m")};
+inline constexpr P pdfPrint[] = {function("cn", Symbol2D::Pdf417), function("fn", 'Q'),
+                                 number("m")};
+inline constexpr P symbol[] = {number("cn"), number("fn")};
+// GS ( L and GS 8 L: the function (fn) after the tone (m) chooses the row.
+inline constexpr P graphicsStore[] = {number("m"),  function("fn", 112), number("a"), number("bx"),
+                                      number("by"), number("c"),         word("x"),   word("y")};
+inline constexpr P graphicsPrint[] = {number("m"), function("fn", 2, true)};
+inline constexpr P nvStore[] = {number("m"),   function("fn", 'C'), number("a"), number("kc1"),
+                                number("kc2"), number("b"),         word("x"),   word("y")};
+inline constexpr P nvPrint[] = {number("m"),   function("fn", 'E'), number("kc1"),
+                                number("kc2"), number("x"),         number("y")};
+inline constexpr P graphicsDensity[] = {number("m"), function("fn", 1, true)};
+inline constexpr P graphicsCapacity[] = {number("m"), function("fn", 0, true)};
+inline constexpr P graphics[] = {number("m"), number("fn")};
+
+// --- Rows ------------------------------------------------------------------------------------
 
 constexpr Command c1(Op op, std::uint8_t b0, std::string_view mnemonic, std::string_view meaning)
 {
-    return {op, 1, {b0, 0, 0}, L::Fixed, 0, false, mnemonic, meaning};
+    return {op, 1, {b0, 0, 0}, L::Fixed, {}, mnemonic, meaning};
 }
-constexpr Command c2(Op op, std::uint8_t b0, std::uint8_t b1, L layout, int parameters,
-                     std::string_view mnemonic, std::string_view meaning, bool words = false)
+constexpr Command c2(Op op, std::uint8_t b0, std::uint8_t b1, L layout, Ps parameters,
+                     std::string_view mnemonic, std::string_view meaning)
 {
-    return {op, 2, {b0, b1, 0}, layout, std::uint8_t(parameters), words, mnemonic, meaning};
+    return {op, 2, {b0, b1, 0}, layout, parameters, mnemonic, meaning};
 }
 constexpr Command c3(Op op, std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, L layout,
-                     int parameters, std::string_view mnemonic, std::string_view meaning)
+                     Ps parameters, std::string_view mnemonic, std::string_view meaning)
 {
-    return {op, 3, {b0, b1, b2}, layout, std::uint8_t(parameters), false, mnemonic, meaning};
+    return {op, 3, {b0, b1, b2}, layout, parameters, mnemonic, meaning};
 }
 // A command of common printers that the controller reads whole and does not carry out.
-constexpr Command skip(std::uint8_t b0, std::uint8_t b1, int parameters, std::string_view mnemonic,
-                       std::string_view meaning, bool words = false)
+constexpr Command skip(std::uint8_t b0, std::uint8_t b1, Ps parameters, std::string_view mnemonic,
+                       std::string_view meaning)
 {
-    return c2(Op::Skipped, b0, b1, L::Fixed, parameters, mnemonic, meaning, words);
+    return {Op::Skipped, 2, {b0, b1, 0}, L::Fixed, parameters, mnemonic, meaning, true};
 }
-constexpr Command skipExtended(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2,
-                               std::string_view mnemonic, std::string_view meaning)
+constexpr Command skip(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, Ps parameters,
+                       std::string_view mnemonic, std::string_view meaning)
 {
-    return c3(Op::Skipped, b0, b1, b2, L::Extended, 3, mnemonic, meaning);
+    return {Op::Skipped, 3, {b0, b1, b2}, L::Extended, parameters, mnemonic, meaning, true};
 }
 } // namespace Table
 
 // The third byte of GS ( that stands for any UART speed code.
 inline constexpr std::uint8_t anySpeedCode = 0xFF;
 
-inline constexpr Command commandTable[] = {
+namespace Table {
+inline constexpr Command rows[] = {
     // Controls.
-    Table::c1(Op::Ignored, Wire::NUL, "NUL", "ignored"),
-    Table::c1(Op::Tab, Wire::HT, "HT", "next tab stop"),
-    Table::c1(Op::LineFeed, Wire::LF, "LF", "print and feed one line"),
-    Table::c1(Op::CarriageReturn, Wire::CR, "CR", "print, back to the start of the line"),
+    c1(Op::Ignored, NUL, "NUL", "ignored"),
+    c1(Op::Tab, HT, "HT", "next tab stop"),
+    c1(Op::LineFeed, LF, "LF", "print and feed one line"),
+    c1(Op::CarriageReturn, CR, "CR", "print, back to the start of the line"),
     // ESC: the controller's own.
-    Table::c2(Op::Initialise, Wire::ESC, '@', Table::L::Fixed, 0, "ESC @", "initialise"),
-    Table::c2(Op::PrintMode, Wire::ESC, '!', Table::L::Fixed, 1, "ESC !", "print mode"),
-    Table::c2(Op::Font, Wire::ESC, 'M', Table::L::Fixed, 1, "ESC M", "font"),
-    Table::c2(Op::Darkness, Wire::ESC, 'm', Table::L::Fixed, 1, "ESC m", "darkness"),
-    Table::c2(Op::Align, Wire::ESC, 'a', Table::L::Fixed, 1, "ESC a", "align"),
-    Table::c2(Op::LineSpacing, Wire::ESC, '3', Table::L::Fixed, 1, "ESC 3", "line spacing"),
-    Table::c2(Op::DefaultLineSpacing, Wire::ESC, '2', Table::L::Fixed, 0, "ESC 2",
-              "default line spacing"),
-    Table::c2(Op::TabStops, Wire::ESC, 'D', Table::L::TabStops, 0, "ESC D", "tab stops"),
-    Table::c2(Op::FeedDots, Wire::ESC, 'J', Table::L::Fixed, 1, "ESC J", "print and feed dots"),
-    Table::c2(Op::FeedLines, Wire::ESC, 'd', Table::L::Fixed, 1, "ESC d", "print and feed lines"),
-    Table::c2(Op::LeftMargin, Wire::ESC, 'l', Table::L::Fixed, 1, "ESC l", "left margin in mm"),
-    Table::c2(Op::RightMargin, Wire::ESC, 'Q', Table::L::Fixed, 1, "ESC Q", "right edge in mm"),
-    Table::c2(Op::AbsolutePosition, Wire::ESC, '$', Table::L::Fixed, 2, "ESC $",
-              "print position in dots", true),
-    Table::c2(Op::PrintHead, Wire::ESC, 'Z', Table::L::Fixed, 1, "ESC Z", "print head type"),
-    Table::c2(Op::FullCut, Wire::ESC, 'i', Table::L::Fixed, 0, "ESC i", "full cut"),
-    Table::c2(Op::PartialCut, Wire::ESC, 'n', Table::L::Fixed, 0, "ESC n", "partial cut"),
+    c2(Op::Initialise, ESC, '@', L::Fixed, none, "ESC @", "initialise"),
+    c2(Op::PrintMode, ESC, '!', L::Fixed, printMode, "ESC !", "print mode: {n}"),
+    c2(Op::Font, ESC, 'M', L::Fixed, font, "ESC M", "font: {n}"),
+    c2(Op::Darkness, ESC, 'm', L::Fixed, darkness, "ESC m", "darkness {n}"),
+    c2(Op::Align, ESC, 'a', L::Fixed, align, "ESC a", "align {n}"),
+    c2(Op::LineSpacing, ESC, '3', L::Fixed, n, "ESC 3", "line spacing {n} dots"),
+    c2(Op::DefaultLineSpacing, ESC, '2', L::Fixed, none, "ESC 2", "default line spacing"),
+    c2(Op::TabStops, ESC, 'D', L::TabStops, none, "ESC D", "tab stops"),
+    c2(Op::FeedDots, ESC, 'J', L::Fixed, n, "ESC J", "print and feed {n} dots"),
+    c2(Op::FeedLines, ESC, 'd', L::Fixed, n, "ESC d", "print and feed {n} lines"),
+    c2(Op::LeftMargin, ESC, 'l', L::Fixed, n, "ESC l", "left margin {n} mm"),
+    c2(Op::RightMargin, ESC, 'Q', L::Fixed, rightMargin, "ESC Q", "right edge {n}"),
+    c2(Op::AbsolutePosition, ESC, '$', L::Fixed, nWord, "ESC $", "print position {n} dots"),
+    c2(Op::PrintHead, ESC, 'Z', L::Fixed, headType, "ESC Z", "print head type {n}"),
+    c2(Op::FullCut, ESC, 'i', L::Fixed, none, "ESC i", "full cut"),
+    c2(Op::PartialCut, ESC, 'n', L::Fixed, none, "ESC n", "partial cut"),
     // ESC: common printers' text and positions.
-    Table::c2(Op::Emphasis, Wire::ESC, 'E', Table::L::Fixed, 1, "ESC E", "bold"),
-    Table::c2(Op::Italic, Wire::ESC, '4', Table::L::Fixed, 1, "ESC 4", "italic"),
-    Table::c2(Op::DoubleStrike, Wire::ESC, 'G', Table::L::Fixed, 1, "ESC G",
-              "double strike (printed bold)"),
-    Table::c2(Op::Underline, Wire::ESC, '-', Table::L::Fixed, 1, "ESC -", "underline"),
-    Table::c2(Op::RightSpacing, Wire::ESC, ' ', Table::L::Fixed, 1, "ESC SP",
-              "character right spacing"),
-    Table::c2(Op::UpsideDown, Wire::ESC, '{', Table::L::Fixed, 1, "ESC {", "upside down"),
-    Table::c2(Op::Rotate, Wire::ESC, 'V', Table::L::Fixed, 1, "ESC V", "turned 90 degrees"),
-    Table::c2(Op::CodePage, Wire::ESC, 't', Table::L::Fixed, 1, "ESC t", "code page"),
-    Table::c2(Op::International, Wire::ESC, 'R', Table::L::Fixed, 1, "ESC R",
-              "international character set"),
-    Table::c2(Op::RelativePosition, Wire::ESC, '\\', Table::L::Fixed, 2, "ESC \\",
-              "relative print position", true),
-    Table::c2(Op::ColumnPicture, Wire::ESC, '*', Table::L::Column, 0, "ESC *",
-              "column picture"),
-    Table::skip(Wire::ESC, '%', 1, "ESC %", "user-defined characters on/off (none defined)"),
-    Table::skip(Wire::ESC, '=', 1, "ESC =", "select peripheral device (ignored)"),
-    Table::skip(Wire::ESC, '?', 1, "ESC ?", "cancel a user-defined character (none defined)"),
-    Table::skip(Wire::ESC, 'L', 0, "ESC L", "page mode (not carried out)"),
-    Table::skip(Wire::ESC, 'S', 0, "ESC S", "standard mode"),
-    Table::skip(Wire::ESC, 'T', 1, "ESC T", "page mode print direction (no page mode)"),
-    Table::skip(Wire::ESC, 'W', 8, "ESC W", "page mode print area (no page mode)"),
-    Table::skip(Wire::ESC, 'U', 1, "ESC U", "unidirectional printing (ignored)"),
-    Table::skip(Wire::ESC, 'c', 2, "ESC c", "paper sensor and panel button settings (ignored)"),
-    Table::skip(Wire::ESC, 'e', 1, "ESC e", "reverse feed (no reverse feed)"),
-    Table::skip(Wire::ESC, 'p', 3, "ESC p", "drawer kick pulse (no drawer)"),
-    Table::skip(Wire::ESC, 'r', 1, "ESC r", "print colour (one colour only)"),
-    Table::skip(Wire::ESC, 'u', 1, "ESC u", "drawer status request (no drawer)"),
-    Table::skip(Wire::ESC, 'v', 0, "ESC v", "paper sensor status request (no reply)"),
-    Table::skip(Wire::ESC, '<', 0, "ESC <", "return home (ignored)"),
-    Table::skipExtended(Wire::ESC, '(', 'A', "ESC ( A", "beeper (no beeper)"),
-    Table::skipExtended(Wire::ESC, '(', 'Y', "ESC ( Y", "batch print (ignored)"),
+    c2(Op::Emphasis, ESC, 'E', L::Fixed, onOffSwitch, "ESC E", "emphasis {n}"),
+    c2(Op::Italic, ESC, '4', L::Fixed, onOffSwitch, "ESC 4", "italic {n}"),
+    c2(Op::DoubleStrike, ESC, 'G', L::Fixed, onOffSwitch, "ESC G",
+       "double strike {n} (printed bold)"),
+    c2(Op::Underline, ESC, '-', L::Fixed, underline, "ESC -", "underline {n}"),
+    c2(Op::RightSpacing, ESC, ' ', L::Fixed, n, "ESC SP", "character right spacing {n} dots"),
+    c2(Op::UpsideDown, ESC, '{', L::Fixed, onOffSwitch, "ESC {", "upside down {n}"),
+    c2(Op::Rotate, ESC, 'V', L::Fixed, rotation, "ESC V", "turned 90 degrees: {n}"),
+    c2(Op::CodePage, ESC, 't', L::Fixed, codePage, "ESC t", "code page {n}"),
+    c2(Op::International, ESC, 'R', L::Fixed, international, "ESC R",
+       "international character set {n}"),
+    c2(Op::RelativePosition, ESC, '\\', L::Fixed, relative, "ESC \\",
+       "relative print position {n}"),
+    c2(Op::ColumnPicture, ESC, '*', L::Column, column, "ESC *", "column picture, {m}, {n} columns"),
+    skip(ESC, '%', onOffSwitch, "ESC %", "user-defined characters {n} (none defined)"),
+    skip(ESC, '=', n, "ESC =", "select peripheral device {n} (ignored)"),
+    skip(ESC, '?', n, "ESC ?", "cancel the user-defined character {n} (none defined)"),
+    skip(ESC, 'L', none, "ESC L", "page mode (not carried out)"),
+    skip(ESC, 'S', none, "ESC S", "standard mode"),
+    skip(ESC, 'T', direction, "ESC T", "page mode print direction {n} (no page mode)"),
+    skip(ESC, 'W', area, "ESC W",
+         "page mode print area at {x}, {y}, {dx} x {dy} dots (no page mode)"),
+    skip(ESC, 'U', onOffSwitch, "ESC U", "unidirectional printing {n} (ignored)"),
+    skip(ESC, 'c', panel, "ESC c 5", "panel buttons {n} (ignored)"),
+    skip(ESC, 'c', n1n2, "ESC c", "paper sensor settings (ignored)"),
+    skip(ESC, 'e', n, "ESC e", "reverse feed {n} lines (no reverse feed)"),
+    skip(ESC, 'p', drawerPulse, "ESC p",
+         "drawer kick pulse, pin {m}, {t1} x 2 ms on, {t2} x 2 ms off (no drawer)"),
+    skip(ESC, 'r', n, "ESC r", "print colour {n} (one colour only)"),
+    skip(ESC, 'u', n, "ESC u", "drawer status request (no drawer)"),
+    skip(ESC, 'v', none, "ESC v", "paper sensor status request (no reply)"),
+    skip(ESC, '<', none, "ESC <", "return home (ignored)"),
+    skip(ESC, '(', 'A', extended2, "ESC ( A", "beeper (no beeper)"),
+    skip(ESC, '(', 'Y', extended2, "ESC ( Y", "batch print (ignored)"),
     // FS.
-    Table::c2(Op::DoubleByteOn, Wire::FS, '&', Table::L::Fixed, 0, "FS &", "double-byte mode on"),
-    Table::c2(Op::DoubleByteOff, Wire::FS, '.', Table::L::Fixed, 0, "FS .",
-              "double-byte mode off"),
-    Table::c2(Op::PrintStoredBitmap, Wire::FS, 'p', Table::L::Fixed, 2, "FS p",
-              "print stored bitmap"),
-    Table::c2(Op::KanjiPrintMode, Wire::FS, '!', Table::L::Fixed, 1, "FS !",
-              "double-byte print mode"),
-    Table::c2(Op::KanjiUnderline, Wire::FS, '-', Table::L::Fixed, 1, "FS -",
-              "double-byte underline"),
-    Table::c2(Op::KanjiCode, Wire::FS, 'C', Table::L::Fixed, 1, "FS C", "double-byte code"),
-    Table::skip(Wire::FS, 'S', 2, "FS S", "double-byte character spacing (ignored)"),
-    Table::skip(Wire::FS, 'W', 1, "FS W", "double-byte quadruple size (ignored)"),
-    Table::skip(Wire::FS, '?', 2, "FS ?", "cancel a user-defined character (none defined)"),
-    Table::skip(Wire::FS, '2', 74, "FS 2", "define a user-defined double-byte character (not kept)"),
-    Table::skipExtended(Wire::FS, '(', 'A', "FS ( A", "double-byte character style (ignored)"),
-    Table::skipExtended(Wire::FS, '(', 'C', "FS ( C", "character code settings (ignored)"),
-    Table::skipExtended(Wire::FS, '(', 'E', "FS ( E", "receipt enhancement (ignored)"),
-    Table::skipExtended(Wire::FS, '(', 'L', "FS ( L", "label paper (no label paper)"),
-    Table::skipExtended(Wire::FS, '(', 'e', "FS ( e", "automatic status (ignored)"),
-    Table::skipExtended(Wire::FS, '(', 'f', "FS ( f", "paper layout (ignored)"),
+    c2(Op::DoubleByteOn, FS, '&', L::Fixed, none, "FS &", "double-byte mode on"),
+    c2(Op::DoubleByteOff, FS, '.', L::Fixed, none, "FS .", "double-byte mode off"),
+    c2(Op::PrintStoredBitmap, FS, 'p', L::Fixed, storedBitmap, "FS p",
+       "print stored bitmap {n}{m}"),
+    c2(Op::KanjiPrintMode, FS, '!', L::Fixed, kanjiMode, "FS !", "double-byte print mode: {n}"),
+    c2(Op::KanjiUnderline, FS, '-', L::Fixed, underline, "FS -", "double-byte underline {n}"),
+    c2(Op::KanjiCode, FS, 'C', L::Fixed, kanjiCode, "FS C", "double-byte code {n}"),
+    skip(FS, 'S', kanjiSpacing, "FS S",
+         "double-byte character spacing {n1} and {n2} dots (ignored)"),
+    skip(FS, 'W', onOffSwitch, "FS W", "double-byte quadruple size {n} (ignored)"),
+    skip(FS, '?', characterCode, "FS ?", "cancel a user-defined character (none defined)"),
+    skip(FS, '2', kanjiDefinition, "FS 2",
+         "define a user-defined double-byte character (not kept)"),
+    skip(FS, '(', 'A', extended2, "FS ( A", "double-byte character style (ignored)"),
+    skip(FS, '(', 'C', extended2, "FS ( C", "character code settings (ignored)"),
+    skip(FS, '(', 'E', extended2, "FS ( E", "receipt enhancement (ignored)"),
+    skip(FS, '(', 'L', extended2, "FS ( L", "label paper (no label paper)"),
+    skip(FS, '(', 'e', extended2, "FS ( e", "automatic status (ignored)"),
+    skip(FS, '(', 'f', extended2, "FS ( f", "paper layout (ignored)"),
     // DLE.
-    Table::c2(Op::StatusRequest, Wire::DLE, Wire::EOT, Table::L::Fixed, 0, "DLE EOT",
-              "status request"),
-    Table::c2(Op::FirmwareRequest, Wire::DLE, Wire::ENQ, Table::L::Fixed, 0, "DLE ENQ",
-              "firmware information request"),
-    Table::c2(Op::ClearBuffer, Wire::DLE, Wire::DC4, Table::L::Fixed, 0, "DLE DC4",
-              "clear the print buffer"),
-    Table::c2(Op::Sleep, Wire::DLE, Wire::SYN, Table::L::Fixed, 0, "DLE SYN",
-              "sleep until the next command"),
+    c2(Op::StatusRequest, DLE, EOT, L::Fixed, none, "DLE EOT", "status request"),
+    c2(Op::FirmwareRequest, DLE, ENQ, L::Fixed, none, "DLE ENQ", "firmware information request"),
+    c2(Op::ClearBuffer, DLE, DC4, L::Fixed, none, "DLE DC4", "clear the print buffer"),
+    c2(Op::Sleep, DLE, SYN, L::Fixed, none, "DLE SYN", "sleep until the next command"),
     // GS: the controller's own.
-    Table::c3(Op::UartMode, Wire::GS, '(', anySpeedCode, Table::L::Uart, 2, "GS (",
-              "UART speed and flow control"),
-    Table::c2(Op::AutoStatus, Wire::GS, 'a', Table::L::Fixed, 1, "GS a", "automatic status back"),
-    Table::c2(Op::BarcodeHeight, Wire::GS, 'h', Table::L::Fixed, 1, "GS h", "barcode height"),
-    Table::c2(Op::BarcodeWidth, Wire::GS, 'w', Table::L::Fixed, 1, "GS w",
-              "barcode module width"),
-    Table::c2(Op::BarcodeText, Wire::GS, 'H', Table::L::Fixed, 1, "GS H", "barcode text"),
-    Table::c2(Op::Barcode, Wire::GS, 'k', Table::L::Barcode, 0, "GS k", "barcode"),
-    Table::c3(Op::QrOther, Wire::GS, '(', 'k', Table::L::Extended, 3, "GS ( k", "2D symbol"),
-    Table::c3(Op::Raster, Wire::GS, 'v', '0', Table::L::Raster, 0, "GS v 0", "raster picture"),
-    Table::c2(Op::StoreBitmap, Wire::GS, 'q', Table::L::StoreBitmap, 0, "GS q", "store bitmap"),
+    c3(Op::UartMode, GS, '(', anySpeedCode, L::Uart, uart, "GS (", "UART {s}, {f}"),
+    c2(Op::AutoStatus, GS, 'a', L::Fixed, autoStatus, "GS a", "automatic status back: {n}"),
+    c2(Op::BarcodeHeight, GS, 'h', L::Fixed, barcodeHeight, "GS h", "barcode height {n} dots"),
+    c2(Op::BarcodeWidth, GS, 'w', L::Fixed, barcodeModule, "GS w", "barcode module width {n} dots"),
+    c2(Op::BarcodeText, GS, 'H', L::Fixed, textPosition, "GS H", "barcode text: {n}"),
+    c2(Op::Barcode, GS, 'k', L::Barcode, barcode, "GS k", "barcode"),
+    c3(Op::QrModel, GS, '(', 'k', L::Extended, qrModel, "GS ( k 165", "QR {n1}"),
+    c3(Op::QrModuleSize, GS, '(', 'k', L::Extended, qrModule, "GS ( k 167",
+       "QR module size {n} dots"),
+    c3(Op::QrErrorCorrection, GS, '(', 'k', L::Extended, qrLevel, "GS ( k 169",
+       "QR error correction {n}"),
+    c3(Op::QrStore, GS, '(', 'k', L::Extended, qrStore, "GS ( k 180",
+       "store {data} bytes of QR data"),
+    c3(Op::QrPrint, GS, '(', 'k', L::Extended, qrPrint, "GS ( k 181", "print the QR code"),
+    c3(Op::Pdf417Columns, GS, '(', 'k', L::Extended, pdfColumns, "GS ( k 065",
+       "PDF417 columns {n}"),
+    c3(Op::Pdf417Rows, GS, '(', 'k', L::Extended, pdfRows, "GS ( k 066", "PDF417 rows {n}"),
+    c3(Op::Pdf417ModuleWidth, GS, '(', 'k', L::Extended, pdfModule, "GS ( k 067",
+       "PDF417 module width {n} dots"),
+    c3(Op::Pdf417RowHeight, GS, '(', 'k', L::Extended, pdfRowHeight, "GS ( k 068",
+       "PDF417 row height {n} modules"),
+    c3(Op::Pdf417ErrorCorrection, GS, '(', 'k', L::Extended, pdfLevel, "GS ( k 069",
+       "PDF417 error correction"),
+    c3(Op::Pdf417Options, GS, '(', 'k', L::Extended, pdfOption, "GS ( k 070", "PDF417 {m}"),
+    c3(Op::Pdf417Store, GS, '(', 'k', L::Extended, pdfStore, "GS ( k 080",
+       "store {data} bytes of PDF417 data"),
+    c3(Op::Pdf417Print, GS, '(', 'k', L::Extended, pdfPrint, "GS ( k 081",
+       "print the PDF417 symbol"),
+    c3(Op::Symbol, GS, '(', 'k', L::Extended, symbol, "GS ( k", "2D symbol cn {cn} fn {fn}"),
+    c3(Op::Raster, GS, 'v', '0', L::Raster, raster, "GS v 0", "raster picture"),
+    c2(Op::StoreBitmap, GS, 'q', L::StoreBitmap, storeBitmap, "GS q", "store bitmap"),
     // GS: common printers' commands.
-    Table::c2(Op::CharacterSize, Wire::GS, '!', Table::L::Fixed, 1, "GS !", "character size"),
-    Table::c2(Op::ReverseMode, Wire::GS, 'B', Table::L::Fixed, 1, "GS B", "reverse printing"),
-    Table::c2(Op::LeftMarginDots, Wire::GS, 'L', Table::L::Fixed, 2, "GS L",
-              "left margin in dots", true),
-    Table::c2(Op::PrintAreaWidth, Wire::GS, 'W', Table::L::Fixed, 2, "GS W",
-              "print area width in dots", true),
-    Table::c2(Op::BarcodeFont, Wire::GS, 'f', Table::L::Fixed, 1, "GS f", "barcode text font"),
-    Table::c2(Op::Cut, Wire::GS, 'V', Table::L::Cut, 0, "GS V", "cut"),
-    Table::c3(Op::Graphics, Wire::GS, '(', 'L', Table::L::Extended, 10, "GS ( L", "graphics"),
-    Table::c3(Op::Graphics, Wire::GS, '8', 'L', Table::L::LongExtended, 10, "GS 8 L",
-              "graphics"),
-    Table::skip(Wire::GS, 'P', 2, "GS P", "motion units (accepted)"),
-    Table::skip(Wire::GS, '$', 2, "GS $", "page mode vertical position (no page mode)", true),
-    Table::skip(Wire::GS, '\\', 2, "GS \\", "page mode relative position (no page mode)", true),
-    Table::c2(Op::Skipped, Wire::GS, '*', Table::L::DefineImage, 0, "GS *",
-              "define a downloaded picture (not kept)"),
-    Table::skip(Wire::GS, '/', 1, "GS /", "print the downloaded picture (none kept)"),
-    Table::skip(Wire::GS, ':', 0, "GS :", "macro definition (ignored)"),
-    Table::skip(Wire::GS, '^', 3, "GS ^", "run a macro (none defined)"),
-    Table::skip(Wire::GS, 'I', 1, "GS I", "printer ID request (no reply)"),
-    Table::skip(Wire::GS, 'T', 1, "GS T", "print position to the line start (ignored)"),
-    Table::skip(Wire::GS, 'b', 1, "GS b", "smoothing (ignored)"),
-    Table::skip(Wire::GS, 'j', 1, "GS j", "automatic ink status (no ink)"),
-    Table::skip(Wire::GS, 'r', 1, "GS r", "status request (no reply)"),
-    Table::skip(Wire::GS, 'Z', 1, "GS Z", "2D symbol type (ignored)"),
-    Table::skip(Wire::GS, 'E', 1, "GS E", "print density (ignored)"),
-    Table::skip(Wire::GS, '<', 0, "GS <", "initialise the mechanism (ignored)"),
-    Table::skip(Wire::GS, 'g', 4, "GS g", "maintenance counter (no counter)"),
-    Table::skipExtended(Wire::GS, '(', 'A', "GS ( A", "test print (not carried out)"),
-    Table::skipExtended(Wire::GS, '(', 'C', "GS ( C", "NV user memory (not kept)"),
-    Table::skipExtended(Wire::GS, '(', 'D', "GS ( D", "real-time command switches (ignored)"),
-    Table::skipExtended(Wire::GS, '(', 'E', "GS ( E", "user setup (ignored)"),
-    Table::skipExtended(Wire::GS, '(', 'H', "GS ( H", "response request (no reply)"),
-    Table::skipExtended(Wire::GS, '(', 'K', "GS ( K", "print control (ignored)"),
-    Table::skipExtended(Wire::GS, '(', 'M', "GS ( M", "customised values (ignored)"),
-    Table::skipExtended(Wire::GS, '(', 'N', "GS ( N", "character colour (one colour only)"),
-    Table::skipExtended(Wire::GS, '(', 'P', "GS ( P", "page mode area (no page mode)"),
-    Table::skipExtended(Wire::GS, '(', 'Q', "GS ( Q", "lines and boxes (not drawn)"),
-    Table::skipExtended(Wire::GS, '(', 'z', "GS ( z", "paper settings (ignored)"),
+    c2(Op::CharacterSize, GS, '!', L::Fixed, characterSize, "GS !", "{n}"),
+    c2(Op::ReverseMode, GS, 'B', L::Fixed, onOffSwitch, "GS B", "reverse printing {n}"),
+    c2(Op::LeftMarginDots, GS, 'L', L::Fixed, nWord, "GS L", "left margin {n} dots"),
+    c2(Op::PrintAreaWidth, GS, 'W', L::Fixed, nWord, "GS W", "print area width {n} dots"),
+    c2(Op::BarcodeFont, GS, 'f', L::Fixed, barcodeFont, "GS f", "barcode text font {n}"),
+    c2(Op::Cut, GS, 'V', L::Cut, cut, "GS V", "{m}"),
+    c3(Op::GraphicsStore, GS, '(', 'L', L::Extended, graphicsStore, "GS ( L 112",
+       "graphics {x} x {y} dots into the print buffer"),
+    c3(Op::GraphicsPrint, GS, '(', 'L', L::Extended, graphicsPrint, "GS ( L 50",
+       "print the graphics in the print buffer"),
+    c3(Op::NvGraphicsStore, GS, '(', 'L', L::Extended, nvStore, "GS ( L 67",
+       "keep graphics {x} x {y} dots as NV graphics {kc1} {kc2}"),
+    c3(Op::NvGraphicsPrint, GS, '(', 'L', L::Extended, nvPrint, "GS ( L 69",
+       "print NV graphics {kc1} {kc2}"),
+    c3(Op::Skipped, GS, '(', 'L', L::Extended, graphicsDensity, "GS ( L 49",
+       "graphics dot density (accepted)"),
+    c3(Op::Skipped, GS, '(', 'L', L::Extended, graphicsCapacity, "GS ( L 48",
+       "NV graphics capacity request (no reply)"),
+    c3(Op::Graphics, GS, '(', 'L', L::Extended, graphics, "GS ( L", "graphics function {fn}"),
+    c3(Op::GraphicsStore, GS, '8', 'L', L::LongExtended, graphicsStore, "GS 8 L 112",
+       "graphics {x} x {y} dots into the print buffer"),
+    c3(Op::NvGraphicsStore, GS, '8', 'L', L::LongExtended, nvStore, "GS 8 L 67",
+       "keep graphics {x} x {y} dots as NV graphics {kc1} {kc2}"),
+    c3(Op::Graphics, GS, '8', 'L', L::LongExtended, graphics, "GS 8 L", "graphics function {fn}"),
+    skip(GS, 'P', motionUnits, "GS P", "motion units {x} and {y} (accepted)"),
+    skip(GS, '$', nWord, "GS $", "page mode vertical position {n} (no page mode)"),
+    skip(GS, '\\', relative, "GS \\", "page mode relative position {n} (no page mode)"),
+    {Op::Skipped,
+     2,
+     {GS, '*', 0},
+     L::DefineImage,
+     defineImage,
+     "GS *",
+     "define a downloaded picture of {x} x {y} bytes (not kept)",
+     true},
+    skip(GS, '/', n, "GS /", "print the downloaded picture (none kept)"),
+    skip(GS, ':', none, "GS :", "macro definition (ignored)"),
+    skip(GS, '^', macro, "GS ^", "run a macro (none defined)"),
+    skip(GS, 'I', idRequest, "GS I", "printer ID request: {n} (no reply)"),
+    skip(GS, 'T', n, "GS T", "print position to the line start (ignored)"),
+    skip(GS, 'b', onOffSwitch, "GS b", "smoothing {n} (ignored)"),
+    skip(GS, 'j', n, "GS j", "automatic ink status (no ink)"),
+    skip(GS, 'r', sensorRequest, "GS r", "status request: {n} (no reply)"),
+    skip(GS, 'Z', n, "GS Z", "2D symbol type (ignored)"),
+    skip(GS, 'E', n, "GS E", "print density (ignored)"),
+    skip(GS, '<', none, "GS <", "initialise the mechanism (ignored)"),
+    skip(GS, 'g', counter, "GS g", "maintenance counter (no counter)"),
+    skip(GS, '(', 'A', extended2, "GS ( A", "test print (not carried out)"),
+    skip(GS, '(', 'C', extended2, "GS ( C", "NV user memory (not kept)"),
+    skip(GS, '(', 'D', extended2, "GS ( D", "real-time command switches (ignored)"),
+    skip(GS, '(', 'E', extended2, "GS ( E", "user setup (ignored)"),
+    skip(GS, '(', 'H', extended2, "GS ( H", "response request (no reply)"),
+    skip(GS, '(', 'K', extended2, "GS ( K", "print control (ignored)"),
+    skip(GS, '(', 'M', extended2, "GS ( M", "customised values (ignored)"),
+    skip(GS, '(', 'N', extended2, "GS ( N", "character colour (one colour only)"),
+    skip(GS, '(', 'P', extended2, "GS ( P", "page mode area (no page mode)"),
+    skip(GS, '(', 'Q', extended2, "GS ( Q", "lines and boxes (not drawn)"),
+    skip(GS, '(', 'z', extended2, "GS ( z", "paper settings (ignored)"),
 };
+} // namespace Table
+
+inline constexpr std::span<const Command> commandTable = Table::rows;
 
 // The parameters that common printers take after their real-time commands DLE EOT n,
 // DLE ENQ n and DLE DC4 fn ..., which the controller's own DLE EOT, DLE ENQ and DLE DC4 do not
 // have: read after them and skipped, so that they do not start UTF-16 text.
-inline constexpr Command realtimeParameters{
-    Op::Skipped, 0,  {0, 0, 0}, Layout::Fixed, 0, false, "(parameters)",
-    "parameters of a common printer's real-time command"};
+inline constexpr Command realtimeParameters{Op::Skipped,
+                                            0,
+                                            {0, 0, 0},
+                                            Layout::Fixed,
+                                            {},
+                                            "(parameters)",
+                                            "parameters of a common printer's real-time command",
+                                            true};
 
 namespace Table {
 constexpr std::size_t indexOf(Op op)
 {
-    for (std::size_t i = 0; i < std::size(commandTable); ++i) {
-        if (commandTable[i].op == op)
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        if (rows[i].op == op)
             return i;
     }
-    return std::size(commandTable);
+    return std::size(rows);
 }
+
+// Rows with the same bytes follow one another, and those that a function byte chooses frame
+// as the row after them would up to that byte: the decoder frames with the first and chooses
+// once the function bytes are in.
+constexpr bool familiesHoldTogether()
+{
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        for (std::size_t j = i + 2; j < std::size(rows); ++j) {
+            const bool same = rows[i].length == rows[j].length && rows[i].bytes == rows[j].bytes;
+            if (same && !(rows[i + 1].bytes == rows[i].bytes))
+                return false;
+        }
+        if (rows[i].selectorBytes() > 0 && i + 1 < std::size(rows) &&
+            !(rows[i + 1].bytes == rows[i].bytes && rows[i + 1].layout == rows[i].layout))
+            return false;
+    }
+    return true;
+}
+static_assert(familiesHoldTogether(), "rows with the same bytes stand together");
 } // namespace Table
 
 template <Op op>
 constexpr auto bytesOf()
 {
     constexpr std::size_t index = Table::indexOf(op);
-    static_assert(index < std::size(commandTable), "no command for this operation");
-    constexpr Command command = commandTable[index];
+    static_assert(index < std::size(Table::rows), "no command for this operation");
+    constexpr Command command = Table::rows[index];
     std::array<std::uint8_t, command.length> bytes{};
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = command.bytes[i];

@@ -119,15 +119,26 @@ enum class BarcodeSystem : std::uint8_t {
     Code128Auto,
 };
 inline constexpr int barcodeSystems = 15;
-inline constexpr int controllerBarcodeSystems = 9; // UPC-A to Code 128
+inline constexpr int controllerBarcodeSystems = 9;     // UPC-A to Code 128
 inline constexpr std::uint8_t barcodeFunctionB = 0x41; // 'A': m = 0x41 + system
 inline constexpr int barcodeFunctionASystems = 7;      // m 0-6: UPC-A to Codabar
 
 inline constexpr std::array<std::string_view, barcodeSystems> barcodeNames{
-    "UPC-A",         "UPC-E",   "EAN-13",  "EAN-8",   "Code 39",
-    "ITF",           "Codabar", "Code 93", "Code 128", "GS1-128",
-    "GS1 DataBar Omnidirectional", "GS1 DataBar Truncated", "GS1 DataBar Limited",
-    "GS1 DataBar Expanded",        "Code 128 (auto)"};
+    "UPC-A",
+    "UPC-E",
+    "EAN-13",
+    "EAN-8",
+    "Code 39",
+    "ITF",
+    "Codabar",
+    "Code 93",
+    "Code 128",
+    "GS1-128",
+    "GS1 DataBar Omnidirectional",
+    "GS1 DataBar Truncated",
+    "GS1 DataBar Limited",
+    "GS1 DataBar Expanded",
+    "Code 128 (auto)"};
 
 // The system GS k m names: function B (m 65-79) or function A (m 0-6).
 constexpr std::optional<BarcodeSystem> barcodeSystem(int m)
@@ -168,17 +179,17 @@ struct CodePage
     const char *codec;
 };
 inline constexpr std::array<CodePage, 32> codePages{{
-    {0, "PC437", "IBM437"},         {1, "Katakana", "Shift_JIS"},
-    {2, "PC850", "IBM850"},         {3, "PC860", "IBM860"},
-    {4, "PC863", "IBM863"},         {5, "PC865", "IBM865"},
-    {11, "PC851", "ibm-851"},       {13, "PC857", "IBM857"},
-    {14, "PC737", "IBM737"},        {15, "ISO8859-7", "ISO-8859-7"},
+    {0, "PC437", "IBM437"},          {1, "Katakana", "Shift_JIS"},
+    {2, "PC850", "IBM850"},          {3, "PC860", "IBM860"},
+    {4, "PC863", "IBM863"},          {5, "PC865", "IBM865"},
+    {11, "PC851", "ibm-851"},        {13, "PC857", "IBM857"},
+    {14, "PC737", "IBM737"},         {15, "ISO8859-7", "ISO-8859-7"},
     {16, "WPC1252", "windows-1252"}, {17, "PC866", "IBM866"},
-    {18, "PC852", "IBM852"},        {19, "PC858", "IBM858"},
-    {32, "PC720", "ibm-720"},       {44, "PC1125", "ibm-1125"},
-    {33, "WPC775", "IBM775"},       {34, "PC855", "IBM855"},
-    {35, "PC861", "IBM861"},        {36, "PC862", "IBM862"},
-    {37, "PC864", "IBM864"},        {38, "PC869", "IBM869"},
+    {18, "PC852", "IBM852"},         {19, "PC858", "IBM858"},
+    {32, "PC720", "ibm-720"},        {44, "PC1125", "ibm-1125"},
+    {33, "WPC775", "IBM775"},        {34, "PC855", "IBM855"},
+    {35, "PC861", "IBM861"},         {36, "PC862", "IBM862"},
+    {37, "PC864", "IBM864"},         {38, "PC869", "IBM869"},
     {39, "ISO8859-2", "ISO-8859-2"}, {40, "ISO8859-15", "ISO-8859-15"},
     {45, "WPC1250", "windows-1250"}, {46, "WPC1251", "windows-1251"},
     {47, "WPC1253", "windows-1253"}, {48, "WPC1254", "windows-1254"},

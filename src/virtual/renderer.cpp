@@ -123,241 +123,6 @@ QString Renderer::handle(const Event &event)
     return note;
 }
 
-QString Renderer::command(const Event &event)
-{
-    const auto ignored = [](const QString &what) { return what + QStringLiteral(" (ignored)"); };
-    switch (event.op) {
-    case Op::Character:
-        character(event.character);
-        return {};
-    case Op::LineFeed:
-        lineFeed();
-        return {};
-    case Op::CarriageReturn:
-        // Back to the start of the line: what is in the buffer prints, and what follows prints
-        // over it until the paper moves.
-        printLine();
-        return {};
-    case Op::Tab:
-        return tab();
-    case Op::Initialise:
-        m_line = Line{};
-        m_qrData.clear();
-        m_pdfData.clear();
-        m_graphics = Graphics{};
-        resetModes();
-        return {};
-    case Op::ClearBuffer:
-        m_line = Line{};
-        return {};
-    case Op::PrintMode:
-        // The print mode sets the styles of ESC E, ESC - and GS ! as well.
-        m_modes.printMode = std::uint8_t(event.a);
-        m_modes.emphasis = false;
-        m_modes.underline = 0;
-        m_modes.widthScale = 1;
-        m_modes.heightScale = 1;
-        return {};
-    case Op::Font:
-        if (const std::optional<bool> small = Parameters::smallFont(event.a)) {
-            m_modes.font = *small ? FontSet::Size::Small : FontSet::Size::Standard;
-            return {};
-        }
-        return ignored(QStringLiteral("no such font"));
-    case Op::Darkness:
-        if (const std::optional<int> level = Parameters::darkness(event.a)) {
-            m_modes.darkness = *level;
-            return {};
-        }
-        return ignored(QStringLiteral("darkness goes from 0 to 8"));
-    case Op::Align:
-        if (const std::optional<int> align = Parameters::alignment(event.a)) {
-            m_modes.align = *align;
-            return {};
-        }
-        return ignored(QStringLiteral("no such alignment"));
-    case Op::LineSpacing:
-        m_modes.lineSpacing = event.a;
-        return {};
-    case Op::DefaultLineSpacing:
-        m_modes.lineSpacing = defaultLineSpacing;
-        return {};
-    case Op::TabStops: {
-        const bool doubleWidth = m_modes.printMode & Mode::DoubleWidth;
-        const int column = FontSet::cellWidth(m_modes.font) * (doubleWidth ? 2 : 1);
-        m_modes.tabStopCount = std::min(int(event.data.size()), int(m_modes.tabStops.size()));
-        for (std::size_t i = 0; i < std::size_t(m_modes.tabStopCount); ++i)
-            m_modes.tabStops[i] = event.data[i] * column;
-        return {};
-    }
-    case Op::FeedDots:
-        printLine();
-        advance(m_rowHeight > 0 ? std::max(event.a, m_rowHeight) : event.a);
-        return {};
-    case Op::FeedLines:
-        printLine();
-        if (m_rowHeight == 0)
-            advance(event.a * m_modes.lineSpacing);
-        else if (event.a == 0)
-            advance(m_rowHeight);
-        else
-            advance(std::max(m_modes.lineSpacing, m_rowHeight) +
-                    (event.a - 1) * m_modes.lineSpacing);
-        return {};
-    case Op::LeftMargin:
-        m_modes.leftMarginMm = event.a;
-        return {};
-    case Op::RightMargin:
-        m_modes.rightEdgeMm = event.a;
-        return {};
-    case Op::AbsolutePosition:
-        startLine();
-        if (event.a >= m_line.width)
-            return ignored(QStringLiteral("beyond the right edge"));
-        m_line.x = event.a;
-        return {};
-    case Op::PrintHead:
-        if (const std::optional<int> type = Parameters::headType(event.a)) {
-            m_paper.setWidth(paperWidth(*type), m_y);
-            return {};
-        }
-        return ignored(QStringLiteral("no such print head type"));
-    case Op::FullCut:
-    case Op::PartialCut:
-        cut(event.op == Op::PartialCut);
-        return {};
-    case Op::BarcodeHeight:
-        if (event.a == 0)
-            return ignored(QStringLiteral("the height goes from 1 to 255"));
-        m_modes.barcodeHeight = event.a;
-        return {};
-    case Op::BarcodeWidth:
-        if (const std::optional<int> module = Parameters::barcodeModule(event.a)) {
-            m_modes.barcodeModule = *module;
-            return {};
-        }
-        return ignored(QStringLiteral("the module width goes from 1 to 6"));
-    case Op::BarcodeText:
-        if (const std::optional<int> position = Parameters::barcodeTextPosition(event.a)) {
-            m_modes.barcodeText = *position;
-            return {};
-        }
-        return ignored(QStringLiteral("no such text position"));
-    case Op::Barcode:
-        return barcode(event);
-    case Op::QrModuleSize:
-        if (const std::optional<int> module = Parameters::qrModule(event.a)) {
-            m_modes.qrModule = *module;
-            return {};
-        }
-        return ignored(QStringLiteral("the module size goes from 1 to 16"));
-    case Op::QrErrorCorrection:
-        if (const std::optional<int> level = Parameters::qrLevel(event.a)) {
-            m_modes.qrLevel = *level;
-            return {};
-        }
-        return ignored(QStringLiteral("no such error correction level"));
-    case Op::QrStore:
-        m_qrData.clear();
-        m_block = Block{};
-        m_block.kind = BlockKind::Qr;
-        return {};
-    case Op::QrPrint:
-        if (event.a != '0')
-            return ignored(QStringLiteral("unknown print mode"));
-        return printQr();
-    case Op::Raster: {
-        const std::optional<Parameters::Scale> scale = Parameters::pictureScale(event.a);
-        if (!scale)
-            return ignored(QStringLiteral("no such size mode; its data skipped"));
-        endTextRow();
-        Block block;
-        block.kind = BlockKind::Raster;
-        block.bytesPerRow = event.b;
-        block.rows = event.c;
-        block.scaleX = scale->x;
-        block.scaleY = scale->y;
-        block.ink = ink();
-        const int width = event.b * 8 * scale->x;
-        block.x = place(width, m_modes.align);
-        block.y = m_y;
-        m_block = block;
-        if (width > areaWidth())
-            return QStringLiteral("wider than the print area; cut at the edge");
-        return {};
-    }
-    case Op::StoreBitmap: {
-        const std::uint64_t size = std::uint64_t(event.c) * std::uint64_t(event.d);
-        const auto existing = m_stored.find(event.a);
-        const int freed = existing == m_stored.end() ? 0 : int(existing->second.data.size());
-        const int available = bitmapMemory - (storedBytes() - freed);
-        if (size == 0)
-            return ignored(QStringLiteral("an empty bitmap"));
-        if (size > std::uint64_t(available))
-            return QStringLiteral("does not fit the bitmap memory (%1 bytes free); not stored")
-                .arg(available);
-        m_collect.clear();
-        m_block = Block{};
-        m_block.kind = BlockKind::Store;
-        m_block.place = event.a;
-        m_block.align = event.b;
-        m_block.bytesPerRow = event.c;
-        m_block.rows = event.d;
-        return {};
-    }
-    case Op::PrintStoredBitmap:
-        return printStored(event.a, event.b);
-    case Op::QrOther:
-        return symbolFunction(event);
-    case Op::ColumnPicture:
-        return columnPicture(event);
-    case Op::Graphics:
-        return graphics(event);
-    case Op::Cut:
-        // GS V 65, 66 (and 97, 98, 103, 104) feed n dots before they cut.
-        if (event.a >= 65) {
-            endTextRow();
-            advance(event.b);
-        }
-        cut(event.a == 1 || event.a == 49 || event.a == 66 || event.a == 98 || event.a == 104);
-        return {};
-    case Op::Emphasis:
-    case Op::DoubleStrike:
-    case Op::Italic:
-    case Op::Underline:
-    case Op::ReverseMode:
-    case Op::CharacterSize:
-    case Op::RightSpacing:
-    case Op::KanjiUnderline:
-    case Op::KanjiPrintMode:
-    case Op::UpsideDown:
-    case Op::Rotate:
-    case Op::CodePage:
-    case Op::International:
-    case Op::KanjiCode:
-    case Op::RelativePosition:
-    case Op::LeftMarginDots:
-    case Op::PrintAreaWidth:
-    case Op::BarcodeFont:
-        return styleCommand(event);
-    case Op::Skipped:
-    case Op::DoubleByteOn:
-    case Op::DoubleByteOff:
-    case Op::StatusRequest:
-    case Op::FirmwareRequest:
-    case Op::Sleep:
-    case Op::UartMode:
-    case Op::AutoStatus:
-    case Op::Ignored:
-    case Op::Unknown:
-    case Op::Truncated:
-    case Op::BlockData:
-    case Op::BlockEnd:
-        return {};
-    }
-    return {};
-}
-
 QString Renderer::blockData(const Event &event)
 {
     switch (m_block.kind) {
@@ -754,7 +519,7 @@ void Renderer::drawBits(const std::uint8_t *bytes, qsizetype count, std::uint64_
 
 QString Renderer::barcode(const Event &event)
 {
-    const std::optional<BarcodeSystem> system = Protocol::barcodeSystem(event.a);
+    const std::optional<BarcodeSystem> system = Protocol::barcodeSystem(event.value("m"));
     if (!system)
         return QStringLiteral("no such barcode system; not printed");
     const std::shared_ptr<const Symbol> encoded = m_symbols.barcode(*system, event.data);
@@ -876,120 +641,27 @@ void Renderer::cut(bool partial)
     advance(cutMarkFeed);
 }
 
-// The text styles, code pages and positions of common printers. A parameter byte counts by
-// its lowest bit where common printers do so (ESC E, ESC G, ESC {, GS B).
-QString Renderer::styleCommand(const Event &event)
-{
-    const auto ignored = [](const QString &what) { return what + QStringLiteral(" (ignored)"); };
-    const int a = event.a;
-    Modes &m = m_modes;
-    switch (event.op) {
-    case Op::Emphasis:
-        m.emphasis = a & 1;
-        m.printMode &= std::uint8_t(~Mode::Bold);
-        return {};
-    case Op::DoubleStrike:
-        m.doubleStrike = a & 1;
-        return {};
-    case Op::Italic:
-        m.italic = a & 1;
-        return {};
-    case Op::Underline:
-    case Op::KanjiUnderline: {
-        const std::optional<int> dots = Parameters::smallNumber(a, 2);
-        if (!dots)
-            return ignored(QStringLiteral("no such underline"));
-        if (event.op == Op::KanjiUnderline) {
-            m.kanjiUnderline = *dots;
-            return {};
-        }
-        m.underline = *dots;
-        m.printMode &= std::uint8_t(~Mode::Underline);
-        return {};
-    }
-    case Op::ReverseMode:
-        m.reverse = a & 1;
-        m.printMode &= std::uint8_t(~Mode::Reverse);
-        return {};
-    case Op::CharacterSize:
-        if ((a & 0x0F) > 7 || (a >> 4) > 7)
-            return ignored(QStringLiteral("sizes go from 1 to 8"));
-        m.widthScale = (a >> 4) + 1;
-        m.heightScale = (a & 0x0F) + 1;
-        m.printMode &= std::uint8_t(~(Mode::DoubleWidth | Mode::DoubleHeight));
-        return {};
-    case Op::RightSpacing:
-        m.rightSpacing = a;
-        return {};
-    case Op::KanjiPrintMode:
-        m.kanjiMode = std::uint8_t(a);
-        return {};
-    case Op::UpsideDown:
-        m.upsideDown = a & 1;
-        return {};
-    case Op::Rotate: {
-        const std::optional<int> turn = Parameters::smallNumber(a, 2);
-        if (!turn)
-            return ignored(QStringLiteral("no such rotation"));
-        m.rotated = *turn != 0;
-        return {};
-    }
-    case Op::CodePage:
-        // The decoder reads the text in it; here only whether it is known.
-        if (!codePageTable(a))
-            return ignored(QStringLiteral("no such code page; the text stays in the one before"));
-        return {};
-    case Op::International:
-        if (a < 0 || a >= int(std::size(internationalSets)))
-            return ignored(QStringLiteral("no such international character set"));
-        m.international = a;
-        return {};
-    case Op::KanjiCode:
-        if (!Parameters::smallNumber(a, 1))
-            return ignored(QStringLiteral("no such double-byte code"));
-        return {};
-    case Op::RelativePosition: {
-        startLine();
-        const int to = m_line.x + std::int16_t(std::uint16_t(a));
-        if (to < 0 || to >= m_line.width)
-            return ignored(QStringLiteral("outside the print area"));
-        m_line.x = to;
-        return {};
-    }
-    case Op::LeftMarginDots:
-        m.leftMarginDots = a;
-        return {};
-    case Op::PrintAreaWidth:
-        m.areaWidthDots = a;
-        return {};
-    case Op::BarcodeFont:
-        m.smallBarcodeText = (a & 1) != 0;
-        return {};
-    default:
-        return {};
-    }
-}
-
 // ESC * m nL nH: a stripe of n columns of 8 dots (m 0, 1) or 24 dots (m 32, 33) at the print
 // position. The 8-dot modes print each dot three rows tall, the single-density modes (m 0, 32)
 // each column two dots wide, as a 203 dpi printer does.
 QString Renderer::columnPicture(const Event &event)
 {
-    const int m = event.a;
+    const int m = event.value("m");
+    const int columns = event.value("n");
     if (m != 0 && m != 1 && m != 32 && m != 33)
         return QStringLiteral("no such column mode; its data skipped");
     startLine();
     Block block;
     block.kind = BlockKind::Column;
     block.bytesPerRow = (m & 32) ? 3 : 1;
-    block.rows = event.b;
+    block.rows = columns;
     block.scaleX = (m & 1) ? 1 : 2;
     block.scaleY = (m & 32) ? 1 : 3;
     block.ink = ink();
     block.x = m_line.left + m_line.x;
     block.y = m_y;
     m_block = block;
-    const int width = event.b * block.scaleX;
+    const int width = columns * block.scaleX;
     m_line.x = std::min(m_line.x + width, m_line.width);
     if (block.x + width > m_line.left + m_line.width)
         return QStringLiteral("wider than the print area; cut at the edge");
@@ -1018,79 +690,6 @@ void Renderer::drawColumns(const std::uint8_t *bytes, qsizetype count, std::uint
                 m_paper.inkSpan(x, top + bit * block.scaleY + dy,
                                 std::min(block.scaleX, paperWidth - x), block.ink);
         }
-    }
-}
-
-// GS ( L and GS 8 L: function 112 keeps a raster picture in the print buffer, function 50
-// prints it; function 67 keeps a picture as NV graphics under a two-byte key (ESC @ keeps
-// them), function 69 prints it. The density and capacity functions are accepted.
-QString Renderer::graphics(const Event &event)
-{
-    const std::span<const std::uint8_t> p = event.data;
-    const int fn = p.size() >= 2 ? p[1] : -1;
-    switch (fn) {
-    case 112: { // m fn a bx by c xL xH yL yH
-        if (p.size() < 10)
-            return QStringLiteral("too short for graphics; skipped");
-        const int bx = p[3], by = p[4];
-        if (p[2] != 48 || (bx != 1 && bx != 2) || (by != 1 && by != 2))
-            return QStringLiteral("not monochrome graphics at size 1 or 2; skipped");
-        Graphics graphics;
-        graphics.width = p[6] | p[7] << 8;
-        graphics.rows = p[8] | p[9] << 8;
-        graphics.scaleX = bx;
-        graphics.scaleY = by;
-        const std::uint64_t size =
-            std::uint64_t((graphics.width + 7) / 8) * std::uint64_t(graphics.rows);
-        if (size != event.blockLength)
-            return QStringLiteral("the size does not match the data; skipped");
-        m_graphics = graphics;
-        m_block = Block{};
-        m_block.kind = BlockKind::Graphics;
-        return {};
-    }
-    case 67: { // m fn a kc1 kc2 b xL xH yL yH, then c and the picture: NV graphics
-        if (p.size() < 10)
-            return QStringLiteral("too short for NV graphics; skipped");
-        Graphics graphics;
-        graphics.width = p[6] | p[7] << 8;
-        graphics.rows = p[8] | p[9] << 8;
-        const std::uint64_t size =
-            std::uint64_t((graphics.width + 7) / 8) * std::uint64_t(graphics.rows);
-        if (p[2] != 48 || p[5] != 1 || size + 1 != event.blockLength)
-            return QStringLiteral("not one monochrome picture of the announced size; skipped");
-        const int key = p[3] << 8 | p[4];
-        const auto existing = m_nvGraphics.find(key);
-        const int freed = existing == m_nvGraphics.end() ? 0 : int(existing->second.data.size());
-        if (nvGraphicsBytes() - freed + size > std::uint64_t(graphicsMemory))
-            return QStringLiteral("does not fit the NV graphics memory; not kept");
-        m_nvCollect = graphics;
-        m_nvKey = key;
-        m_block = Block{};
-        m_block.kind = BlockKind::Graphics;
-        return {};
-    }
-    case 69: { // m fn kc1 kc2 x y: print NV graphics
-        if (p.size() < 6)
-            return QStringLiteral("too short to print NV graphics; skipped");
-        const auto found = m_nvGraphics.find(p[2] << 8 | p[3]);
-        if (found == m_nvGraphics.end())
-            return QStringLiteral("no NV graphics with the key %1 %2; nothing printed")
-                .arg(p[2])
-                .arg(p[3]);
-        if ((p[4] != 1 && p[4] != 2) || (p[5] != 1 && p[5] != 2))
-            return QStringLiteral("no such size; nothing printed");
-        return drawGraphics(found->second, p[4], p[5]);
-    }
-    case 50: // m fn: print the graphics in the buffer
-    case 2:
-        return printGraphics();
-    case 48:
-    case 49:
-    case 1:
-        return {};
-    default:
-        return QStringLiteral("graphics function %1 not carried out").arg(fn);
     }
 }
 
@@ -1126,50 +725,6 @@ int Renderer::nvGraphicsBytes() const
     for (const auto &[key, graphics] : m_nvGraphics)
         total += int(graphics.data.size());
     return total;
-}
-
-// GS ( k functions other than the controller's four QR functions: the QR model is accepted,
-// PDF417 (cn 48) is kept, stored and printed.
-QString Renderer::symbolFunction(const Event &event)
-{
-    using namespace Protocol::Symbol2D;
-    const int cn = event.a, fn = event.b;
-    const std::span<const std::uint8_t> p = event.data;
-    const int value = p.size() >= 3 ? p[2] : -1;
-    if (cn == Qr && fn == Model)
-        return {};
-    if (cn != Pdf417)
-        return QStringLiteral("not a function of this controller; skipped");
-    Modes &m = m_modes;
-    switch (fn) {
-    case Columns:
-        m.pdfColumns = std::clamp(value, 0, 30);
-        return {};
-    case Rows:
-        m.pdfRows = value == 0 ? 0 : std::clamp(value, 3, 90);
-        return {};
-    case ModuleSize:
-        m.pdfModule = std::clamp(value, 2, 8);
-        return {};
-    case RowHeight:
-        m.pdfRowHeight = std::clamp(value, 2, 8);
-        return {};
-    case ErrorCorrection: // m n: m 48 a level n 48-56, m 49 a ratio
-        m.pdfLevel = p.size() >= 4 && p[2] == '0' && p[3] >= '0' && p[3] <= '8' ? p[3] - '0' : -1;
-        return {};
-    case Protocol::Symbol2D::Options:
-        m.pdfTruncated = value == 1;
-        return {};
-    case Store:
-        m_pdfData.clear();
-        m_block = Block{};
-        m_block.kind = BlockKind::Pdf417;
-        return {};
-    case Print:
-        return printPdf417();
-    default:
-        return QStringLiteral("PDF417 function %1 not carried out").arg(fn);
-    }
 }
 
 QString Renderer::printPdf417()

@@ -63,8 +63,8 @@ public:
     static constexpr int defaultDarkness = Protocol::defaultDarkness;
     static constexpr int graphicsMemory = 512 * 1024; // bytes for GS ( L / GS 8 L graphics
     static constexpr int maxPdf417Data = 2710;        // the most a PDF417 symbol holds
-    static constexpr int bitmapMemory = 128 * 1024; // bytes for the stored bitmaps (GS q)
-    static constexpr int maxQrData = 7089;          // the most a QR code holds
+    static constexpr int bitmapMemory = 128 * 1024;   // bytes for the stored bitmaps (GS q)
+    static constexpr int maxQrData = 7089;            // the most a QR code holds
     static constexpr int maxGlyphsPerLine = 512;
     static constexpr int maxRecordedLines = 65536;
 
@@ -118,16 +118,16 @@ private:
         bool reverse = false;      // GS B
         int widthScale = 1;        // GS !
         int heightScale = 1;
-        int rightSpacing = 0;      // ESC SP, dots
-        std::uint8_t kanjiMode = 0; // FS !
-        int kanjiUnderline = 0;    // FS -
-        bool upsideDown = false;   // ESC {
-        bool rotated = false;      // ESC V
-        int international = 0;     // ESC R
-        int leftMarginDots = 0;    // GS L
-        int areaWidthDots = 0;     // GS W; 0: to the right edge
+        int rightSpacing = 0;          // ESC SP, dots
+        std::uint8_t kanjiMode = 0;    // FS !
+        int kanjiUnderline = 0;        // FS -
+        bool upsideDown = false;       // ESC {
+        bool rotated = false;          // ESC V
+        int international = 0;         // ESC R
+        int leftMarginDots = 0;        // GS L
+        int areaWidthDots = 0;         // GS W; 0: to the right edge
         bool smallBarcodeText = false; // GS f
-        int pdfColumns = 0;        // PDF417 settings (GS ( k cn 48)
+        int pdfColumns = 0;            // PDF417 settings (GS ( k cn 48)
         int pdfRows = 0;
         int pdfModule = 3;
         int pdfRowHeight = 3;
@@ -188,7 +188,48 @@ private:
         QByteArray data;
     };
 
+    // One handler per row that changes what is printed, found by the row's operation.
+    using Handler = QString (Renderer::*)(const Event &);
+    using Handlers = std::array<Handler, Protocol::opCount>;
+    static const Handlers &handlers();
     QString command(const Event &event);
+    QString onCharacter(const Event &event);
+    QString onLineFeed(const Event &event);
+    QString onCarriageReturn(const Event &event);
+    QString onTab(const Event &event);
+    QString onInitialise(const Event &event);
+    QString onClearBuffer(const Event &event);
+    QString onPrintMode(const Event &event);
+    QString onFont(const Event &event);
+    QString onDarkness(const Event &event);
+    QString onAlign(const Event &event);
+    QString onLineSpacing(const Event &event);
+    QString onTabStops(const Event &event);
+    QString onFeedDots(const Event &event);
+    QString onFeedLines(const Event &event);
+    QString onMargin(const Event &event);
+    QString onPosition(const Event &event);
+    QString onPrintHead(const Event &event);
+    QString onCut(const Event &event);
+    QString onTextStyle(const Event &event);
+    QString onUnderline(const Event &event);
+    QString onCharacterSize(const Event &event);
+    QString onCharacterSetting(const Event &event);
+    QString onBarcodeSetting(const Event &event);
+    QString onQrSetting(const Event &event);
+    QString onSymbolStore(const Event &event);
+    QString onQrPrint(const Event &event);
+    QString onPdf417Setting(const Event &event);
+    QString onPdf417Print(const Event &event);
+    QString onOtherSymbol(const Event &event);
+    QString onRaster(const Event &event);
+    QString onStoreBitmap(const Event &event);
+    QString onPrintStoredBitmap(const Event &event);
+    QString onGraphicsStore(const Event &event);
+    QString onGraphicsPrint(const Event &event);
+    QString onNvGraphicsStore(const Event &event);
+    QString onNvGraphicsPrint(const Event &event);
+    QString onOtherGraphics(const Event &event);
     QString blockData(const Event &event);
     QString blockEnd(const Event &event);
 
@@ -204,10 +245,7 @@ private:
     QString printQr();
     QString printStored(int place, int mode);
     void cut(bool partial);
-    QString styleCommand(const Event &event);
     QString columnPicture(const Event &event);
-    QString graphics(const Event &event);
-    QString symbolFunction(const Event &event);
     QString printGraphics();
     QString drawGraphics(const Graphics &graphics, int scaleX, int scaleY);
     QString printPdf417();
@@ -238,7 +276,7 @@ private:
     QByteArray m_collect; // a block's data while it arrives: a bitmap to store, QR data
     QByteArray m_qrData;
     QByteArray m_pdfData;
-    Graphics m_graphics; // GS ( L function 112, printed by function 50
+    Graphics m_graphics;                  // GS ( L function 112, printed by function 50
     std::map<int, Graphics> m_nvGraphics; // GS ( L function 67 by key, printed by function 69
     Graphics m_nvCollect;
     int m_nvKey = -1;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "virtual/streamdecoder.h"
 
-
 #include <QString>
 
 #include <algorithm>
@@ -199,6 +198,7 @@ void StreamDecoder::finish()
     m_shiftJis = false;
     m_singleByte = &defaultCodePage();
     m_command = nullptr;
+    m_functionChosen = false;
     m_realtime = 0;
     m_nextRealtime = 0;
     m_pendingCount = 0;
@@ -253,6 +253,7 @@ void StreamDecoder::step(std::uint8_t byte, std::uint64_t offset)
         reject(used);
     m_pendingCount = 0;
     m_command = nullptr;
+    m_functionChosen = false;
     m_realtime = m_nextRealtime;
     m_nextRealtime = 0;
 
@@ -266,11 +267,6 @@ StreamDecoder::Result StreamDecoder::evaluate()
     const int n = m_pendingCount;
     const auto needs = [n](int count) {
         return n < count ? Result{Verdict::NeedMore} : Result{Verdict::Complete, count};
-    };
-    // The prefix and the bytes before `at` make no command: skip them, and the byte at `at` as
-    // well unless it is a control byte, which then starts what follows.
-    const auto rejectAt = [&p](int at) {
-        return Result{Verdict::Reject, p[std::size_t(at)] < 0x20 ? at : at + 1};
     };
     const std::uint8_t first = p[0];
 
@@ -294,15 +290,10 @@ StreamDecoder::Result StreamDecoder::evaluate()
     case FS:
     case GS:
     case DLE:
-        if (!m_command) {
-            if (n < 2)
-                return {Verdict::NeedMore};
-            const bool three = Protocol::needsThirdByte(first, p[1]);
-            if (three && n < 3)
-                return {Verdict::NeedMore};
-            m_command = Protocol::findCommand(first, p[1], three ? p[2] : 0);
-            if (!m_command)
-                return rejectAt(three ? 2 : 1);
+        if (!m_command || !m_functionChosen) {
+            const Result known = identify();
+            if (known.verdict != Verdict::Complete)
+                return known;
         }
         return frame(*m_command);
     default:
@@ -339,69 +330,84 @@ StreamDecoder::Result StreamDecoder::evaluate()
     return {Verdict::Complete, 1};
 }
 
-// How many bytes the command takes, from its layout in the table.
+// Which row the pending bytes are: the first with their bytes, then, in a family whose rows a
+// function byte chooses, the one those bytes choose once they are in.
+StreamDecoder::Result StreamDecoder::identify()
+{
+    const auto &p = m_pending;
+    const int n = m_pendingCount;
+    // The prefix and the bytes before `at` make no command: skip them, and the byte at `at` as
+    // well unless it is a control byte, which then starts what follows.
+    const auto rejectAt = [&p](int at) {
+        return Result{Verdict::Reject, p[std::size_t(at)] < 0x20 ? at : at + 1};
+    };
+    if (!m_command) {
+        if (n < 2)
+            return {Verdict::NeedMore};
+        const bool three = Protocol::needsThirdByte(p[0], p[1]);
+        if (three && n < 3)
+            return {Verdict::NeedMore};
+        m_command = Protocol::findCommand(p[0], p[1], three ? p[2] : 0);
+        if (!m_command)
+            return rejectAt(three ? 2 : 1);
+        m_functionChosen = !Protocol::hasFunctions(*m_command);
+        if (m_functionChosen)
+            return {Verdict::Complete};
+    }
+    // The function bytes: those of the parameters that have come, and of an extended command
+    // only as many as its length announces.
+    const int first = m_command->firstParameter();
+    if (n < first)
+        return {Verdict::NeedMore};
+    int available = m_command->parameterBytes();
+    if (m_command->layout == Layout::Extended)
+        available = word(p[std::size_t(first - 2)], p[std::size_t(first - 1)]);
+    else if (m_command->layout == Layout::LongExtended)
+        available = int(std::min<std::uint64_t>(longWord(&p[std::size_t(first - 4)]), 255));
+    const int needed = std::min(m_command->selectorBytes(), available);
+    if (n < first + needed)
+        return {Verdict::NeedMore};
+    m_command = &Protocol::selectFunction(*m_command, {p.data() + first, std::size_t(n - first)},
+                                          available);
+    m_functionChosen = true;
+    return {Verdict::Complete};
+}
+
+// How many bytes the command takes, from its row.
 StreamDecoder::Result StreamDecoder::frame(const Protocol::Command &command)
 {
-    using Protocol::Layout;
     const auto &p = m_pending;
     const int n = m_pendingCount;
     const int h = command.length;
+    const int held = command.parameterBytes();
     const auto needs = [n](int count) {
         return n < count ? Result{Verdict::NeedMore} : Result{Verdict::Complete, count};
     };
     switch (command.layout) {
     case Layout::Fixed:
-        return needs(h + command.parameters);
+    case Layout::Raster:
+    case Layout::StoreBitmap:
+    case Layout::Column:
+    case Layout::DefineImage:
+        return needs(h + held);
     case Layout::Uart:
         return needs(4);
-    case Layout::TabStops: {
-        // Stops up to NUL; a stop that does not rise, or one too many, ends the list
-        // without being part of it.
-        if (n == 2)
-            return {Verdict::NeedMore};
-        const std::uint8_t last = p[std::size_t(n - 1)];
-        if (last == NUL)
-            return {Verdict::Complete, n};
-        if ((n > 3 && last <= p[std::size_t(n - 2)]) || n - 2 > maxTabStops)
-            return {Verdict::Complete, n - 1};
-        return {Verdict::NeedMore};
-    }
-    case Layout::Barcode: {
-        if (n < 3)
-            return {Verdict::NeedMore};
-        const std::uint8_t m = p[2];
-        if (m < Protocol::barcodeFunctionASystems) {
-            // Function A: the data up to NUL. Data too long for any barcode are skipped whole.
-            if (n > 3 && p[std::size_t(n - 1)] == NUL)
-                return {Verdict::Complete, n};
-            return n < maxPending ? Result{Verdict::NeedMore} : Result{Verdict::Reject, n};
-        }
-        if (!Protocol::barcodeSystem(m))
-            return {Verdict::Reject, m < 0x20 ? 2 : 3};
-        if (n < 4)
-            return {Verdict::NeedMore};
-        return needs(4 + p[3]);
-    }
+    case Layout::TabStops:
+        return frameTabStops();
+    case Layout::Barcode:
+        return frameBarcode();
     case Layout::Extended: {
         if (n < h + 2)
             return {Verdict::NeedMore};
         const int announced = word(p[std::size_t(h)], p[std::size_t(h + 1)]);
-        return needs(h + 2 + std::min<int>(announced, command.parameters));
+        return needs(h + 2 + std::min(announced, held));
     }
     case Layout::LongExtended: {
         if (n < h + 4)
             return {Verdict::NeedMore};
         const std::uint64_t announced = longWord(&p[std::size_t(h)]);
-        return needs(h + 4 + int(std::min<std::uint64_t>(announced, command.parameters)));
+        return needs(h + 4 + int(std::min<std::uint64_t>(announced, std::uint64_t(held))));
     }
-    case Layout::Raster:
-        return needs(h + 5);
-    case Layout::StoreBitmap:
-        return needs(h + 6);
-    case Layout::Column:
-        return needs(h + 3);
-    case Layout::DefineImage:
-        return needs(h + 2);
     case Layout::Cut: {
         if (n < 3)
             return {Verdict::NeedMore};
@@ -411,6 +417,42 @@ StreamDecoder::Result StreamDecoder::frame(const Protocol::Command &command)
     }
     }
     return {Verdict::Reject, n};
+}
+
+// Stops up to NUL; a stop that does not rise, or one too many, ends the list without being
+// part of it.
+StreamDecoder::Result StreamDecoder::frameTabStops() const
+{
+    const auto &p = m_pending;
+    const int n = m_pendingCount;
+    if (n == 2)
+        return {Verdict::NeedMore};
+    const std::uint8_t last = p[std::size_t(n - 1)];
+    if (last == NUL)
+        return {Verdict::Complete, n};
+    if ((n > 3 && last <= p[std::size_t(n - 2)]) || n - 2 > maxTabStops)
+        return {Verdict::Complete, n - 1};
+    return {Verdict::NeedMore};
+}
+
+StreamDecoder::Result StreamDecoder::frameBarcode() const
+{
+    const auto &p = m_pending;
+    const int n = m_pendingCount;
+    if (n < 3)
+        return {Verdict::NeedMore};
+    const std::uint8_t m = p[2];
+    if (m < Protocol::barcodeFunctionASystems) {
+        // Function A: the data up to NUL. Data too long for any barcode are skipped whole.
+        if (n > 3 && p[std::size_t(n - 1)] == NUL)
+            return {Verdict::Complete, n};
+        return n < maxPending ? Result{Verdict::NeedMore} : Result{Verdict::Reject, n};
+    }
+    if (!Protocol::barcodeSystem(m))
+        return {Verdict::Reject, m < 0x20 ? 2 : 3};
+    if (n < 4)
+        return {Verdict::NeedMore};
+    return n < 4 + p[3] ? Result{Verdict::NeedMore} : Result{Verdict::Complete, 4 + p[3]};
 }
 
 Event StreamDecoder::pendingEvent(Op op, int used) const
@@ -476,173 +518,32 @@ void StreamDecoder::complete(int used)
 
     // Text.
     if (first >= 0x20 || (first > NUL && !isCommandByte(first))) {
-        if (first < 0x20) {
-            emitCharacter(char16_t(first << 8 | p[1]), Encoding::Utf16, used);
-        } else if (used == 2) {
-            const Encoding encoding = m_shiftJis    ? Encoding::ShiftJis
-                                      : first >= 0xA1 ? Encoding::Gb2312
-                                                      : Encoding::JisX0208;
-            if (const std::optional<char16_t> ch = decodePair(encoding))
-                emitCharacter(*ch, encoding, used);
-            else
-                reject(used);
-        } else {
-            emitCharacter((*m_singleByte)[first], Encoding::SingleByte, used);
-        }
+        completeText(used);
         return;
     }
 
     if (!m_command) // NUL, HT, LF, CR: framed without the table
         m_command = controlCommand(first);
     const Protocol::Command &command = *m_command;
-    Op op = command.op;
-    const int h = command.length;
-    const auto parameter = [&p, used](int at) { return at < used ? int(p[std::size_t(at)]) : -1; };
-    // The parameters of an extended command: those held after pL pH (or p1-p4), the rest is its
-    // block.
-    const auto extended = [&](int lengthBytes, std::uint64_t announced) {
-        const int held = used - h - lengthBytes;
-        const std::span<const std::uint8_t> parameters(p.data() + h + lengthBytes,
-                                                       std::size_t(held));
-        return std::pair{parameters, announced - std::uint64_t(held)};
-    };
-    if (op == Op::QrOther) {
-        const int announced = word(p[3], p[4]);
-        const bool qr = announced >= 3 && p[5] == Protocol::Symbol2D::Qr;
-        const std::uint8_t fn = announced >= 2 ? p[6] : 0;
-        using namespace Protocol::Symbol2D;
-        if (qr && announced == 3 && fn == ModuleSize)
-            op = Op::QrModuleSize;
-        else if (qr && announced == 3 && fn == ErrorCorrection)
-            op = Op::QrErrorCorrection;
-        else if (qr && announced == 3 && fn == Print)
-            op = Op::QrPrint;
-        else if (qr && fn == Store)
-            op = Op::QrStore;
-    }
-
-    Event event = pendingEvent(op, used);
+    Event event = pendingEvent(command.op, used);
     event.command = &command;
-    switch (command.layout) {
-    case Layout::Fixed:
-        if (command.words) {
-            event.a = word(p[std::size_t(h)], p[std::size_t(h + 1)]);
-            if (command.parameters >= 4)
-                event.b = word(p[std::size_t(h + 2)], p[std::size_t(h + 3)]);
-        } else {
-            event.a = parameter(h);
-            event.b = parameter(h + 1);
-            event.c = parameter(h + 2);
-            event.d = parameter(h + 3);
-            if (command.parameters < 4)
-                event.d = 0;
-            if (command.parameters < 3)
-                event.c = 0;
-            if (command.parameters < 2)
-                event.b = 0;
-            if (command.parameters < 1)
-                event.a = 0;
-        }
-        break;
-    case Layout::Uart:
-        event.a = p[2];
-        event.b = p[3];
-        break;
-    case Layout::TabStops: {
+    event.values = Protocol::readValues(command, {p.data(), std::size_t(used)});
+    event.blockLength = blockLength(command, event.values, used);
+    if (command.layout == Layout::TabStops) {
         const int end = p[std::size_t(used - 1)] == NUL ? used - 1 : used;
         event.data = {p.data() + 2, std::size_t(end - 2)};
-        break;
-    }
-    case Layout::Barcode:
-        event.a = p[2];
+    } else if (command.layout == Layout::Barcode) {
         if (p[2] < Protocol::barcodeFunctionASystems)
             event.data = {p.data() + 3, std::size_t(used - 4)};
         else
             event.data = {p.data() + 4, std::size_t(p[3])};
-        break;
-    case Layout::Raster:
-        event.a = p[3];
-        event.b = word(p[4], p[5]);
-        event.c = word(p[6], p[7]);
-        event.blockLength = std::uint64_t(event.b) * std::uint64_t(event.c);
-        break;
-    case Layout::StoreBitmap:
-        event.a = p[2];
-        event.b = p[3];
-        event.c = word(p[4], p[5]);
-        event.d = word(p[6], p[7]);
-        event.blockLength = std::uint64_t(event.c) * std::uint64_t(event.d);
-        break;
-    case Layout::Column:
-        event.a = p[2];
-        event.b = word(p[3], p[4]);
-        event.blockLength = std::uint64_t(event.b) * ((event.a & 0x20) ? 3U : 1U);
-        break;
-    case Layout::DefineImage:
-        event.a = p[2];
-        event.b = p[3];
-        event.blockLength = std::uint64_t(event.a) * std::uint64_t(event.b) * 8U;
-        break;
-    case Layout::Cut:
-        event.a = p[2];
-        event.b = used > 3 ? p[3] : 0;
-        break;
-    case Layout::Extended: {
-        const int announced = word(p[std::size_t(h)], p[std::size_t(h + 1)]);
-        const auto [held, rest] = extended(2, std::uint64_t(announced));
-        event.data = held;
-        event.blockLength = rest;
-        event.a = held.size() >= 1 ? held[0] : -1;
-        event.b = held.size() >= 2 ? held[1] : -1;
-        if (op == Op::QrModuleSize || op == Op::QrErrorCorrection || op == Op::QrPrint) {
-            event.a = p[7];
-            event.b = 0;
-            event.data = {};
-        } else if (op == Op::QrStore) {
-            event.a = 0;
-            event.b = 0;
-            event.data = {};
-            event.blockLength = std::uint64_t(word(p[3], p[4]) - 3);
-        }
-        break;
     }
-    case Layout::LongExtended: {
-        const auto [held, rest] = extended(4, longWord(&p[std::size_t(h)]));
-        event.data = held;
-        event.blockLength = rest;
-        event.a = held.size() >= 1 ? held[0] : -1;
-        event.b = held.size() >= 2 ? held[1] : -1;
-        break;
-    }
-    }
+    followRow(command.op, event);
 
-    switch (op) {
-    case Op::CodePage:
-        if (const std::array<char16_t, 256> *table = codePageTable(event.a))
-            m_singleByte = table;
-        break;
-    case Op::KanjiCode:
-        if (event.a == 0 || event.a == 1 || event.a == '0' || event.a == '1')
-            m_shiftJis = event.a == 1 || event.a == '1';
-        break;
-    case Op::Initialise:
-        m_singleByte = &defaultCodePage();
-        m_shiftJis = false;
-        break;
-    default:
-        break;
-    }
-
-    if (op == Op::StatusRequest || op == Op::FirmwareRequest || op == Op::ClearBuffer)
-        m_nextRealtime = p[1];
-
-    if (op == Op::DoubleByteOn)
-        m_doubleByte = true;
-    else if (op == Op::DoubleByteOff || op == Op::Initialise)
-        m_doubleByte = false;
-
-    const bool isBlock = event.blockLength > 0 || op == Op::Raster || op == Op::StoreBitmap ||
-                         op == Op::QrStore || op == Op::QrOther;
+    const Op op = command.op;
+    const bool isBlock = event.blockLength > 0 || command.layout == Layout::Raster ||
+                         command.layout == Layout::StoreBitmap || op == Op::QrStore ||
+                         op == Op::Pdf417Store;
     m_sink->handle(event);
     if (!isBlock)
         return;
@@ -657,6 +558,100 @@ void StreamDecoder::complete(int used)
     m_inBlock = true;
     m_blockRemaining = event.blockLength;
     m_blockPosition = 0;
+}
+
+void StreamDecoder::completeText(int used)
+{
+    const auto &p = m_pending;
+    const std::uint8_t first = p[0];
+    if (first < 0x20) {
+        emitCharacter(char16_t(first << 8 | p[1]), Encoding::Utf16, used);
+    } else if (used == 2) {
+        const Encoding encoding = m_shiftJis      ? Encoding::ShiftJis
+                                  : first >= 0xA1 ? Encoding::Gb2312
+                                                  : Encoding::JisX0208;
+        if (const std::optional<char16_t> ch = decodePair(encoding))
+            emitCharacter(*ch, encoding, used);
+        else
+            reject(used);
+    } else {
+        emitCharacter((*m_singleByte)[first], Encoding::SingleByte, used);
+    }
+}
+
+// The data that follow the command's parameters, from the sizes among them.
+std::uint64_t StreamDecoder::blockLength(const Protocol::Command &command,
+                                         const Protocol::Values &values, int used) const
+{
+    const auto v = [&values](int i) { return std::uint64_t(std::max(values.values[i], 0)); };
+    const int h = command.length;
+    switch (command.layout) {
+    case Layout::Raster: // m x y
+        return v(1) * v(2);
+    case Layout::StoreBitmap: // n m x y
+        return v(2) * v(3);
+    case Layout::Column: // m n
+        return v(1) * ((v(0) & 0x20) ? 3U : 1U);
+    case Layout::DefineImage: // x y
+        return v(0) * v(1) * 8U;
+    case Layout::Extended:
+        return std::uint64_t(word(m_pending[std::size_t(h)], m_pending[std::size_t(h + 1)])) -
+               std::uint64_t(used - h - 2);
+    case Layout::LongExtended:
+        return longWord(&m_pending[std::size_t(h)]) - std::uint64_t(used - h - 4);
+    default:
+        return 0;
+    }
+}
+
+// What the decoder itself keeps of a command: the code page and code system of the text, and
+// the real-time commands whose common printers' parameters may follow.
+void StreamDecoder::followRow(Op op, const Event &event)
+{
+    const int n = event.values.count > 0 ? event.values.values[0] : -1;
+    switch (op) {
+    case Op::CodePage:
+        if (const std::array<char16_t, 256> *table = codePageTable(n))
+            m_singleByte = table;
+        break;
+    case Op::KanjiCode:
+        if (const std::optional<int> code = event.accepted("n"))
+            m_shiftJis = *code == 1;
+        break;
+    case Op::Initialise:
+        m_singleByte = &defaultCodePage();
+        m_shiftJis = false;
+        m_doubleByte = false;
+        break;
+    case Op::DoubleByteOn:
+        m_doubleByte = true;
+        break;
+    case Op::DoubleByteOff:
+        m_doubleByte = false;
+        break;
+    case Op::StatusRequest:
+    case Op::FirmwareRequest:
+    case Op::ClearBuffer:
+        m_nextRealtime = m_pending[1];
+        break;
+    default:
+        break;
+    }
+}
+
+int Event::value(std::string_view name) const
+{
+    const int at = command ? command->indexOf(name) : -1;
+    return at >= 0 && at < values.count ? values.values[std::size_t(at)] : -1;
+}
+
+std::optional<int> Event::accepted(std::string_view name) const
+{
+    const int at = command ? command->indexOf(name) : -1;
+    if (at < 0 || at >= values.count || values.values[std::size_t(at)] < 0)
+        return std::nullopt;
+    const int value = command->parameters[std::size_t(at)].accepted(values.values[std::size_t(at)]);
+    return value < 0 ? std::nullopt : std::optional<int>(value);
 }
 
 } // namespace Virtual

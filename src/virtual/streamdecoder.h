@@ -29,14 +29,22 @@ struct Event
     std::array<std::uint8_t, 8> bytes{};
     int byteCount = 0;
     std::uint64_t length = 0;
-    int a = 0, b = 0, c = 0, d = 0;
+    // The command's row, and its parameters' values in the row's order.
+    const Protocol::Command *command = nullptr;
+    Protocol::Values values;
     char16_t character = 0;
     Encoding encoding = Encoding::SingleByte;
-    std::span<const std::uint8_t> data;
-    std::uint64_t blockLength = 0; // data bytes announced by a block command
-    std::uint64_t position = 0;    // BlockData: index of data[0] within the block
-    bool complete = false;         // BlockEnd
-    const Protocol::Command *command = nullptr; // the command's entry, for a command
+    std::span<const std::uint8_t> data; // tab stops, barcode data, a piece of a data block
+    std::uint64_t blockLength = 0;      // data bytes announced by a block command
+    std::uint64_t position = 0;         // BlockData: index of data[0] within the block
+    bool complete = false;              // BlockEnd
+
+    // The value of the parameter `name` of the command's row as it came, or -1 when the command
+    // has no such parameter or did not bring it.
+    int value(std::string_view name) const;
+    // The value as the controller takes it (an ASCII digit read as its number), or nothing when
+    // it is outside the values the row allows.
+    std::optional<int> accepted(std::string_view name) const;
 };
 
 class EventSink
@@ -100,7 +108,14 @@ private:
     void emitCharacter(char16_t ch, Encoding encoding, int used);
     std::optional<char16_t> decodePair(Encoding encoding);
     Event pendingEvent(Op op, int used) const;
+    Result identify();
     Result frame(const Protocol::Command &command);
+    Result frameTabStops() const;
+    Result frameBarcode() const;
+    void followRow(Op op, const Event &event);
+    void completeText(int used);
+    std::uint64_t blockLength(const Protocol::Command &command, const Protocol::Values &values,
+                              int used) const;
 
     EventSink *m_sink;
     std::uint64_t m_offset = 0;
@@ -108,6 +123,7 @@ private:
     bool m_shiftJis = false;                       // FS C 1: double-byte text is Shift_JIS
     const std::array<char16_t, 256> *m_singleByte; // the code page of bytes 20-FF
     const Protocol::Command *m_command = nullptr;  // of the pending bytes, once known
+    bool m_functionChosen = false;                 // m_command is the row its function bytes choose
     // The second byte of DLE EOT, DLE ENQ or DLE DC4 just read, whose common printers'
     // parameters may follow, and how many bytes of them the pending bytes make.
     std::uint8_t m_realtime = 0;

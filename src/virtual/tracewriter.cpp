@@ -62,59 +62,9 @@ QString commandName(const Event &event, int nameBytes, int parameters)
     return parts.join(QLatin1Char(' '));
 }
 
-QString latin1(std::string_view text)
+QString fromStd(const std::string &text)
 {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-// The command's mnemonic from the table and its parameter bytes in decimal, those of an
-// extended command after pL pH.
-QString tableName(const Event &event)
-{
-    const Protocol::Command &command = *event.command;
-    QString name = latin1(command.mnemonic);
-    int first = command.length;
-    if (command.layout == Protocol::Layout::Extended)
-        first += 2;
-    else if (command.layout == Protocol::Layout::LongExtended)
-        first += 4;
-    for (int i = first; i < event.byteCount; ++i)
-        name += QLatin1Char(' ') + QString::number(event.bytes[std::size_t(i)]);
-    return name;
-}
-
-QString printModeMeaning(int mode)
-{
-    using namespace Protocol::PrintMode;
-    static const struct
-    {
-        int bit;
-        const char *name;
-    } bits[] = {{SmallFont, "small font"},      {Italic, "italic"},       {Bold, "bold"},
-                {DoubleHeight, "double height"}, {DoubleWidth, "double width"},
-                {Reverse, "reverse"},             {Underline, "underline"}};
-    QStringList names;
-    for (const auto &bit : bits) {
-        if (mode & bit.bit)
-            names << QString::fromLatin1(bit.name);
-    }
-    if (mode & 0x04)
-        names << QStringLiteral("unused bits 0x%1").arg(mode & 0x04, 2, 16, QLatin1Char('0'));
-    return QStringLiteral("print mode: ") +
-           (names.isEmpty() ? QStringLiteral("normal") : names.join(QStringLiteral(", ")));
-}
-
-QString uartMeaning(int speed, int flow)
-{
-    static const char *flows[] = {"no flow control", "XON/XOFF flow control",
-                                  "RTS/busy hardware flow control"};
-    const std::optional<int> bitsPerSecond = Parameters::uartSpeed(speed);
-    const QString speedText = bitsPerSecond ? QStringLiteral("%1 bit/s").arg(*bitsPerSecond)
-                                            : QStringLiteral("unknown speed %1").arg(speed);
-    const std::optional<Parameters::Flow> flowCode = Parameters::uartFlow(flow);
-    const QString flowText = flowCode ? QString::fromLatin1(flows[int(*flowCode)])
-                                      : QStringLiteral("unknown flow code %1").arg(flow);
-    return QStringLiteral("UART ") + speedText + QStringLiteral(", ") + flowText;
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 QString sizeMeaning(int mode)
@@ -255,16 +205,15 @@ void TraceWriter::endCycle()
     const std::uint64_t rounds = m_folded / std::uint64_t(m_cycle);
     const auto unfinished = int(m_folded % std::uint64_t(m_cycle));
     if (rounds > 0)
-        writeLine(m_foldedOffset,
-              QStringLiteral("%1  %2  the %3 lines above again x %4")
-                  .arg(QString(), -bytesColumn)
-                  .arg(QStringLiteral("--"), -mnemonicColumn)
-                  .arg(m_cycle)
-                  .arg(rounds));
+        writeLine(m_foldedOffset, QStringLiteral("%1  %2  the %3 lines above again x %4")
+                                      .arg(QString(), -bytesColumn)
+                                      .arg(QStringLiteral("--"), -mnemonicColumn)
+                                      .arg(m_cycle)
+                                      .arg(rounds));
     // The lines of a round cut short, as they came.
     for (int i = 0; i < unfinished; ++i)
         writeLine(m_cycleOffsets[std::size_t(i)],
-              m_recent[m_recent.size() - std::size_t(unfinished - i)]);
+                  m_recent[m_recent.size() - std::size_t(unfinished - i)]);
     m_cycle = 0;
     m_folded = 0;
 }
@@ -279,10 +228,8 @@ void TraceWriter::remember(const QString &text)
 void TraceWriter::writeLine(std::uint64_t offset, const QString &text)
 {
     if (m_device)
-        m_device->write(QStringLiteral("%1  %2\n")
-                            .arg(offset, 6, 16, QLatin1Char('0'))
-                            .arg(text)
-                            .toUtf8());
+        m_device->write(
+            QStringLiteral("%1  %2\n").arg(offset, 6, 16, QLatin1Char('0')).arg(text).toUtf8());
 }
 
 void TraceWriter::flush()
@@ -368,211 +315,45 @@ void TraceWriter::write(const Event &event, const QString &remark)
          remark);
 }
 
+// The line of a command comes from its row; only what a row cannot say (the stops of ESC D, a
+// barcode's data, a picture's size in dots) is written here.
 void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meaning) const
 {
-    const int a = event.a;
     const QByteArrayView data(reinterpret_cast<const char *>(event.data.data()),
                               qsizetype(event.data.size()));
+    const auto value = [&event](int i) { return event.values.values[std::size_t(i)]; };
+    if (event.command) {
+        mnemonic = fromStd(Protocol::mnemonicWithValues(*event.command, event.values));
+        meaning = fromStd(Protocol::describe(*event.command, event.values, event.blockLength));
+    }
     switch (event.op) {
-    case Op::Character:
-    case Op::BlockData:
-    case Op::BlockEnd:
-        break;
-    case Op::LineFeed:
-        mnemonic = QStringLiteral("LF");
-        meaning = QStringLiteral("print and feed one line");
-        break;
-    case Op::CarriageReturn:
-        mnemonic = QStringLiteral("CR");
-        meaning = QStringLiteral("print, back to the start of the line");
-        break;
-    case Op::Tab:
-        mnemonic = QStringLiteral("HT");
-        meaning = QStringLiteral("next tab stop");
-        break;
-    case Op::Initialise:
-        mnemonic = commandName(event, 2, 0);
-        meaning = QStringLiteral("initialise");
-        break;
-    case Op::PrintMode:
-        mnemonic = commandName(event, 2, 1);
-        meaning = printModeMeaning(a);
-        break;
-    case Op::Font: {
-        mnemonic = commandName(event, 2, 1);
-        const std::optional<bool> small = Parameters::smallFont(a);
-        meaning = !small   ? QStringLiteral("font: unknown")
-                  : *small ? QStringLiteral("font: small")
-                           : QStringLiteral("font: standard");
-        break;
-    }
-    case Op::Darkness:
-        mnemonic = commandName(event, 2, 1);
-        meaning = QStringLiteral("darkness %1").arg(a);
-        break;
-    case Op::DoubleByteOn:
-        mnemonic = commandName(event, 2, 0);
-        meaning = QStringLiteral("double-byte mode on");
-        break;
-    case Op::DoubleByteOff:
-        mnemonic = commandName(event, 2, 0);
-        meaning = QStringLiteral("double-byte mode off");
-        break;
-    case Op::Align: {
-        mnemonic = commandName(event, 2, 1);
-        static const char *names[] = {"left", "centre", "right"};
-        const std::optional<int> align = Parameters::alignment(a);
-        meaning = QStringLiteral("align ") +
-                  (align ? QString::fromLatin1(names[*align]) : QStringLiteral("(unknown)"));
-        break;
-    }
-    case Op::LineSpacing:
-        mnemonic = commandName(event, 2, 1);
-        meaning = QStringLiteral("line spacing %1 dots").arg(a);
-        break;
-    case Op::DefaultLineSpacing:
-        mnemonic = commandName(event, 2, 0);
-        meaning = QStringLiteral("default line spacing");
-        break;
     case Op::TabStops: {
         QStringList stops;
         for (const std::uint8_t stop : event.data)
             stops << QString::number(stop);
-        mnemonic = QStringLiteral("ESC D");
         meaning = stops.isEmpty()
                       ? QStringLiteral("clear the tab stops")
                       : QStringLiteral("tab stops at columns ") + stops.join(QStringLiteral(", "));
         break;
     }
-    case Op::FeedDots:
-        mnemonic = commandName(event, 2, 1);
-        meaning = QStringLiteral("print and feed %1 dots").arg(a);
-        break;
-    case Op::FeedLines:
-        mnemonic = commandName(event, 2, 1);
-        meaning = QStringLiteral("print and feed %1 lines").arg(a);
-        break;
-    case Op::LeftMargin:
-        mnemonic = commandName(event, 2, 1);
-        meaning = QStringLiteral("left margin %1 mm").arg(a);
-        break;
-    case Op::RightMargin:
-        mnemonic = commandName(event, 2, 1);
-        meaning = a == 0 ? QStringLiteral("no right margin")
-                         : QStringLiteral("right edge at %1 mm").arg(a);
-        break;
-    case Op::AbsolutePosition:
-        mnemonic = commandName(event, 2, 2);
-        meaning = QStringLiteral("print position %1 dots").arg(a);
-        break;
-    case Op::ClearBuffer:
-        mnemonic = commandName(event, 2, 0);
-        meaning = QStringLiteral("clear the print buffer");
-        break;
-    case Op::StatusRequest:
-        mnemonic = commandName(event, 2, 0);
-        meaning = QStringLiteral("status request");
-        break;
-    case Op::FirmwareRequest:
-        mnemonic = commandName(event, 2, 0);
-        meaning = QStringLiteral("firmware information request");
-        break;
-    case Op::Sleep:
-        mnemonic = commandName(event, 2, 0);
-        meaning = QStringLiteral("sleep until the next command");
-        break;
-    case Op::UartMode:
-        mnemonic = commandName(event, 2, 2);
-        meaning = uartMeaning(a, event.b);
-        break;
-    case Op::PrintHead: {
-        mnemonic = commandName(event, 2, 1);
-        const std::optional<int> type = Parameters::headType(a);
-        meaning = type ? QStringLiteral("print head type %1 (%2 dots)")
-                             .arg(a)
-                             .arg(Protocol::headDots(a))
-                       : QStringLiteral("print head type %1 (unknown)").arg(a);
-        break;
-    }
-    case Op::AutoStatus:
-        mnemonic = commandName(event, 2, 1);
-        meaning =
-            QStringLiteral("automatic status back, mask 0x%1").arg(a, 2, 16, QLatin1Char('0'));
-        break;
-    case Op::FullCut:
-        mnemonic = commandName(event, 2, 0);
-        meaning = QStringLiteral("full cut");
-        break;
-    case Op::PartialCut:
-        mnemonic = commandName(event, 2, 0);
-        meaning = QStringLiteral("partial cut");
-        break;
-    case Op::BarcodeHeight:
-        mnemonic = commandName(event, 2, 1);
-        meaning = QStringLiteral("barcode height %1 dots").arg(a);
-        break;
-    case Op::BarcodeWidth:
-        mnemonic = commandName(event, 2, 1);
-        meaning = QStringLiteral("barcode module width %1 dots").arg(a);
-        break;
-    case Op::BarcodeText: {
-        mnemonic = commandName(event, 2, 1);
-        static const char *positions[] = {"none", "below", "below", "above and below"};
-        const std::optional<int> position = Parameters::barcodeTextPosition(a);
-        meaning =
-            QStringLiteral("barcode text: ") +
-            (position ? QString::fromLatin1(positions[*position]) : QStringLiteral("unknown"));
-        break;
-    }
-    case Op::Barcode:
-        mnemonic = commandName(event, 2, a < Protocol::barcodeFunctionASystems ? 1 : 2);
-        if (const std::optional<BarcodeSystem> system = Protocol::barcodeSystem(a))
+    case Op::Barcode: {
+        const int m = value(0);
+        mnemonic = commandName(event, 2, m < Protocol::barcodeFunctionASystems ? 1 : 2);
+        if (const std::optional<BarcodeSystem> system = Protocol::barcodeSystem(m))
             meaning = barcodeName(*system) + QLatin1Char(' ') + quoted(data);
         break;
-    case Op::QrModuleSize:
-        mnemonic = QStringLiteral("GS ( k 167 %1").arg(a);
-        meaning = QStringLiteral("QR module size %1 dots").arg(a);
-        break;
-    case Op::QrErrorCorrection: {
-        mnemonic = QStringLiteral("GS ( k 169 %1").arg(a);
-        const std::optional<int> level = Parameters::qrLevel(a);
-        meaning = QStringLiteral("QR error correction ") +
-                  (level ? QString(QLatin1Char("LMQH"[*level])) : QStringLiteral("unknown"));
-        break;
     }
-    case Op::QrStore:
-        mnemonic = QStringLiteral("GS ( k 180");
-        meaning = QStringLiteral("store %1 bytes of QR data").arg(event.blockLength);
-        break;
-    case Op::QrPrint:
-        mnemonic = QStringLiteral("GS ( k 181 %1").arg(a);
-        meaning = QStringLiteral("print the QR code");
-        break;
-    case Op::QrOther:
-        mnemonic = QStringLiteral("GS ( k");
-        meaning = QStringLiteral("symbol function cn %1 fn %2").arg(event.a).arg(event.b);
-        break;
     case Op::Raster:
-        mnemonic = QStringLiteral("GS v 0 %1 %2 %3").arg(a).arg(event.b).arg(event.c);
         meaning = QStringLiteral("raster picture %1 x %2 dots%3")
-                      .arg(qint64(event.b) * 8)
-                      .arg(event.c)
-                      .arg(sizeMeaning(a));
+                      .arg(qint64(value(1)) * 8)
+                      .arg(value(2))
+                      .arg(sizeMeaning(value(0)));
         break;
     case Op::StoreBitmap:
-        mnemonic = QStringLiteral("GS q %1 %2 %3 %4").arg(a).arg(event.b).arg(event.c).arg(event.d);
         meaning = QStringLiteral("store bitmap %1: %2 x %3 dots")
-                      .arg(a)
-                      .arg(qint64(event.c) * 8)
-                      .arg(event.d);
-        break;
-    case Op::PrintStoredBitmap:
-        mnemonic = commandName(event, 2, 2);
-        meaning = QStringLiteral("print stored bitmap %1%2").arg(a).arg(sizeMeaning(event.b));
-        break;
-    case Op::Ignored:
-        mnemonic = QStringLiteral("NUL");
-        meaning = QStringLiteral("ignored");
+                      .arg(value(0))
+                      .arg(qint64(value(2)) * 8)
+                      .arg(value(3));
         break;
     case Op::Unknown: {
         QStringList names;
@@ -587,11 +368,9 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
         meaning = QStringLiteral("the stream ends inside this command");
         break;
     default:
-        // The commands of common printers: their name and parameters, and the table's meaning.
-        if (event.command) {
-            mnemonic = tableName(event);
-            meaning = latin1(event.command->meaning);
-        }
+        // The parameters of a common printer's real-time command have no row of their own.
+        if (event.command && event.command->length == 0)
+            mnemonic += QLatin1Char(' ') + commandName(event, 0, event.byteCount);
         break;
     }
 }

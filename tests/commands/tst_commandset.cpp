@@ -49,7 +49,12 @@ public:
                                     ? QString(QChar(e.character)).toUtf8()
                                     : QByteArray(reinterpret_cast<const char *>(e.data.data()),
                                                  qsizetype(e.data.size()));
-        QList<int> parameters{e.a, e.b, e.c, e.d};
+        // The parameters' values, without the function bytes that chose the row.
+        QList<int> parameters;
+        for (int i = 0; e.command && i < e.values.count; ++i) {
+            if (e.command->parameters[std::size_t(i)].reading != Protocol::Reading::Select)
+                parameters << std::max(e.values.values[std::size_t(i)], 0);
+        }
         while (!parameters.isEmpty() && parameters.last() == 0)
             parameters.removeLast();
         if (e.op == Op::BlockData ||
@@ -126,11 +131,11 @@ QList<Row> rows()
         {"QR module size", [](CommandSet &c) { c.setQRSizeVersion(6); },
          h("1d 28 6b 03 00 31 43 06"), {{Op::QrModuleSize, {6}, {}}}},
         {"QR data: length plus three, low byte first", [](CommandSet &c) { c.transferQRcodeData(0x0131, u(logo)); },
-         h("1d 28 6b 34 01 31 50 30") + logo.left(0x0131), {{Op::QrStore, {}, logo.left(0x0131)}}},
+         h("1d 28 6b 34 01 31 50 30") + logo.left(0x0131), {{Op::QrStore, {0x30}, logo.left(0x0131)}}},
         {"QR data: no data sends zeros", [](CommandSet &c) { c.transferQRcodeData(3, nullptr); },
-         h("1d 28 6b 06 00 31 50 30 00 00 00"), {{Op::QrStore, {}, QByteArray(3, '\0')}}},
+         h("1d 28 6b 06 00 31 50 30 00 00 00"), {{Op::QrStore, {0x30}, QByteArray(3, '\0')}}},
         {"QR data: the longest that fits", [](CommandSet &c) { c.transferQRcodeData(65532, u(big)); },
-         h("1d 28 6b ff ff 31 50 30") + big.left(65532), {{Op::QrStore, {}, big.left(65532)}}},
+         h("1d 28 6b ff ff 31 50 30") + big.left(65532), {{Op::QrStore, {0x30}, big.left(65532)}}},
         {"QR data: a length that would wrap is refused", [](CommandSet &c) { c.transferQRcodeData(65533, u(big)); },
          {}, {}},
         {"QR print", [](CommandSet &c) { c.printQRcodeData(); },

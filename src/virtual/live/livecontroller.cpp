@@ -607,7 +607,7 @@ void LiveController::handle(const Event &event)
         break;
     case Op::UartMode:
         if (const std::optional<LineSettings> line =
-                LineSettings::fromUartCodes(event.a, event.b)) {
+                LineSettings::fromUartCodes(event.value("s"), event.value("f"))) {
             m_line = *line;
             m_flowNoted = false;
             note(QStringLiteral("the controller's line is now %1; the host must reconnect with "
@@ -618,7 +618,7 @@ void LiveController::handle(const Event &event)
         }
         break;
     case Op::PrintHead:
-        if (const std::optional<int> type = Parameters::headType(event.a)) {
+        if (const std::optional<int> type = Parameters::headType(event.value("n"))) {
             m_headType = *type;
             m_settings->setValue(headTypeKey, m_headType);
             m_settings->sync();

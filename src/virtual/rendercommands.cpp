@@ -1,0 +1,605 @@
+// SPDX-License-Identifier: MIT
+// The renderer's handlers: one per row of the command table that changes what is printed,
+// reached through one dispatch table. A handler reads its command's parameters by their names
+// in the row; what a value means and which values are allowed is the row's.
+#include "virtual/renderer.h"
+
+#include "virtual/parameters.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace Virtual {
+
+namespace {
+
+namespace Mode = Protocol::PrintMode;
+
+QString ignored(const char *what)
+{
+    return QString::fromLatin1(what) + QStringLiteral(" (ignored)");
+}
+
+} // namespace
+
+// --- The dispatch ----------------------------------------------------------------------------
+
+const Renderer::Handlers &Renderer::handlers()
+{
+    static const Handlers table = [] {
+        const std::pair<Op, Handler> entries[] = {
+            {Op::Character, &Renderer::onCharacter},
+            {Op::LineFeed, &Renderer::onLineFeed},
+            {Op::CarriageReturn, &Renderer::onCarriageReturn},
+            {Op::Tab, &Renderer::onTab},
+            {Op::Initialise, &Renderer::onInitialise},
+            {Op::ClearBuffer, &Renderer::onClearBuffer},
+            {Op::PrintMode, &Renderer::onPrintMode},
+            {Op::Font, &Renderer::onFont},
+            {Op::Darkness, &Renderer::onDarkness},
+            {Op::Align, &Renderer::onAlign},
+            {Op::LineSpacing, &Renderer::onLineSpacing},
+            {Op::DefaultLineSpacing, &Renderer::onLineSpacing},
+            {Op::TabStops, &Renderer::onTabStops},
+            {Op::FeedDots, &Renderer::onFeedDots},
+            {Op::FeedLines, &Renderer::onFeedLines},
+            {Op::LeftMargin, &Renderer::onMargin},
+            {Op::RightMargin, &Renderer::onMargin},
+            {Op::LeftMarginDots, &Renderer::onMargin},
+            {Op::PrintAreaWidth, &Renderer::onMargin},
+            {Op::AbsolutePosition, &Renderer::onPosition},
+            {Op::RelativePosition, &Renderer::onPosition},
+            {Op::PrintHead, &Renderer::onPrintHead},
+            {Op::FullCut, &Renderer::onCut},
+            {Op::PartialCut, &Renderer::onCut},
+            {Op::Cut, &Renderer::onCut},
+            {Op::BarcodeHeight, &Renderer::onBarcodeSetting},
+            {Op::BarcodeWidth, &Renderer::onBarcodeSetting},
+            {Op::BarcodeText, &Renderer::onBarcodeSetting},
+            {Op::BarcodeFont, &Renderer::onBarcodeSetting},
+            {Op::Barcode, &Renderer::barcode},
+            {Op::QrModuleSize, &Renderer::onQrSetting},
+            {Op::QrErrorCorrection, &Renderer::onQrSetting},
+            {Op::QrStore, &Renderer::onSymbolStore},
+            {Op::QrPrint, &Renderer::onQrPrint},
+            {Op::Pdf417Columns, &Renderer::onPdf417Setting},
+            {Op::Pdf417Rows, &Renderer::onPdf417Setting},
+            {Op::Pdf417ModuleWidth, &Renderer::onPdf417Setting},
+            {Op::Pdf417RowHeight, &Renderer::onPdf417Setting},
+            {Op::Pdf417ErrorCorrection, &Renderer::onPdf417Setting},
+            {Op::Pdf417Options, &Renderer::onPdf417Setting},
+            {Op::Pdf417Store, &Renderer::onSymbolStore},
+            {Op::Pdf417Print, &Renderer::onPdf417Print},
+            {Op::Symbol, &Renderer::onOtherSymbol},
+            {Op::Raster, &Renderer::onRaster},
+            {Op::StoreBitmap, &Renderer::onStoreBitmap},
+            {Op::PrintStoredBitmap, &Renderer::onPrintStoredBitmap},
+            {Op::ColumnPicture, &Renderer::columnPicture},
+            {Op::GraphicsStore, &Renderer::onGraphicsStore},
+            {Op::GraphicsPrint, &Renderer::onGraphicsPrint},
+            {Op::NvGraphicsStore, &Renderer::onNvGraphicsStore},
+            {Op::NvGraphicsPrint, &Renderer::onNvGraphicsPrint},
+            {Op::Graphics, &Renderer::onOtherGraphics},
+            {Op::Emphasis, &Renderer::onTextStyle},
+            {Op::DoubleStrike, &Renderer::onTextStyle},
+            {Op::Italic, &Renderer::onTextStyle},
+            {Op::ReverseMode, &Renderer::onTextStyle},
+            {Op::UpsideDown, &Renderer::onTextStyle},
+            {Op::Underline, &Renderer::onUnderline},
+            {Op::KanjiUnderline, &Renderer::onUnderline},
+            {Op::CharacterSize, &Renderer::onCharacterSize},
+            {Op::RightSpacing, &Renderer::onCharacterSetting},
+            {Op::KanjiPrintMode, &Renderer::onCharacterSetting},
+            {Op::Rotate, &Renderer::onCharacterSetting},
+            {Op::CodePage, &Renderer::onCharacterSetting},
+            {Op::International, &Renderer::onCharacterSetting},
+            {Op::KanjiCode, &Renderer::onCharacterSetting},
+        };
+        Handlers all{};
+        for (const auto &[op, handler] : entries)
+            all[std::size_t(op)] = handler;
+        return all;
+    }();
+    return table;
+}
+
+QString Renderer::command(const Event &event)
+{
+    const Handler handler = handlers()[std::size_t(event.op)];
+    return handler ? (this->*handler)(event) : QString();
+}
+
+// --- Text and the line -----------------------------------------------------------------------
+
+QString Renderer::onCharacter(const Event &event)
+{
+    character(event.character);
+    return {};
+}
+
+QString Renderer::onLineFeed(const Event &)
+{
+    lineFeed();
+    return {};
+}
+
+// Back to the start of the line: what is in the buffer prints, and what follows prints over it
+// until the paper moves.
+QString Renderer::onCarriageReturn(const Event &)
+{
+    printLine();
+    return {};
+}
+
+QString Renderer::onTab(const Event &)
+{
+    return tab();
+}
+
+QString Renderer::onInitialise(const Event &)
+{
+    m_line = Line{};
+    m_qrData.clear();
+    m_pdfData.clear();
+    m_graphics = Graphics{};
+    resetModes();
+    return {};
+}
+
+QString Renderer::onClearBuffer(const Event &)
+{
+    m_line = Line{};
+    return {};
+}
+
+// The print mode sets the styles of ESC E, ESC - and GS ! as well.
+QString Renderer::onPrintMode(const Event &event)
+{
+    m_modes.printMode = std::uint8_t(event.value("n"));
+    m_modes.emphasis = false;
+    m_modes.underline = 0;
+    m_modes.widthScale = 1;
+    m_modes.heightScale = 1;
+    return {};
+}
+
+QString Renderer::onFont(const Event &event)
+{
+    const std::optional<int> font = event.accepted("n");
+    if (!font)
+        return ignored("no such font");
+    m_modes.font = *font == Protocol::Font::Small ? FontSet::Size::Small : FontSet::Size::Standard;
+    return {};
+}
+
+QString Renderer::onDarkness(const Event &event)
+{
+    const std::optional<int> level = event.accepted("n");
+    if (!level)
+        return ignored("darkness goes from 0 to 8");
+    m_modes.darkness = *level;
+    return {};
+}
+
+QString Renderer::onAlign(const Event &event)
+{
+    const std::optional<int> align = event.accepted("n");
+    if (!align)
+        return ignored("no such alignment");
+    m_modes.align = *align;
+    return {};
+}
+
+QString Renderer::onLineSpacing(const Event &event)
+{
+    m_modes.lineSpacing = event.op == Op::LineSpacing ? event.value("n") : defaultLineSpacing;
+    return {};
+}
+
+QString Renderer::onTabStops(const Event &event)
+{
+    const bool doubleWidth = m_modes.printMode & Mode::DoubleWidth;
+    const int column = FontSet::cellWidth(m_modes.font) * (doubleWidth ? 2 : 1);
+    m_modes.tabStopCount = std::min(int(event.data.size()), int(m_modes.tabStops.size()));
+    for (std::size_t i = 0; i < std::size_t(m_modes.tabStopCount); ++i)
+        m_modes.tabStops[i] = event.data[i] * column;
+    return {};
+}
+
+QString Renderer::onFeedDots(const Event &event)
+{
+    const int dots = event.value("n");
+    printLine();
+    advance(m_rowHeight > 0 ? std::max(dots, m_rowHeight) : dots);
+    return {};
+}
+
+QString Renderer::onFeedLines(const Event &event)
+{
+    const int lines = event.value("n");
+    printLine();
+    if (m_rowHeight == 0)
+        advance(lines * m_modes.lineSpacing);
+    else if (lines == 0)
+        advance(m_rowHeight);
+    else
+        advance(std::max(m_modes.lineSpacing, m_rowHeight) + (lines - 1) * m_modes.lineSpacing);
+    return {};
+}
+
+QString Renderer::onMargin(const Event &event)
+{
+    const int n = event.value("n");
+    switch (event.op) {
+    case Op::LeftMargin:
+        m_modes.leftMarginMm = n;
+        break;
+    case Op::RightMargin:
+        m_modes.rightEdgeMm = n;
+        break;
+    case Op::LeftMarginDots:
+        m_modes.leftMarginDots = n;
+        break;
+    default:
+        m_modes.areaWidthDots = n;
+        break;
+    }
+    return {};
+}
+
+QString Renderer::onPosition(const Event &event)
+{
+    startLine();
+    if (event.op == Op::AbsolutePosition) {
+        if (event.value("n") >= m_line.width)
+            return ignored("beyond the right edge");
+        m_line.x = event.value("n");
+        return {};
+    }
+    const int to = m_line.x + std::int16_t(std::uint16_t(event.value("n")));
+    if (to < 0 || to >= m_line.width)
+        return ignored("outside the print area");
+    m_line.x = to;
+    return {};
+}
+
+QString Renderer::onPrintHead(const Event &event)
+{
+    const int type = event.value("n");
+    if (!Protocol::printHead(type))
+        return ignored("no such print head type");
+    m_paper.setWidth(paperWidth(type), m_y);
+    return {};
+}
+
+// GS V 65, 66 (and 97, 98, 103, 104) feed n dots before they cut.
+QString Renderer::onCut(const Event &event)
+{
+    if (event.op != Op::Cut) {
+        cut(event.op == Op::PartialCut);
+        return {};
+    }
+    const int m = event.value("m");
+    if (m >= 65) {
+        endTextRow();
+        advance(event.value("n"));
+    }
+    cut(m == 1 || m == 49 || m == 66 || m == 98 || m == 104);
+    return {};
+}
+
+// --- Text styles of common printers ----------------------------------------------------------
+
+// An on/off switch counts by its lowest bit, as on common printers (ESC E, ESC G, ESC {, GS B).
+QString Renderer::onTextStyle(const Event &event)
+{
+    const bool on = event.value("n") & 1;
+    Modes &m = m_modes;
+    switch (event.op) {
+    case Op::Emphasis:
+        m.emphasis = on;
+        m.printMode &= std::uint8_t(~Mode::Bold);
+        break;
+    case Op::DoubleStrike:
+        m.doubleStrike = on;
+        break;
+    case Op::Italic:
+        m.italic = on;
+        break;
+    case Op::ReverseMode:
+        m.reverse = on;
+        m.printMode &= std::uint8_t(~Mode::Reverse);
+        break;
+    default:
+        m.upsideDown = on;
+        break;
+    }
+    return {};
+}
+
+QString Renderer::onUnderline(const Event &event)
+{
+    const std::optional<int> dots = event.accepted("n");
+    if (!dots)
+        return ignored("no such underline");
+    if (event.op == Op::KanjiUnderline) {
+        m_modes.kanjiUnderline = *dots;
+        return {};
+    }
+    m_modes.underline = *dots;
+    m_modes.printMode &= std::uint8_t(~Mode::Underline);
+    return {};
+}
+
+QString Renderer::onCharacterSize(const Event &event)
+{
+    const int n = event.value("n");
+    if ((n & 0x0F) > 7 || (n >> 4) > 7)
+        return ignored("sizes go from 1 to 8");
+    m_modes.widthScale = (n >> 4) + 1;
+    m_modes.heightScale = (n & 0x0F) + 1;
+    m_modes.printMode &= std::uint8_t(~(Mode::DoubleWidth | Mode::DoubleHeight));
+    return {};
+}
+
+QString Renderer::onCharacterSetting(const Event &event)
+{
+    const int n = event.value("n");
+    const std::optional<int> accepted = event.accepted("n");
+    switch (event.op) {
+    case Op::RightSpacing:
+        m_modes.rightSpacing = n;
+        return {};
+    case Op::KanjiPrintMode:
+        m_modes.kanjiMode = std::uint8_t(n);
+        return {};
+    case Op::Rotate:
+        if (!accepted)
+            return ignored("no such rotation");
+        m_modes.rotated = *accepted != 0;
+        return {};
+    case Op::CodePage:
+        // The decoder reads the text in it; here only whether it is known.
+        if (!codePageTable(n))
+            return ignored("no such code page; the text stays in the one before");
+        return {};
+    case Op::International:
+        if (!accepted)
+            return ignored("no such international character set");
+        m_modes.international = *accepted;
+        return {};
+    default: // FS C
+        if (!accepted)
+            return ignored("no such double-byte code");
+        return {};
+    }
+}
+
+// --- Barcodes and 2D symbols -----------------------------------------------------------------
+
+QString Renderer::onBarcodeSetting(const Event &event)
+{
+    const std::optional<int> n = event.accepted("n");
+    switch (event.op) {
+    case Op::BarcodeHeight:
+        if (!n)
+            return ignored("the height goes from 1 to 255");
+        m_modes.barcodeHeight = *n;
+        return {};
+    case Op::BarcodeWidth:
+        if (!n)
+            return ignored("the module width goes from 1 to 6");
+        m_modes.barcodeModule = *n;
+        return {};
+    case Op::BarcodeText:
+        if (!n)
+            return ignored("no such text position");
+        m_modes.barcodeText = *n;
+        return {};
+    default: // GS f
+        m_modes.smallBarcodeText = (event.value("n") & 1) != 0;
+        return {};
+    }
+}
+
+QString Renderer::onQrSetting(const Event &event)
+{
+    const std::optional<int> n = event.accepted("n");
+    if (event.op == Op::QrModuleSize) {
+        if (!n)
+            return ignored("the module size goes from 1 to 16");
+        m_modes.qrModule = *n;
+        return {};
+    }
+    if (!n)
+        return ignored("no such error correction level");
+    m_modes.qrLevel = *n - '0';
+    return {};
+}
+
+// QR and PDF417 data are collected as they arrive, up to what a symbol holds.
+QString Renderer::onSymbolStore(const Event &event)
+{
+    const bool qr = event.op == Op::QrStore;
+    (qr ? m_qrData : m_pdfData).clear();
+    m_block = Block{};
+    m_block.kind = qr ? BlockKind::Qr : BlockKind::Pdf417;
+    return {};
+}
+
+QString Renderer::onQrPrint(const Event &event)
+{
+    if (event.value("m") != Protocol::Symbol2D::PrintMode)
+        return ignored("unknown print mode");
+    return printQr();
+}
+
+QString Renderer::onPdf417Setting(const Event &event)
+{
+    const int n = event.value("n");
+    const int m = event.value("m");
+    Modes &modes = m_modes;
+    switch (event.op) {
+    case Op::Pdf417Columns:
+        modes.pdfColumns = std::clamp(n, 0, 30);
+        break;
+    case Op::Pdf417Rows:
+        modes.pdfRows = n == 0 ? 0 : std::clamp(n, 3, 90);
+        break;
+    case Op::Pdf417ModuleWidth:
+        modes.pdfModule = std::clamp(n, 2, 8);
+        break;
+    case Op::Pdf417RowHeight:
+        modes.pdfRowHeight = std::clamp(n, 2, 8);
+        break;
+    case Op::Pdf417ErrorCorrection: // m 48 a level n 48-56, m 49 a ratio
+        modes.pdfLevel = m == '0' && n >= '0' && n <= '8' ? n - '0' : -1;
+        break;
+    default: // options
+        modes.pdfTruncated = m == 1;
+        break;
+    }
+    return {};
+}
+
+QString Renderer::onPdf417Print(const Event &)
+{
+    return printPdf417();
+}
+
+// The QR model is accepted (a row of its own, with no handler); other symbols are skipped.
+QString Renderer::onOtherSymbol(const Event &event)
+{
+    if (event.value("cn") == Protocol::Symbol2D::Pdf417)
+        return QStringLiteral("PDF417 function %1 not carried out").arg(event.value("fn"));
+    return QStringLiteral("not a function of this controller; skipped");
+}
+
+// --- Pictures --------------------------------------------------------------------------------
+
+QString Renderer::onRaster(const Event &event)
+{
+    const std::optional<Parameters::Scale> scale = Parameters::pictureScale(event.value("m"));
+    if (!scale)
+        return ignored("no such size mode; its data skipped");
+    endTextRow();
+    const int x = event.value("x");
+    Block block;
+    block.kind = BlockKind::Raster;
+    block.bytesPerRow = x;
+    block.rows = event.value("y");
+    block.scaleX = scale->x;
+    block.scaleY = scale->y;
+    block.ink = ink();
+    const int width = x * 8 * scale->x;
+    block.x = place(width, m_modes.align);
+    block.y = m_y;
+    m_block = block;
+    if (width > areaWidth())
+        return QStringLiteral("wider than the print area; cut at the edge");
+    return {};
+}
+
+QString Renderer::onStoreBitmap(const Event &event)
+{
+    const int place = event.value("n");
+    const std::uint64_t size = event.blockLength;
+    const auto existing = m_stored.find(place);
+    const int freed = existing == m_stored.end() ? 0 : int(existing->second.data.size());
+    const int available = bitmapMemory - (storedBytes() - freed);
+    if (size == 0)
+        return ignored("an empty bitmap");
+    if (size > std::uint64_t(available))
+        return QStringLiteral("does not fit the bitmap memory (%1 bytes free); not stored")
+            .arg(available);
+    m_collect.clear();
+    m_block = Block{};
+    m_block.kind = BlockKind::Store;
+    m_block.place = place;
+    m_block.align = event.value("m");
+    m_block.bytesPerRow = event.value("x");
+    m_block.rows = event.value("y");
+    return {};
+}
+
+QString Renderer::onPrintStoredBitmap(const Event &event)
+{
+    return printStored(event.value("n"), event.value("m"));
+}
+
+// GS ( L and GS 8 L: function 112 keeps a raster picture in the print buffer, function 50
+// prints it; function 67 keeps a picture as NV graphics under a two-byte key (ESC @ keeps
+// them), function 69 prints it.
+QString Renderer::onGraphicsStore(const Event &event)
+{
+    if (event.value("y") < 0)
+        return QStringLiteral("too short for graphics; skipped");
+    const int bx = event.value("bx"), by = event.value("by");
+    if (event.value("a") != 48 || (bx != 1 && bx != 2) || (by != 1 && by != 2))
+        return QStringLiteral("not monochrome graphics at size 1 or 2; skipped");
+    Graphics graphics;
+    graphics.width = event.value("x");
+    graphics.rows = event.value("y");
+    graphics.scaleX = bx;
+    graphics.scaleY = by;
+    const std::uint64_t size =
+        std::uint64_t((graphics.width + 7) / 8) * std::uint64_t(graphics.rows);
+    if (size != event.blockLength)
+        return QStringLiteral("the size does not match the data; skipped");
+    m_graphics = graphics;
+    m_block = Block{};
+    m_block.kind = BlockKind::Graphics;
+    return {};
+}
+
+QString Renderer::onGraphicsPrint(const Event &)
+{
+    return printGraphics();
+}
+
+// m fn a kc1 kc2 b x y, then c and the picture.
+QString Renderer::onNvGraphicsStore(const Event &event)
+{
+    if (event.value("y") < 0)
+        return QStringLiteral("too short for NV graphics; skipped");
+    Graphics graphics;
+    graphics.width = event.value("x");
+    graphics.rows = event.value("y");
+    const std::uint64_t size =
+        std::uint64_t((graphics.width + 7) / 8) * std::uint64_t(graphics.rows);
+    if (event.value("a") != 48 || event.value("b") != 1 || size + 1 != event.blockLength)
+        return QStringLiteral("not one monochrome picture of the announced size; skipped");
+    const int key = event.value("kc1") << 8 | event.value("kc2");
+    const auto existing = m_nvGraphics.find(key);
+    const int freed = existing == m_nvGraphics.end() ? 0 : int(existing->second.data.size());
+    if (nvGraphicsBytes() - freed + size > std::uint64_t(graphicsMemory))
+        return QStringLiteral("does not fit the NV graphics memory; not kept");
+    m_nvCollect = graphics;
+    m_nvKey = key;
+    m_block = Block{};
+    m_block.kind = BlockKind::Graphics;
+    return {};
+}
+
+QString Renderer::onNvGraphicsPrint(const Event &event)
+{
+    const int x = event.value("x"), y = event.value("y");
+    if (y < 0)
+        return QStringLiteral("too short to print NV graphics; skipped");
+    const int kc1 = event.value("kc1"), kc2 = event.value("kc2");
+    const auto found = m_nvGraphics.find(kc1 << 8 | kc2);
+    if (found == m_nvGraphics.end())
+        return QStringLiteral("no NV graphics with the key %1 %2; nothing printed")
+            .arg(kc1)
+            .arg(kc2);
+    if ((x != 1 && x != 2) || (y != 1 && y != 2))
+        return QStringLiteral("no such size; nothing printed");
+    return drawGraphics(found->second, x, y);
+}
+
+QString Renderer::onOtherGraphics(const Event &event)
+{
+    return QStringLiteral("graphics function %1 not carried out").arg(event.value("fn"));
+}
+
+} // namespace Virtual
