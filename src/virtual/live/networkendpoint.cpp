@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: MIT
+#include "virtual/live/networkendpoint.h"
+
+#include "virtual/live/receivebuffer.h"
+#include "virtual/live/replyqueue.h"
+
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <unistd.h>
+
+namespace Virtual {
+
+namespace {
+
+// No more than the receive buffer's worth of a client's bytes is read ahead of the print engine;
+// the rest waits in the system, whose TCP window holds the client back. One client accepted
+// while another prints waits so, the clients after it wait in the system's queue.
+class JobServer : public QTcpServer
+{
+public:
+    JobServer() { setMaxPendingConnections(1); }
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto *socket = new QTcpSocket(this);
+        socket->setReadBufferSize(ReceiveBuffer::capacity);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            ::close(int(descriptor));
+            return;
+        }
+        addPendingConnection(socket);
+    }
+};
+
+QString endpointName(const QHostAddress &address, quint16 port)
+{
+    return (address.protocol() == QAbstractSocket::IPv6Protocol
+                ? QStringLiteral("[%1]").arg(address.toString())
+                : address.toString()) +
+           QStringLiteral(":%1").arg(port);
+}
+
+} // namespace
+
+NetworkEndpoint::NetworkEndpoint(ReceiveBuffer &buffer) : m_buffer(buffer) {}
+
+NetworkEndpoint::~NetworkEndpoint()
+{
+    if (m_client) {
+        m_client->disconnect(this);
+        delete m_client;
+    }
+    m_server.reset();
+}
+
+bool NetworkEndpoint::listen(const QHostAddress &address, quint16 port)
+{
+    m_server = std::make_unique<JobServer>();
+    if (!m_server->listen(address, port)) {
+        m_error = QStringLiteral("cannot listen on %1: %2")
+                      .arg(endpointName(address, port), m_server->errorString());
+        m_server.reset();
+        return false;
+    }
+    connect(m_server.get(), &QTcpServer::newConnection, this, &NetworkEndpoint::takeClient);
+    return true;
+}
+
+QString NetworkEndpoint::listenAddress() const
+{
+    return m_server ? endpointName(m_server->serverAddress(), m_server->serverPort()) : QString();
+}
+
+QString NetworkEndpoint::clientAddress() const
+{
+    return m_client ? m_clientPeer : QString();
+}
+
+void NetworkEndpoint::takeClient()
+{
+    if (m_client || !m_server->hasPendingConnections())
+        return;
+    // The next client waits in the system's queue until this one's job has printed.
+    m_server->pauseAccepting();
+    m_client = m_server->nextPendingConnection();
+    m_client->setParent(nullptr);
+    m_client->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, ReplyQueue::maxWaiting);
+    m_clientPeer = endpointName(m_client->peerAddress(), m_client->peerPort());
+    m_clientBytes = 0;
+    m_clientEndQueued = false;
+    connect(m_client, &QTcpSocket::readyRead, this, &NetworkEndpoint::readClient);
+    connect(m_client, &QTcpSocket::disconnected, this, &NetworkEndpoint::readClient);
+    Q_EMIT noted(QStringLiteral("connection from %1").arg(m_clientPeer));
+    Q_EMIT changed();
+    readClient();
+}
+
+void NetworkEndpoint::readClient()
+{
+    if (!m_client || m_clientEndQueued)
+        return;
+    const qsizetype room = m_buffer.room();
+    if (room > 0 && m_client->bytesAvailable() > 0) {
+        const QByteArray bytes = m_client->read(room);
+        m_clientBytes += quint64(bytes.size());
+        m_buffer.append(bytes.constData(), bytes.size(), true);
+        Q_EMIT changed();
+    }
+    if (m_client->state() == QAbstractSocket::UnconnectedState && m_client->bytesAvailable() == 0) {
+        m_clientEndQueued = true;
+        m_buffer.endClientJob();
+    }
+}
+
+QString NetworkEndpoint::closedNote() const
+{
+    return QStringLiteral("connection from %1 closed: %2 bytes taken")
+        .arg(m_clientPeer)
+        .arg(m_clientBytes);
+}
+
+void NetworkEndpoint::closeClient()
+{
+    m_client->disconnect(this);
+    m_client->deleteLater();
+    m_client = nullptr;
+}
+
+void NetworkEndpoint::takeNext()
+{
+    m_server->resumeAccepting();
+    takeClient();
+}
+
+} // namespace Virtual

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QHostAddress;
+class QTcpServer;
+class QTcpSocket;
+
+namespace Virtual {
+
+class ReceiveBuffer;
+
+// The controller's TCP endpoint, as network receipt printers have one on port 9100: one client
+// at a time, each connection one job. The client's bytes go into the receive buffer while there
+// is room; while it is full nothing is read from the socket, so that TCP's own flow control holds
+// the client back. The next connection waits in the system's queue until the current one has
+// closed and its last byte has printed: the client stays until then, so that replies to its
+// bytes still find it. The end of the connection is put into the receive buffer after its bytes;
+// when the print engine gets there, the controller ends the job (closeClient(), takeNext()).
+class NetworkEndpoint : public QObject
+{
+    Q_OBJECT
+public:
+    explicit NetworkEndpoint(ReceiveBuffer &buffer);
+    ~NetworkEndpoint() override;
+
+    // Takes jobs on `address`:`port` (any free port for 0). False, with errorString(), when the
+    // address cannot be had.
+    bool listen(const QHostAddress &address, quint16 port);
+    QString errorString() const { return m_error; }
+    // Where it listens ("127.0.0.1:9100"), empty when it does not.
+    QString listenAddress() const;
+    // The client being printed ("127.0.0.1:53124") and the bytes taken from it; empty and 0
+    // without one.
+    QString clientAddress() const;
+    quint64 clientBytes() const { return m_clientBytes; }
+    QTcpSocket *client() const { return m_client; }
+
+    // Reads what the client has sent, as far as the receive buffer has room.
+    void readClient();
+    // The trace's line for the end of the client's job.
+    QString closedNote() const;
+    // The client's job has printed: the connection goes.
+    void closeClient();
+    // Takes the next connection waiting, if any.
+    void takeNext();
+
+Q_SIGNALS:
+    void noted(const QString &text);
+    // A client came or went, or more of its bytes were taken.
+    void changed();
+
+private:
+    void takeClient();
+
+    ReceiveBuffer &m_buffer;
+    std::unique_ptr<QTcpServer> m_server;
+    QTcpSocket *m_client = nullptr;
+    QString m_clientPeer;
+    quint64 m_clientBytes = 0;
+    bool m_clientEndQueued = false;
+    QString m_error;
+};
+
+} // namespace Virtual

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: MIT
+#include "virtual/live/replyqueue.h"
+
+#include "virtual/live/networkendpoint.h"
+#include "virtual/live/pseudoterminal.h"
+
+#include <QSocketNotifier>
+#include <QTcpSocket>
+
+#include <cerrno>
+#include <unistd.h>
+#include <utility>
+
+namespace Virtual {
+
+ReplyQueue::ReplyQueue(PseudoTerminal &pty, const NetworkEndpoint &network)
+    : m_pty(pty),
+      m_network(network)
+{}
+
+// The notifier goes before the pseudo-terminal's descriptor, which outlives this.
+ReplyQueue::~ReplyQueue() = default;
+
+void ReplyQueue::start()
+{
+    m_writeNotifier = std::make_unique<QSocketNotifier>(m_pty.master(), QSocketNotifier::Write);
+    m_writeNotifier->setEnabled(false);
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &ReplyQueue::flush);
+}
+
+void ReplyQueue::sendFlow(char byte)
+{
+    send(QByteArray(1, byte), true);
+}
+
+void ReplyQueue::reply(const QByteArray &text, bool toClient)
+{
+    if (!toClient) {
+        send(text);
+        return;
+    }
+    QTcpSocket *client = m_network.client();
+    if (client && client->state() == QAbstractSocket::ConnectedState &&
+        roomForReply(client->bytesToWrite(), text.size()))
+        client->write(text);
+}
+
+bool ReplyQueue::roomForReply(qsizetype waiting, qsizetype size)
+{
+    if (waiting + size <= maxWaiting)
+        return true;
+    if (!std::exchange(m_repliesDropped, true))
+        Q_EMIT noted(QStringLiteral("the host reads no replies: %1 bytes wait, further replies "
+                                    "are dropped")
+                         .arg(waiting));
+    return false;
+}
+
+void ReplyQueue::send(const QByteArray &bytes, bool first)
+{
+    if (!first && !roomForReply(m_output.size(), bytes.size()))
+        return;
+    if (first)
+        m_output.prepend(bytes);
+    else
+        m_output.append(bytes);
+    flush();
+}
+
+void ReplyQueue::flush()
+{
+    while (!m_output.isEmpty() && m_pty.isOpen()) {
+        const ssize_t n =
+            ::write(m_pty.master(), m_output.constData(), std::size_t(m_output.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        m_output.remove(0, n);
+    }
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(!m_output.isEmpty());
+}
+
+} // namespace Virtual
