@@ -9,6 +9,7 @@
 
 #include "controllerwindow.h"
 #include "resources/applicationidentity.h"
+#include "resources/displaycheck.h"
 #include "uilanguage.h"
 
 #include "virtual/live/livecontroller.h"
@@ -113,6 +114,13 @@ int main(int argc, char *argv[])
 {
     // Without a window there is no need for a display either.
     const bool headless = wantsHeadless(argc, argv);
+    // Qt would abort without a display; the controller runs without one as well.
+    if (const QString missing = headless ? QString() : missingDisplay(argc, argv);
+        !missing.isEmpty()) {
+        return fail(QStringLiteral("cannot open its window: %1; without a window: "
+                                   "tessivar-virtual-controller --headless")
+                        .arg(missing));
+    }
     const std::unique_ptr<QCoreApplication> app =
         headless ? std::make_unique<QCoreApplication>(argc, argv)
                  : std::make_unique<QApplication>(argc, argv);
