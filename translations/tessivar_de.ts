@@ -843,5 +843,9 @@ Bytes: %5
         <source>Custom</source>
         <translation>Benutzerdefiniert</translation>
     </message>
+    <message>
+        <source>Tessivar Virtual Controller on %1</source>
+        <translation>Virtueller Tessivar-Controller an %1</translation>
+    </message>
 </context>
 </TS>

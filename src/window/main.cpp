@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "window/mainwindow.h"
 #include "resources/applicationidentity.h"
+#include "resources/displaycheck.h"
 #include "uilanguage.h"
+#include "window/mainwindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -40,6 +42,14 @@ int main(int argc, char *argv[])
     if (onlyAnswers(argc, argv)) {
         const QCoreApplication answers(argc, argv);
         parser.process(answers); // prints the answer and ends the program
+    }
+    // Qt would abort without a display; say what is missing and how to do without.
+    if (const QString missing = missingDisplay(argc, argv); !missing.isEmpty()) {
+        std::fprintf(stderr,
+                     "tessivar: cannot open its window: %s; start it in a desktop session, or "
+                     "under a virtual display (xvfb-run -a tessivar)\n",
+                     qPrintable(missing));
+        return 1;
     }
 
     QApplication app(argc, argv);

@@ -17,6 +17,27 @@
 #include <climits>
 #include <cmath>
 
+#ifdef Q_OS_LINUX
+#include <sys/ioctl.h>
+#endif
+
+namespace {
+// Bytes the system still holds for the line: QSerialPort's buffer empties into the driver's
+// output queue, which a UART at 115200 bit/s takes seconds to send. Zero where the platform
+// does not tell (and on a pseudo-terminal, whose other side takes the bytes at once).
+qint64 systemOutputQueue(const QSerialPort *port)
+{
+#ifdef Q_OS_LINUX
+    int queued = 0;
+    if (::ioctl(int(port->handle()), TIOCOUTQ, &queued) == 0 && queued > 0)
+        return queued;
+#else
+    Q_UNUSED(port);
+#endif
+    return 0;
+}
+} // namespace
+
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent),
       ui(new Ui::MainWindow),
@@ -100,7 +121,7 @@ void MainWindow::choosePort(const QString &path)
 
 void MainWindow::showWriteProgress()
 {
-    const qint64 left = serial->isOpen() ? serial->bytesToWrite() : 0;
+    const qint64 left = serial->isOpen() ? serial->bytesToWrite() + systemOutputQueue(serial) : 0;
     if (!writeProgressTimer->isActive() && serial->isOpen())
         writeProgressTimer->start();
     if (left == 0) {

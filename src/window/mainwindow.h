@@ -104,7 +104,8 @@ private Q_SLOTS:
 private:
     void initActionsConnections();
     void showStatusMessage(const QString &message);
-    // The indicator at the right of the status bar while a job's bytes wait in the port.
+    // The indicator at the right of the status bar while a job's bytes wait to leave the host:
+    // in the port and in the system's output queue of the line.
     void showWriteProgress();
 
     // The port guard that every job passes before it sends anything: with the port closed it
@@ -138,7 +139,7 @@ private:
     // Nothing says when a job adds bytes, nor when a stopped line takes none: the indicator
     // looks while the port is open.
     QTimer *writeProgressTimer = nullptr;
-    qint64 writeProgressTotal = 0; // the most bytes waiting since the port was last empty
+    qint64 writeProgressTotal = 0; // the most bytes waiting since the line was last idle
     SettingsDialog *settingsDialog = nullptr;
     QSerialPort *serial = nullptr;
     CommandSet commands;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The serial link of the main window: opening and closing the one port, its errors, and the
 // bytes that come back from the controller.
-#include "window/mainwindow.h"
 #include "ui_mainwindow.h"
+#include "window/mainwindow.h"
 
 #include "window/console.h"
 #include "window/settingsdialog.h"
@@ -37,6 +37,7 @@ bool deviceLost(QSerialPort *port, QSerialPort::SerialPortError error)
 
 void MainWindow::openSerialPort()
 {
+    settingsDialog->chooseVirtualControllerIfNone();
     const Settings p = settingsDialog->settings();
     serial->setPortName(p.portName);
     serial->setBaudRate(p.baudRate, QSerialPort::AllDirections);

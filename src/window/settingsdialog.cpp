@@ -3,10 +3,13 @@
 #include "ui_settingsdialog.h"
 
 #include "protocol/values.h"
+#include "window/virtuallink.h"
 
 #include <QIntValidator>
 #include <QLineEdit>
 #include <QSerialPortInfo>
+
+#include <algorithm>
 
 namespace {
 QString orNotAvailable(const QString &text)
@@ -71,6 +74,20 @@ void SettingsDialog::selectPort(const QString &path)
     if (index == ports->count() - 1)
         ports->setEditText(path);
     updateSettings();
+}
+
+void SettingsDialog::chooseVirtualControllerIfNone()
+{
+    if (!currentSettings.portName.isEmpty())
+        return;
+    const QString link = VirtualLink::defaultPath();
+    if (VirtualLink::liveDevice(link).isEmpty())
+        return;
+    fillPortsInfo();
+    QComboBox *ports = ui->serialPortInfoListBox;
+    ports->setCurrentIndex(std::max(0, ports->findText(link)));
+    // Only the port: the other choices keep what was last applied.
+    currentSettings.portName = ports->currentText();
 }
 
 QStringList SettingsDialog::portInfoRow(const QString &portName, const QString &description,
@@ -159,6 +176,16 @@ void SettingsDialog::fillPortsInfo()
         const QStringList row = portInfoRow(
             info.portName(), info.description(), info.manufacturer(), info.serialNumber(),
             info.systemLocation(), info.vendorIdentifier(), info.productIdentifier());
+        ui->serialPortInfoListBox->addItem(row.first(), row);
+    }
+    // The system lists no pseudo-terminals; a running virtual controller's link comes after
+    // the real ports, and so is the one chosen when there is none.
+    const QString link = VirtualLink::defaultPath();
+    const QString device = VirtualLink::liveDevice(link);
+    if (!device.isEmpty()) {
+        const QStringList row =
+            portInfoRow(link, tr("Tessivar Virtual Controller on %1").arg(device),
+                        QStringLiteral("Tessivar"), {}, link, 0, 0);
         ui->serialPortInfoListBox->addItem(row.first(), row);
     }
     ui->serialPortInfoListBox->addItem(tr("Custom"));

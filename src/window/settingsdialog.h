@@ -13,7 +13,8 @@ class SettingsDialog;
 }
 
 // The window in which the user picks the serial port and the line parameters. The port list
-// is read once, when the dialog is built; "Custom" lets the user type any device path.
+// is read when the dialog is built: the system's serial ports, then the link of a virtual
+// controller that is running; "Custom" lets the user type any device path.
 // The choice takes effect only through "Apply"; closing the dialog otherwise keeps the last
 // applied settings.
 class SettingsDialog : public QDialog
@@ -28,6 +29,9 @@ public:
     // Chooses the port at `path` and applies it: the listed port whose name or location it is,
     // or else "Custom" with the path filled in.
     void selectPort(const QString &path);
+    // With no port chosen (none was there when the dialog was built, and none typed), chooses
+    // the link of a virtual controller started since, so that Connect finds it.
+    void chooseVirtualControllerIfNone();
 
     // The seven strings shown for a port: name, description, manufacturer, serial number,
     // system location, vendor and product identifier ("N/A" where the system gives none).

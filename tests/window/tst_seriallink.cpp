@@ -1,5 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "window/mainwindow.h"
+#include "window/virtuallink.h"
+
+#include "jobs/jobdata.h"
+#include "jobs/jobstreams.h"
 
 #include "modalanswerer.h"
 #include "ptypair.h"
@@ -7,14 +11,22 @@
 
 #include <QAction>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QSerialPortInfo>
 #include <QSignalSpy>
 #include <QSocketNotifier>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <memory>
 
 // The serial link of the main window, on a real pseudo-terminal whose master the test holds.
 class TestSerialLink : public QObject
@@ -22,6 +34,7 @@ class TestSerialLink : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void connectShowsLineSettings();
     void connectWithEmptyNameFails();
     void disconnectWhenClosed();
@@ -33,8 +46,13 @@ private Q_SLOTS:
     void decoderStartsFreshOnConnect();
     void portChosenAtStart();
     void progressWhileBytesWait();
+    void virtualControllerInTwoClicks_data();
+    void virtualControllerInTwoClicks();
 
 private:
+    // A runtime directory of the test's own: a virtual controller running on this machine is
+    // no port of these tests.
+    QTemporaryDir m_runtimeDir;
     static QString status(MainWindow &w)
     {
         const auto *bar = w.findChild<QStatusBar *>(QStringLiteral("statusBar"));
@@ -60,6 +78,12 @@ private:
     const QList<bool> closedState{true, false, true};
     const QList<bool> openState{false, true, false};
 };
+
+void TestSerialLink::initTestCase()
+{
+    QVERIFY(m_runtimeDir.isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtimeDir.path()));
+}
 
 void TestSerialLink::connectShowsLineSettings()
 {
@@ -267,6 +291,43 @@ void TestSerialLink::progressWhileBytesWait()
     QTRY_VERIFY(!progress->isHidden());
     WindowDriver::trigger(&w, "actionDisconnect");
     QVERIFY(progress->isHidden());
+}
+
+void TestSerialLink::virtualControllerInTwoClicks_data()
+{
+    QTest::addColumn<bool>("controllerFirst");
+    QTest::newRow("controller started first") << true;
+    QTest::newRow("Tessivar started first") << false;
+}
+
+// Both programs started from the menu, in either order, on a machine without a serial port:
+// Connect and "Receipt" print the receipt on the virtual controller, no path typed.
+void TestSerialLink::virtualControllerInTwoClicks()
+{
+    QFETCH(bool, controllerFirst);
+    if (!QSerialPortInfo::availablePorts().isEmpty())
+        QSKIP("this machine has a serial port, which the settings offer first");
+    const QString link = VirtualLink::defaultPath();
+    QVERIFY(QDir().mkpath(QFileInfo(link).path()));
+    PtyPair pty;
+    std::unique_ptr<MainWindow> w;
+    if (!controllerFirst)
+        w = std::make_unique<MainWindow>();
+    // As the controller does: the link made once its terminal is there.
+    QVERIFY(QFile::link(pty.slavePath(), link));
+    if (controllerFirst)
+        w = std::make_unique<MainWindow>();
+    ModalAnswerer answerer;
+
+    WindowDriver::trigger(w.get(), "actionConnect");
+    QVERIFY(WindowDriver::portOpen(w.get()));
+    w->findChild<QPushButton *>(QStringLiteral("pushButtonReceipt"))->click();
+
+    const QByteArray receipt =
+        Jobs::streamOf([](CommandSet &c) { Jobs::queueReceipt(c, Jobs::plainReceipt); });
+    QCOMPARE(pty.readExactly(receipt.size()), receipt);
+    QCOMPARE(answerer.count(), 0);
+    QVERIFY(QFile::remove(link));
 }
 
 QTEST_MAIN(TestSerialLink)

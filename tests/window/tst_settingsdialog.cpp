@@ -1,18 +1,40 @@
 // SPDX-License-Identifier: MIT
 #include "window/settingsdialog.h"
+#include "window/virtuallink.h"
+
+#include "farend.h"
+#include "virtual/live/pseudoterminal.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QPushButton>
+#include <QSerialPortInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <memory>
+
 // The dialog's own logic: the controller's start-up line as the default, the rows it makes of a
-// port's details, the Custom entry, and what Apply and Escape do with the choices.
+// port's details, the Custom entry, what Apply and Escape do with the choices, and the virtual
+// controller's link among the ports. Each test has a runtime directory of its own, so that a
+// virtual controller that runs on this machine stays out of it.
 class TestSettingsDialog : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init();
+    void cleanup();
     void defaultsAreTheControllersStartUpLine();
+    void linkPlaceAgreesWithController_data();
+    void linkPlaceAgreesWithController();
+    void virtualControllerListed_data();
+    void virtualControllerListed();
     void portInfoRow_data();
     void portInfoRow();
     void customMakesPortEditable();
@@ -20,6 +42,7 @@ private Q_SLOTS:
     void onlyApplyTakesTheChoice();
 
 private:
+    std::unique_ptr<QTemporaryDir> m_dir;
     static QComboBox *combo(SettingsDialog &dialog, const char *name)
     {
         return dialog.findChild<QComboBox *>(QString::fromLatin1(name));
@@ -40,6 +63,19 @@ QStringList described(const Settings &s)
 }
 
 } // namespace
+
+void TestSettingsDialog::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir->path()));
+    qputenv("TMPDIR", QFile::encodeName(m_dir->path()));
+}
+
+void TestSettingsDialog::cleanup()
+{
+    m_dir.reset();
+}
 
 // 115200 bit/s, 8N1 and XON/XOFF, as the controller starts, so Connect works without a change.
 void TestSettingsDialog::defaultsAreTheControllersStartUpLine()
@@ -104,6 +140,9 @@ void TestSettingsDialog::customMakesPortEditable()
     const QStringList row = SettingsDialog::portInfoRow(QStringLiteral("ttyS9"), {}, {}, {},
                                                         QStringLiteral("/dev/ttyS9"), 0, 0);
     ports->insertItem(0, row.first(), row);
+    // Where the system has no port, "Custom" was the only entry and stays current; the
+    // insertion moves its index without a selection.
+    ports->setCurrentIndex(0);
 
     ports->setCurrentIndex(ports->count() - 1);
     QVERIFY(ports->isEditable());
@@ -145,6 +184,79 @@ void TestSettingsDialog::onlyApplyTakesTheChoice()
     QTRY_VERIFY(!dialog.isVisible());
     const QStringList chosen{"/dev/pts/99", "375000 375000", "7 7", "5 Mark", "2 2", "1 RTS/CTS"};
     QCOMPARE(described(dialog.settings()), apply ? chosen : before);
+}
+
+void TestSettingsDialog::linkPlaceAgreesWithController_data()
+{
+    QTest::addColumn<bool>("runtimeDirSet");
+    QTest::newRow("XDG_RUNTIME_DIR set") << true;
+    QTest::newRow("XDG_RUNTIME_DIR unset") << false;
+}
+
+// Tessivar looks for the link where the controller makes it, also where the system gives no
+// runtime directory (Qt's fallback under TMPDIR then).
+void TestSettingsDialog::linkPlaceAgreesWithController()
+{
+    QFETCH(bool, runtimeDirSet);
+    if (!runtimeDirSet)
+        qunsetenv("XDG_RUNTIME_DIR");
+    QString error;
+    const QString controllers = Virtual::PseudoTerminal::defaultLink(error);
+    QVERIFY2(!controllers.isEmpty(), qPrintable(error));
+    QCOMPARE(VirtualLink::defaultPath(), controllers);
+    QVERIFY(controllers.startsWith(m_dir->path() + QLatin1Char('/')));
+}
+
+void TestSettingsDialog::virtualControllerListed_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("listed");
+
+    QTest::newRow("no controller") << "none" << false;
+    QTest::newRow("running controller") << "running" << true;
+    QTest::newRow("killed: its terminal gone") << "dangling" << false;
+    QTest::newRow("killed: its terminal's number given out again") << "older" << false;
+    QTest::newRow("link to no terminal") << "file" << false;
+}
+
+// A running controller's link is listed after the real ports, says what it is and is chosen
+// when there is no real port; a link that a killed controller left is not offered.
+void TestSettingsDialog::virtualControllerListed()
+{
+    QFETCH(QString, link);
+    QFETCH(bool, listed);
+    QString error;
+    const QString path = Virtual::PseudoTerminal::defaultLink(error);
+    QVERIFY2(!path.isEmpty(), qPrintable(error));
+    FarEnd pty;
+    QVERIFY(pty.isValid());
+    const QString target = link == "dangling" ? QStringLiteral("/dev/pts/999999")
+                           : link == "file"   ? m_dir->filePath(QStringLiteral("notatty"))
+                                              : pty.slavePath();
+    QFile file(m_dir->filePath(QStringLiteral("notatty")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    if (link != "none")
+        QVERIFY(QFile::link(target, path));
+    if (link == "older") {
+        const timespec hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), hourAgo,
+                            AT_SYMLINK_NOFOLLOW) == 0);
+    }
+
+    SettingsDialog dialog;
+    QComboBox *ports = combo(dialog, "serialPortInfoListBox");
+    const int realPorts = int(QSerialPortInfo::availablePorts().size());
+    QCOMPARE(ports->count(), realPorts + (listed ? 2 : 1));
+    QCOMPARE(ports->findText(path), listed ? realPorts : -1);
+    if (!listed)
+        return;
+    if (realPorts == 0)
+        QCOMPARE(dialog.settings().portName, path);
+    ports->setCurrentIndex(realPorts);
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("descriptionLabel"))->text(),
+             QStringLiteral("Description: Tessivar Virtual Controller on %1").arg(pty.slavePath()));
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("locationLabel"))->text(),
+             QStringLiteral("Location: %1").arg(path));
 }
 
 QTEST_MAIN(TestSettingsDialog)

@@ -3,12 +3,13 @@
 // program) opens the link it makes as a serial port and prints on the controller's paper roll.
 // With --listen it takes jobs over raw TCP as well, one connection a job.
 //
-//   tessivar-virtual-controller [--link PATH] [--listen [HOST:]PORT] [--no-pacing]
+//   tessivar-virtual-controller [--link PATH] [--listen [HOST:]PORT[+]] [--no-pacing]
 //                               [--print-speed MM] [--headless [--png-dir DIR]] [--trace FILE]
 //                               [--capture FILE]
 
 #include "controllerwindow.h"
 #include "resources/applicationidentity.h"
+#include "resources/displaycheck.h"
 #include "uilanguage.h"
 
 #include "virtual/live/livecontroller.h"
@@ -22,6 +23,7 @@
 #include <QHostAddress>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -67,17 +69,25 @@ void quitOnSignals()
         ::sigaction(signal, &action, nullptr);
 }
 
-// [HOST:]PORT, HOST an IPv4 address or an IPv6 one in brackets, loopback when left out. Port 0
-// takes any free port.
+// [HOST:]PORT[+], HOST an IPv4 address or an IPv6 one in brackets, loopback when left out. Port
+// 0 takes any free port; PORT+ the port, or when it is taken the next free one after it (the
+// menu entry's 9100+: the port that receipt printers use, where nothing else has it).
 struct ListenAddress
 {
     QHostAddress host{QHostAddress::LocalHost};
     quint16 port = 0;
+    bool orNextFree = false;
 };
 
-std::optional<ListenAddress> parseListenAddress(const QString &text)
+// The ports tried after a taken one, before the program gives up.
+constexpr int nextFreePorts = 100;
+
+std::optional<ListenAddress> parseListenAddress(QString text)
 {
     ListenAddress address;
+    address.orNextFree = text.endsWith(QLatin1Char('+'));
+    if (address.orNextFree)
+        text.chop(1);
     const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
     if (colon >= 0) {
         QString host = text.left(colon);
@@ -92,6 +102,18 @@ std::optional<ListenAddress> parseListenAddress(const QString &text)
         return std::nullopt;
     address.port = quint16(port);
     return address;
+}
+
+bool listenOn(Virtual::LiveController &controller, const ListenAddress &address)
+{
+    const int last = address.orNextFree && address.port != 0
+                         ? std::min(65535, address.port + nextFreePorts)
+                         : address.port;
+    for (int port = address.port; port <= last; ++port) {
+        if (controller.listen(address.host, quint16(port)))
+            return true;
+    }
+    return false;
 }
 
 // Without a window (and so without a display): --headless, and the answers to --help and
@@ -113,6 +135,13 @@ int main(int argc, char *argv[])
 {
     // Without a window there is no need for a display either.
     const bool headless = wantsHeadless(argc, argv);
+    // Qt would abort without a display; the controller runs without one as well.
+    if (const QString missing = headless ? QString() : missingDisplay(argc, argv);
+        !missing.isEmpty()) {
+        return fail(QStringLiteral("cannot open its window: %1; without a window: "
+                                   "tessivar-virtual-controller --headless")
+                        .arg(missing));
+    }
     const std::unique_ptr<QCoreApplication> app =
         headless ? std::make_unique<QCoreApplication>(argc, argv)
                  : std::make_unique<QApplication>(argc, argv);
@@ -158,8 +187,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption listenOption(
         QStringLiteral("listen"),
         QStringLiteral("Also take jobs over TCP on this port, one connection a job. HOST is "
-                       "127.0.0.1 unless given (0.0.0.0 for every address)."),
-        QStringLiteral("[HOST:]PORT"));
+                       "127.0.0.1 unless given (0.0.0.0 for every address); PORT+ takes the "
+                       "next free port after PORT when PORT is taken, 0 any free port."),
+        QStringLiteral("[HOST:]PORT[+]"));
     parser.addOptions({linkOption, listenOption, noPacingOption, printSpeedOption, headlessOption,
                        pngDirOption, traceOption, captureOption});
     parser.process(*app);
@@ -184,8 +214,8 @@ int main(int argc, char *argv[])
     if (parser.isSet(listenOption)) {
         listen = parseListenAddress(parser.value(listenOption));
         if (!listen)
-            return fail(QStringLiteral("--listen takes [HOST:]PORT, for example 9100 or "
-                                       "0.0.0.0:9100, not %1")
+            return fail(QStringLiteral("--listen takes [HOST:]PORT[+], for example 9100, "
+                                       "9100+ or 0.0.0.0:9100, not %1")
                             .arg(parser.value(listenOption)));
     }
 
@@ -214,7 +244,7 @@ int main(int argc, char *argv[])
     if (!controller.isOpen())
         return fail(controller.errorString());
     // The controller removes its link again as it goes.
-    if (listen && !controller.listen(listen->host, listen->port))
+    if (listen && !listenOn(controller, *listen))
         return fail(controller.errorString());
     if (trace.isOpen()) {
         QObject::connect(&controller, &Virtual::LiveController::traced, &trace,
