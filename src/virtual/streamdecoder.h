@@ -86,6 +86,9 @@ public:
     void finish();
 
     std::uint64_t offset() const { return m_offset; }
+    // Counts offsets from 0 again, where the bytes of another host begin; what is under way
+    // stays.
+    void restartOffsets() { m_offset = 0; }
     bool doubleByteMode() const { return m_doubleByte; }
 
     // The largest barcode, tab and parameter parts a command may hold back.

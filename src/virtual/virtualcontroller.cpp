@@ -47,6 +47,13 @@ void VirtualController::endTraceRepeats()
         m_trace->endRepeats();
 }
 
+void VirtualController::restartOffsets()
+{
+    if (m_trace)
+        m_trace->flush();
+    m_decoder.restartOffsets();
+}
+
 void VirtualController::handle(const Event &event)
 {
     const QString remark = m_renderer.handle(event);

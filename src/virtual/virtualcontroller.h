@@ -46,6 +46,8 @@ public:
     // Writes out the trace line that is still counting its repeats, for a reader of the trace
     // so far.
     void endTraceRepeats();
+    // Offsets count from 0 again from the next byte on: the bytes of another connection begin.
+    void restartOffsets();
 
     QImage paper() const { return m_renderer.image(); }
     const Renderer &renderer() const { return m_renderer; }

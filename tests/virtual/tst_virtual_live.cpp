@@ -420,6 +420,9 @@ void TestVirtualLive::idleClientHoldsOnlyItsConnection()
     QTRY_COMPARE(m_rig->printed(), "line\n");
     idle.close();
     QTRY_COMPARE(m_rig->printed(), "line\nqueued\n");
+    // The connection's offsets count from its own first byte, not on from the line's.
+    QVERIFY2(m_rig->trace().contains(QStringLiteral("\n000000  71 75 65 75 65 64  ")),
+             qPrintable(m_rig->trace()));
 }
 
 void TestVirtualLive::repliesWaitingAreBounded_data()

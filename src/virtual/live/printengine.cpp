@@ -81,6 +81,15 @@ void PrintEngine::finishJob(const QString &closed)
     m_fed = 0;
 }
 
+// A connection's trace counts offsets from its own first byte, so that they match the bytes the
+// client sent.
+void PrintEngine::startClientJob()
+{
+    m_controller->restartOffsets();
+    m_fed = 0;
+    note(QStringLiteral("the connection's bytes: offsets count from its first byte"), 0);
+}
+
 void PrintEngine::sleepAfter(std::uint64_t end)
 {
     m_sleepRequested = true;
@@ -122,6 +131,8 @@ void PrintEngine::run()
                 Q_EMIT clientJobEnded();
             continue;
         }
+        if (piece.fromClient && !m_fromClient)
+            startClientJob();
         m_fromClient = piece.fromClient;
         taken += piece.bytes.size();
         m_stats.printed += quint64(piece.bytes.size());

@@ -92,6 +92,7 @@ private:
     void run();
     int print(QByteArrayView piece);
     void emitTrace();
+    void startClientJob();
 
     ReceiveBuffer &m_buffer;
     LiveStats &m_stats;
