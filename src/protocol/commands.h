@@ -255,8 +255,8 @@ const Command &selectFunction(const Command &first, std::span<const std::uint8_t
 // did not bring (n of GS V m) or one that is data.
 struct Values
 {
-    static constexpr int max = 10;
-    std::array<int, max> values{};
+    static constexpr int max = 8;
+    std::array<int, max> values; // the first `count` of them
     int count = 0;
 };
 Values readValues(const Command &command, std::span<const std::uint8_t> bytes);

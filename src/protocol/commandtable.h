@@ -466,6 +466,16 @@ constexpr bool familiesHoldTogether()
     return true;
 }
 static_assert(familiesHoldTogether(), "rows with the same bytes stand together");
+
+constexpr bool valuesFit()
+{
+    for (const Command &row : rows) {
+        if (row.parameters.size() > std::size_t(Values::max))
+            return false;
+    }
+    return true;
+}
+static_assert(valuesFit(), "an event holds the values of every row's parameters");
 } // namespace Table
 
 template <Op op>

@@ -302,7 +302,15 @@ StreamDecoder::Result StreamDecoder::evaluate()
 
     if (first < 0x20) // the high byte of a UTF-16 code unit
         return needs(2);
+    return evaluateText();
+}
 
+// A character of one or two bytes, in the encoding of the moment.
+StreamDecoder::Result StreamDecoder::evaluateText() const
+{
+    const auto &p = m_pending;
+    const int n = m_pendingCount;
+    const std::uint8_t first = p[0];
     if (m_doubleByte && m_shiftJis) {
         if (inRange(first, 0x81, 0x9F) || inRange(first, 0xE0, 0xFC)) {
             if (n < 2)

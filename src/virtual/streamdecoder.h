@@ -112,6 +112,7 @@ private:
     std::optional<char16_t> decodePair(Encoding encoding);
     Event pendingEvent(Op op, int used) const;
     Result identify();
+    Result evaluateText() const;
     Result frame(const Protocol::Command &command);
     Result frameTabStops() const;
     Result frameBarcode() const;
