@@ -133,33 +133,31 @@ QString Renderer::onCarriageReturn(const Event &)
 
 QString Renderer::onTab(const Event &)
 {
-    return tab();
+    return m_layout.tab();
 }
 
 QString Renderer::onInitialise(const Event &)
 {
-    m_line = Line{};
-    m_qrData.clear();
-    m_pdfData.clear();
-    m_graphics = Graphics{};
-    resetModes();
+    m_layout.clear();
+    m_blocks.reset();
+    m_state.reset();
     return {};
 }
 
 QString Renderer::onClearBuffer(const Event &)
 {
-    m_line = Line{};
+    m_layout.clear();
     return {};
 }
 
 // The print mode sets the styles of ESC E, ESC - and GS ! as well.
 QString Renderer::onPrintMode(const Event &event)
 {
-    m_modes.printMode = std::uint8_t(event.value("n"));
-    m_modes.emphasis = false;
-    m_modes.underline = 0;
-    m_modes.widthScale = 1;
-    m_modes.heightScale = 1;
+    m_state.printMode = std::uint8_t(event.value("n"));
+    m_state.emphasis = false;
+    m_state.underline = 0;
+    m_state.widthScale = 1;
+    m_state.heightScale = 1;
     return {};
 }
 
@@ -168,7 +166,7 @@ QString Renderer::onFont(const Event &event)
     const std::optional<int> font = event.accepted("n");
     if (!font)
         return ignored("no such font");
-    m_modes.font = *font == Protocol::Font::Small ? FontSet::Size::Small : FontSet::Size::Standard;
+    m_state.font = *font == Protocol::Font::Small ? FontSet::Size::Small : FontSet::Size::Standard;
     return {};
 }
 
@@ -177,7 +175,7 @@ QString Renderer::onDarkness(const Event &event)
     const std::optional<int> level = event.accepted("n");
     if (!level)
         return ignored("darkness goes from 0 to 8");
-    m_modes.darkness = *level;
+    m_state.darkness = *level;
     return {};
 }
 
@@ -186,23 +184,23 @@ QString Renderer::onAlign(const Event &event)
     const std::optional<int> align = event.accepted("n");
     if (!align)
         return ignored("no such alignment");
-    m_modes.align = *align;
+    m_state.align = *align;
     return {};
 }
 
 QString Renderer::onLineSpacing(const Event &event)
 {
-    m_modes.lineSpacing = event.op == Op::LineSpacing ? event.value("n") : defaultLineSpacing;
+    m_state.lineSpacing = event.op == Op::LineSpacing ? event.value("n") : defaultLineSpacing;
     return {};
 }
 
 QString Renderer::onTabStops(const Event &event)
 {
-    const bool doubleWidth = m_modes.printMode & Mode::DoubleWidth;
-    const int column = FontSet::cellWidth(m_modes.font) * (doubleWidth ? 2 : 1);
-    m_modes.tabStopCount = std::min(int(event.data.size()), int(m_modes.tabStops.size()));
-    for (std::size_t i = 0; i < std::size_t(m_modes.tabStopCount); ++i)
-        m_modes.tabStops[i] = event.data[i] * column;
+    const bool doubleWidth = m_state.printMode & Mode::DoubleWidth;
+    const int column = FontSet::cellWidth(m_state.font) * (doubleWidth ? 2 : 1);
+    m_state.tabStopCount = std::min(int(event.data.size()), int(m_state.tabStops.size()));
+    for (std::size_t i = 0; i < std::size_t(m_state.tabStopCount); ++i)
+        m_state.tabStops[i] = event.data[i] * column;
     return {};
 }
 
@@ -219,11 +217,11 @@ QString Renderer::onFeedLines(const Event &event)
     const int lines = event.value("n");
     printLine();
     if (m_rowHeight == 0)
-        advance(lines * m_modes.lineSpacing);
+        advance(lines * m_state.lineSpacing);
     else if (lines == 0)
         advance(m_rowHeight);
     else
-        advance(std::max(m_modes.lineSpacing, m_rowHeight) + (lines - 1) * m_modes.lineSpacing);
+        advance(std::max(m_state.lineSpacing, m_rowHeight) + (lines - 1) * m_state.lineSpacing);
     return {};
 }
 
@@ -232,16 +230,16 @@ QString Renderer::onMargin(const Event &event)
     const int n = event.value("n");
     switch (event.op) {
     case Op::LeftMargin:
-        m_modes.leftMarginMm = n;
+        m_state.leftMarginMm = n;
         break;
     case Op::RightMargin:
-        m_modes.rightEdgeMm = n;
+        m_state.rightEdgeMm = n;
         break;
     case Op::LeftMarginDots:
-        m_modes.leftMarginDots = n;
+        m_state.leftMarginDots = n;
         break;
     default:
-        m_modes.areaWidthDots = n;
+        m_state.areaWidthDots = n;
         break;
     }
     return {};
@@ -251,15 +249,15 @@ QString Renderer::onPosition(const Event &event)
 {
     startLine();
     if (event.op == Op::AbsolutePosition) {
-        if (event.value("n") >= m_line.width)
+        if (event.value("n") >= m_layout.width())
             return ignored("beyond the right edge");
-        m_line.x = event.value("n");
+        m_layout.setX(event.value("n"));
         return {};
     }
-    const int to = m_line.x + std::int16_t(std::uint16_t(event.value("n")));
-    if (to < 0 || to >= m_line.width)
+    const int to = m_layout.x() + std::int16_t(std::uint16_t(event.value("n")));
+    if (to < 0 || to >= m_layout.width())
         return ignored("outside the print area");
-    m_line.x = to;
+    m_layout.setX(to);
     return {};
 }
 
@@ -294,7 +292,7 @@ QString Renderer::onCut(const Event &event)
 QString Renderer::onTextStyle(const Event &event)
 {
     const bool on = event.value("n") & 1;
-    Modes &m = m_modes;
+    PrintState &m = m_state;
     switch (event.op) {
     case Op::Emphasis:
         m.emphasis = on;
@@ -323,11 +321,11 @@ QString Renderer::onUnderline(const Event &event)
     if (!dots)
         return ignored("no such underline");
     if (event.op == Op::KanjiUnderline) {
-        m_modes.kanjiUnderline = *dots;
+        m_state.kanjiUnderline = *dots;
         return {};
     }
-    m_modes.underline = *dots;
-    m_modes.printMode &= std::uint8_t(~Mode::Underline);
+    m_state.underline = *dots;
+    m_state.printMode &= std::uint8_t(~Mode::Underline);
     return {};
 }
 
@@ -336,9 +334,9 @@ QString Renderer::onCharacterSize(const Event &event)
     const int n = event.value("n");
     if ((n & 0x0F) > 7 || (n >> 4) > 7)
         return ignored("sizes go from 1 to 8");
-    m_modes.widthScale = (n >> 4) + 1;
-    m_modes.heightScale = (n & 0x0F) + 1;
-    m_modes.printMode &= std::uint8_t(~(Mode::DoubleWidth | Mode::DoubleHeight));
+    m_state.widthScale = (n >> 4) + 1;
+    m_state.heightScale = (n & 0x0F) + 1;
+    m_state.printMode &= std::uint8_t(~(Mode::DoubleWidth | Mode::DoubleHeight));
     return {};
 }
 
@@ -348,15 +346,15 @@ QString Renderer::onCharacterSetting(const Event &event)
     const std::optional<int> accepted = event.accepted("n");
     switch (event.op) {
     case Op::RightSpacing:
-        m_modes.rightSpacing = n;
+        m_state.rightSpacing = n;
         return {};
     case Op::KanjiPrintMode:
-        m_modes.kanjiMode = std::uint8_t(n);
+        m_state.kanjiMode = std::uint8_t(n);
         return {};
     case Op::Rotate:
         if (!accepted)
             return ignored("no such rotation");
-        m_modes.rotated = *accepted != 0;
+        m_state.rotated = *accepted != 0;
         return {};
     case Op::CodePage:
         // The decoder reads the text in it; here only whether it is known.
@@ -366,7 +364,7 @@ QString Renderer::onCharacterSetting(const Event &event)
     case Op::International:
         if (!accepted)
             return ignored("no such international character set");
-        m_modes.international = *accepted;
+        m_state.international = *accepted;
         return {};
     default: // FS C
         if (!accepted)
@@ -384,20 +382,20 @@ QString Renderer::onBarcodeSetting(const Event &event)
     case Op::BarcodeHeight:
         if (!n)
             return ignored("the height goes from 1 to 255");
-        m_modes.barcodeHeight = *n;
+        m_state.barcodeHeight = *n;
         return {};
     case Op::BarcodeWidth:
         if (!n)
             return ignored("the module width goes from 1 to 6");
-        m_modes.barcodeModule = *n;
+        m_state.barcodeModule = *n;
         return {};
     case Op::BarcodeText:
         if (!n)
             return ignored("no such text position");
-        m_modes.barcodeText = *n;
+        m_state.barcodeText = *n;
         return {};
     default: // GS f
-        m_modes.smallBarcodeText = (event.value("n") & 1) != 0;
+        m_state.smallBarcodeText = (event.value("n") & 1) != 0;
         return {};
     }
 }
@@ -408,22 +406,21 @@ QString Renderer::onQrSetting(const Event &event)
     if (event.op == Op::QrModuleSize) {
         if (!n)
             return ignored("the module size goes from 1 to 16");
-        m_modes.qrModule = *n;
+        m_state.qrModule = *n;
         return {};
     }
     if (!n)
         return ignored("no such error correction level");
-    m_modes.qrLevel = *n - '0';
+    m_state.qrLevel = *n - '0';
     return {};
 }
 
 // QR and PDF417 data are collected as they arrive, up to what a symbol holds.
 QString Renderer::onSymbolStore(const Event &event)
 {
-    const bool qr = event.op == Op::QrStore;
-    (qr ? m_qrData : m_pdfData).clear();
-    m_block = Block{};
-    m_block.kind = qr ? BlockKind::Qr : BlockKind::Pdf417;
+    Block block;
+    block.kind = event.op == Op::QrStore ? BlockKind::Qr : BlockKind::Pdf417;
+    m_blocks.begin(block);
     return {};
 }
 
@@ -438,7 +435,7 @@ QString Renderer::onPdf417Setting(const Event &event)
 {
     const int n = event.value("n");
     const int m = event.value("m");
-    Modes &modes = m_modes;
+    PrintState &modes = m_state;
     switch (event.op) {
     case Op::Pdf417Columns:
         modes.pdfColumns = std::clamp(n, 0, 30);
@@ -492,9 +489,9 @@ QString Renderer::onRaster(const Event &event)
     block.scaleY = scale->y;
     block.ink = ink();
     const int width = x * 8 * scale->x;
-    block.x = place(width, m_modes.align);
+    block.x = place(width, m_state.align);
     block.y = m_y;
-    m_block = block;
+    m_blocks.begin(block);
     if (width > areaWidth())
         return QStringLiteral("wider than the print area; cut at the edge");
     return {};
@@ -504,21 +501,19 @@ QString Renderer::onStoreBitmap(const Event &event)
 {
     const int place = event.value("n");
     const std::uint64_t size = event.blockLength;
-    const auto existing = m_stored.find(place);
-    const int freed = existing == m_stored.end() ? 0 : int(existing->second.data.size());
-    const int available = bitmapMemory - (storedBytes() - freed);
+    const int available = m_blocks.bitmapRoom(place);
     if (size == 0)
         return ignored("an empty bitmap");
     if (size > std::uint64_t(available))
         return QStringLiteral("does not fit the bitmap memory (%1 bytes free); not stored")
             .arg(available);
-    m_collect.clear();
-    m_block = Block{};
-    m_block.kind = BlockKind::Store;
-    m_block.place = place;
-    m_block.align = event.value("m");
-    m_block.bytesPerRow = event.value("x");
-    m_block.rows = event.value("y");
+    Block block;
+    block.kind = BlockKind::Store;
+    block.place = place;
+    block.align = event.value("m");
+    block.bytesPerRow = event.value("x");
+    block.rows = event.value("y");
+    m_blocks.begin(block);
     return {};
 }
 
@@ -546,9 +541,7 @@ QString Renderer::onGraphicsStore(const Event &event)
         std::uint64_t((graphics.width + 7) / 8) * std::uint64_t(graphics.rows);
     if (size != event.blockLength)
         return QStringLiteral("the size does not match the data; skipped");
-    m_graphics = graphics;
-    m_block = Block{};
-    m_block.kind = BlockKind::Graphics;
+    m_blocks.beginGraphics(graphics);
     return {};
 }
 
@@ -570,14 +563,9 @@ QString Renderer::onNvGraphicsStore(const Event &event)
     if (event.value("a") != 48 || event.value("b") != 1 || size + 1 != event.blockLength)
         return QStringLiteral("not one monochrome picture of the announced size; skipped");
     const int key = event.value("kc1") << 8 | event.value("kc2");
-    const auto existing = m_nvGraphics.find(key);
-    const int freed = existing == m_nvGraphics.end() ? 0 : int(existing->second.data.size());
-    if (nvGraphicsBytes() - freed + size > std::uint64_t(graphicsMemory))
+    if (!m_blocks.nvGraphicsFit(key, size))
         return QStringLiteral("does not fit the NV graphics memory; not kept");
-    m_nvCollect = graphics;
-    m_nvKey = key;
-    m_block = Block{};
-    m_block.kind = BlockKind::Graphics;
+    m_blocks.beginNvGraphics(key, graphics);
     return {};
 }
 
@@ -587,14 +575,14 @@ QString Renderer::onNvGraphicsPrint(const Event &event)
     if (y < 0)
         return QStringLiteral("too short to print NV graphics; skipped");
     const int kc1 = event.value("kc1"), kc2 = event.value("kc2");
-    const auto found = m_nvGraphics.find(kc1 << 8 | kc2);
-    if (found == m_nvGraphics.end())
+    const Graphics *found = m_blocks.nvGraphics(kc1 << 8 | kc2);
+    if (!found)
         return QStringLiteral("no NV graphics with the key %1 %2; nothing printed")
             .arg(kc1)
             .arg(kc2);
     if ((x != 1 && x != 2) || (y != 1 && y != 2))
         return QStringLiteral("no such size; nothing printed");
-    return drawGraphics(found->second, x, y);
+    return drawGraphics(*found, x, y);
 }
 
 QString Renderer::onOtherGraphics(const Event &event)

@@ -3,35 +3,21 @@
 
 #include "protocol/values.h"
 #include "virtual/bitmapfont.h"
+#include "virtual/blockcollector.h"
+#include "virtual/linelayout.h"
 #include "virtual/paper.h"
+#include "virtual/printstate.h"
 #include "virtual/streamdecoder.h"
 #include "virtual/symbolcache.h"
 
-#include <QByteArray>
 #include <QImage>
 #include <QString>
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <vector>
 
 namespace Virtual {
-
-// A text line as it went onto the paper, for whoever wants to find it again there.
-struct PrintedLine
-{
-    struct Cell
-    {
-        int x;     // left edge on the paper, in dots
-        int width; // dots, after double width
-        char16_t character;
-    };
-    int top = 0;    // row of the line's top
-    int height = 0; // dots, the tallest character's
-    QString text;
-    std::vector<Cell> cells;
-};
 
 // Prints the decoded command stream onto a paper roll, as a ZP40x controller with a 203 dpi
 // (8 dots per mm) head would: 384 dots wide, 576 for the 80 mm heads (types 1 and 5).
@@ -55,18 +41,22 @@ struct PrintedLine
 // Pictures (GS v 0, FS p) and barcodes (GS k) and QR codes (GS ( k) print on rows of their
 // own at the current alignment and margins. Cuts show as a dashed line (partial cut: broken in
 // the middle).
+//
+// The renderer knows the paper and where it is on it; the print state (printstate.h) keeps what
+// the commands set, the line layout (linelayout.h) the text line, and the block collector
+// (blockcollector.h) the data blocks of pictures and symbols as they arrive.
 class Renderer
 {
 public:
     static constexpr int dotsPerMm = Protocol::dotsPerMm;
-    static constexpr int defaultLineSpacing = 33;
-    static constexpr int defaultDarkness = Protocol::defaultDarkness;
-    static constexpr int graphicsMemory = 512 * 1024; // bytes for GS ( L / GS 8 L graphics
-    static constexpr int maxPdf417Data = 2710;        // the most a PDF417 symbol holds
-    static constexpr int bitmapMemory = 128 * 1024;   // bytes for the stored bitmaps (GS q)
-    static constexpr int maxQrData = 7089;            // the most a QR code holds
-    static constexpr int maxGlyphsPerLine = 512;
-    static constexpr int maxRecordedLines = 65536;
+    static constexpr int defaultLineSpacing = PrintState::defaultLineSpacing;
+    static constexpr int defaultDarkness = PrintState::defaultDarkness;
+    static constexpr int graphicsMemory = BlockCollector::graphicsMemory;
+    static constexpr int maxPdf417Data = BlockCollector::maxPdf417Data;
+    static constexpr int bitmapMemory = BlockCollector::bitmapMemory;
+    static constexpr int maxQrData = BlockCollector::maxQrData;
+    static constexpr int maxGlyphsPerLine = LineLayout::maxGlyphsPerLine;
+    static constexpr int maxRecordedLines = LineLayout::maxRecordedLines;
 
     struct Options
     {
@@ -85,108 +75,17 @@ public:
 
     QImage image() const { return m_paper.image(); }
     const Paper &paper() const { return m_paper; }
-    const std::vector<PrintedLine> &lines() const { return m_lines; }
+    const std::vector<PrintedLine> &lines() const { return m_layout.lines(); }
     // Characters received but never printed, because no line end followed them.
-    int unprintedCharacters() const { return int(m_line.glyphs.size()); }
+    int unprintedCharacters() const { return m_layout.pending(); }
 
     static int paperWidth(int headType) { return Protocol::headDots(headType); }
-    static std::uint8_t inkForDarkness(int level);
+    static std::uint8_t inkForDarkness(int level) { return PrintState::inkFor(level); }
 
 private:
-    struct Modes
-    {
-        std::uint8_t printMode = 0;
-        FontSet::Size font = FontSet::Size::Standard;
-        int darkness = defaultDarkness;
-        int align = 0;
-        int lineSpacing = defaultLineSpacing;
-        int leftMarginMm = 0;
-        int rightEdgeMm = 0;
-        std::array<int, StreamDecoder::maxTabStops> tabStops{};
-        int tabStopCount = 0;
-        int barcodeHeight = 162;
-        int barcodeModule = 3;
-        int barcodeText = 1; // below
-        int qrModule = 3;
-        int qrLevel = 0; // L
-        // Common printers' text styles, kept apart from the print mode and folded into it
-        // for each character.
-        bool emphasis = false;     // ESC E
-        bool doubleStrike = false; // ESC G
-        bool italic = false;       // ESC 4
-        int underline = 0;         // ESC -: 0 off, 1 one dot, 2 two dots
-        bool reverse = false;      // GS B
-        int widthScale = 1;        // GS !
-        int heightScale = 1;
-        int rightSpacing = 0;          // ESC SP, dots
-        std::uint8_t kanjiMode = 0;    // FS !
-        int kanjiUnderline = 0;        // FS -
-        bool upsideDown = false;       // ESC {
-        bool rotated = false;          // ESC V
-        int international = 0;         // ESC R
-        int leftMarginDots = 0;        // GS L
-        int areaWidthDots = 0;         // GS W; 0: to the right edge
-        bool smallBarcodeText = false; // GS f
-        int pdfColumns = 0;            // PDF417 settings (GS ( k cn 48)
-        int pdfRows = 0;
-        int pdfModule = 3;
-        int pdfRowHeight = 3;
-        int pdfLevel = -1;
-        bool pdfTruncated = false;
-    };
-    struct Glyph
-    {
-        int x;
-        int width;
-        int height;
-        GlyphCell cell;
-        std::uint8_t mode;
-        std::uint8_t ink;
-        char16_t character;
-        std::uint8_t underlineDots = 2;
-    };
-    struct Line
-    {
-        bool started = false;
-        int left = 0;
-        int width = 0;
-        int align = 0;
-        int x = 0;
-        int height = 0;
-        bool upsideDown = false; // ESC {: the line turned round, its end on the left
-        std::vector<Glyph> glyphs;
-    };
-    enum class BlockKind : std::uint8_t { None, Raster, Store, Qr, Column, Graphics, Pdf417 };
-    struct Block
-    {
-        BlockKind kind = BlockKind::None;
-        int x = 0;
-        int y = 0;
-        int bytesPerRow = 0;
-        int rows = 0;
-        int scaleX = 1;
-        int scaleY = 1;
-        std::uint8_t ink = 0;
-        int place = 0;
-        int align = 0;
-        bool overflow = false;
-    };
-    struct StoredBitmap
-    {
-        int bytesPerRow = 0;
-        int rows = 0;
-        int align = 0;
-        QByteArray data;
-    };
-
-    struct Graphics
-    {
-        int width = 0; // dots
-        int rows = 0;
-        int scaleX = 1;
-        int scaleY = 1;
-        QByteArray data;
-    };
+    using Block = BlockCollector::Block;
+    using BlockKind = BlockCollector::Kind;
+    using Graphics = BlockCollector::Graphics;
 
     // One handler per row that changes what is printed, found by the row's operation.
     using Handler = QString (Renderer::*)(const Event &);
@@ -233,14 +132,12 @@ private:
     QString blockData(const Event &event);
     QString blockEnd(const Event &event);
 
-    void resetModes();
-    void startLine();
+    void startLine() { m_layout.start(); }
     void printLine();
     void lineFeed();
     void advance(int dots);
     void endTextRow();
     void character(char16_t ch);
-    QString tab();
     QString barcode(const Event &event);
     QString printQr();
     QString printStored(int place, int mode);
@@ -249,41 +146,21 @@ private:
     QString printGraphics();
     QString drawGraphics(const Graphics &graphics, int scaleX, int scaleY);
     QString printPdf417();
-    void drawColumns(const std::uint8_t *bytes, qsizetype count, std::uint64_t position,
-                     const Block &block);
 
-    int areaLeft() const;
-    int areaWidth() const;
-    int place(int width, int align) const;
-    void drawGlyph(const Glyph &glyph, int x, int y);
-    void drawText(const QString &text, int x, int y, std::uint8_t ink,
-                  FontSet::Size size = FontSet::Size::Standard);
-    void drawBits(const std::uint8_t *bytes, qsizetype count, std::uint64_t position,
-                  const Block &block);
-    std::uint8_t ink() const { return inkForDarkness(m_modes.darkness); }
+    int areaWidth() const { return m_state.areaWidth(m_paper.width()); }
+    int place(int width, int align) const { return m_state.place(width, align, m_paper.width()); }
+    std::uint8_t ink() const { return m_state.ink(); }
     // Once the roll has run out nothing reaches the paper any more, and printing commands cost
     // no more than their decoding.
     bool rollUsedUp() const { return m_paper.ranOut() && m_y >= m_paper.maxLength(); }
-    int storedBytes() const;
 
-    const FontSet &m_fonts;
     Paper m_paper;
-    Modes m_modes;
-    Line m_line;
+    PrintState m_state;
+    LineLayout m_layout;
+    BlockCollector m_blocks;
     int m_y = 0;         // the row where the next line's top goes
     int m_rowHeight = 0; // dots printed at m_y without a feed since (CR, a full line buffer)
-    Block m_block;
-    QByteArray m_collect; // a block's data while it arrives: a bitmap to store, QR data
-    QByteArray m_qrData;
-    QByteArray m_pdfData;
-    Graphics m_graphics;                  // GS ( L function 112, printed by function 50
-    std::map<int, Graphics> m_nvGraphics; // GS ( L function 67 by key, printed by function 69
-    Graphics m_nvCollect;
-    int m_nvKey = -1;
-    int nvGraphicsBytes() const;
-    std::map<int, StoredBitmap> m_stored;
     SymbolCache m_symbols;
-    std::vector<PrintedLine> m_lines;
     bool m_ranOutReported = false;
 };
 

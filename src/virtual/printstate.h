@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "protocol/values.h"
+#include "virtual/bitmapfont.h"
+#include "virtual/streamdecoder.h"
+
+#include <array>
+#include <cstdint>
+
+namespace Virtual {
+
+// What the commands have set for the text and symbols that follow: font, styles, spacing,
+// margins, tab stops and the barcode, QR and PDF417 settings. ESC @ brings it back to
+// reset(). The print area's edges depend on the paper's width, which the caller knows.
+struct PrintState
+{
+    static constexpr int defaultLineSpacing = 33;
+    static constexpr int defaultDarkness = Protocol::defaultDarkness;
+
+    std::uint8_t printMode = 0;
+    FontSet::Size font = FontSet::Size::Standard;
+    int darkness = defaultDarkness;
+    int align = 0;
+    int lineSpacing = defaultLineSpacing;
+    int leftMarginMm = 0;
+    int rightEdgeMm = 0;
+    std::array<int, StreamDecoder::maxTabStops> tabStops{};
+    int tabStopCount = 0;
+    int barcodeHeight = 162;
+    int barcodeModule = 3;
+    int barcodeText = 1; // below
+    int qrModule = 3;
+    int qrLevel = 0; // L
+    // Common printers' text styles, kept apart from the print mode and folded into it
+    // for each character.
+    bool emphasis = false;     // ESC E
+    bool doubleStrike = false; // ESC G
+    bool italic = false;       // ESC 4
+    int underline = 0;         // ESC -: 0 off, 1 one dot, 2 two dots
+    bool reverse = false;      // GS B
+    int widthScale = 1;        // GS !
+    int heightScale = 1;
+    int rightSpacing = 0;          // ESC SP, dots
+    std::uint8_t kanjiMode = 0;    // FS !
+    int kanjiUnderline = 0;        // FS -
+    bool upsideDown = false;       // ESC {
+    bool rotated = false;          // ESC V
+    int international = 0;         // ESC R
+    int leftMarginDots = 0;        // GS L
+    int areaWidthDots = 0;         // GS W; 0: to the right edge
+    bool smallBarcodeText = false; // GS f
+    int pdfColumns = 0;            // PDF417 settings (GS ( k cn 48)
+    int pdfRows = 0;
+    int pdfModule = 3;
+    int pdfRowHeight = 3;
+    int pdfLevel = -1;
+    bool pdfTruncated = false;
+
+    // Everything as after ESC @, with a tab stop every eight standard characters.
+    void reset();
+
+    static std::uint8_t inkFor(int darkness);
+    std::uint8_t ink() const { return inkFor(darkness); }
+
+    // The print area on paper paperWidth dots wide: its left edge and its width, in dots.
+    int areaLeft(int paperWidth) const;
+    int areaWidth(int paperWidth) const;
+    // The left edge of something width dots wide, aligned in the print area (0 left,
+    // 1 centre, 2 right); at the area's left edge when it does not fit.
+    int place(int width, int align, int paperWidth) const;
+};
+
+} // namespace Virtual
