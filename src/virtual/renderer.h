@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace Virtual {
@@ -90,6 +91,7 @@ private:
     // One handler per row that changes what is printed, found by the row's operation.
     using Handler = QString (Renderer::*)(const Event &);
     using Handlers = std::array<Handler, Protocol::opCount>;
+    static const std::pair<Op, Handler> dispatch[];
     static const Handlers &handlers();
     QString command(const Event &event);
     QString onCharacter(const Event &event);
