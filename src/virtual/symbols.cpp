@@ -52,8 +52,8 @@ Symbol encodeWith(zint_symbol *z, int symbology, QByteArrayView data, int option
         z->option_2 = option2;
     if (option3 > 0)
         z->option_3 = option3;
-    const int result = ZBarcode_Encode(
-        z, reinterpret_cast<const unsigned char *>(data.data()), int(data.size()));
+    const int result =
+        ZBarcode_Encode(z, reinterpret_cast<const unsigned char *>(data.data()), int(data.size()));
     if (result >= ZINT_ERROR)
         return failure(QString::fromUtf8(z->errtxt));
 
@@ -122,6 +122,86 @@ std::optional<QByteArray> code128Text(QByteArrayView data, QString &error)
 Symbol encodeExtended(BarcodeSystem system, QByteArrayView data);
 std::optional<QByteArray> upcAToUpcE(QByteArrayView a);
 
+// UPC-E from its own 6 to 8 digits, or from the 11 or 12 digits of the UPC-A it stands for.
+Symbol encodeUpcE(QByteArrayView data)
+{
+    const qsizetype n = data.size();
+    if (allDigits(data) && (n == 11 || n == 12) && (data[0] == '0' || data[0] == '1')) {
+        const std::optional<QByteArray> e = upcAToUpcE(data.first(11));
+        if (!e)
+            return failure(QStringLiteral("this UPC-A number has no UPC-E form"));
+        if (n == 12) {
+            const Symbol check = encode(BARCODE_UPCA_CHK, data);
+            if (!check.ok)
+                return check;
+        }
+        return encode(BARCODE_UPCE, QByteArray(1, data[0]) + *e);
+    }
+    if (!allDigits(data) || n < 6 || n > 8 || (n > 6 && data[0] != '0' && data[0] != '1'))
+        return failure(QStringLiteral(
+            "UPC-E takes 6 digits, 7 or 8 beginning with 0 or 1, or the UPC-A's 11 or 12"));
+    return encode(n == 8 ? BARCODE_UPCE_CHK : BARCODE_UPCE, data);
+}
+
+// The UPC and EAN systems: a number of digits, the check digit given or left to the encoder.
+Symbol encodeUpcEan(BarcodeSystem system, QByteArrayView data)
+{
+    const qsizetype n = data.size();
+    switch (system) {
+    case BarcodeSystem::UpcA:
+        if (!allDigits(data) || (n != 11 && n != 12))
+            return failure(QStringLiteral("UPC-A takes 11 or 12 digits"));
+        return encode(n == 11 ? BARCODE_UPCA : BARCODE_UPCA_CHK, data);
+    case BarcodeSystem::UpcE:
+        return encodeUpcE(data);
+    case BarcodeSystem::Ean13:
+        if (!allDigits(data) || (n != 12 && n != 13))
+            return failure(QStringLiteral("EAN-13 takes 12 or 13 digits"));
+        return encode(n == 12 ? BARCODE_EANX : BARCODE_EANX_CHK, data);
+    default:
+        break;
+    }
+    // EAN-8. libzint makes an EAN-13 of eight digits given to EANX; with the check digit it
+    // must go to EANX_CHK to stay an EAN-8.
+    if (!allDigits(data) || (n != 7 && n != 8))
+        return failure(QStringLiteral("EAN-8 takes 7 or 8 digits"));
+    return encode(n == 7 ? BARCODE_EANX : BARCODE_EANX_CHK, data);
+}
+
+Symbol encodeCode39(QByteArrayView data)
+{
+    const qsizetype n = data.size();
+    QByteArrayView body = data;
+    if (n >= 2 && data.front() == '*' && data.back() == '*')
+        body = data.sliced(1, n - 2);
+    if (body.isEmpty() || !allOf(body, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%+-./"))
+        return failure(QStringLiteral("Code 39 takes 0-9, A-Z, space and $ % + - . /"));
+    return encode(BARCODE_CODE39, body);
+}
+
+Symbol encodeCodabar(QByteArrayView data)
+{
+    const qsizetype n = data.size();
+    // libzint wants the start and stop characters in upper case.
+    QByteArray upper = data.toByteArray().toUpper();
+    const auto isStartStop = [](char c) { return c >= 'A' && c <= 'D'; };
+    if (n < 3 || !isStartStop(upper.front()) || !isStartStop(upper.back()) ||
+        !allOf(QByteArrayView(upper).sliced(1, n - 2), "0123456789-$:/.+"))
+        return failure(QStringLiteral("Codabar takes 0-9 - $ : / . + between start and stop A-D"));
+    return encode(BARCODE_CODABAR, upper);
+}
+
+Symbol encodeCode128(QByteArrayView data)
+{
+    QString error;
+    const std::optional<QByteArray> text = code128Text(data, error);
+    if (!text)
+        return failure(error);
+    if (text->isEmpty())
+        return failure(QStringLiteral("no data"));
+    return encode(BARCODE_CODE128, *text);
+}
+
 } // namespace
 
 QString barcodeName(BarcodeSystem system)
@@ -136,74 +216,27 @@ Symbol encodeBarcode(BarcodeSystem system, std::span<const std::uint8_t> bytes)
                               qsizetype(bytes.size()));
     if (data.isEmpty())
         return failure(QStringLiteral("no data"));
-    const qsizetype n = data.size();
 
     switch (system) {
     case BarcodeSystem::UpcA:
-        if (!allDigits(data) || (n != 11 && n != 12))
-            return failure(QStringLiteral("UPC-A takes 11 or 12 digits"));
-        return encode(n == 11 ? BARCODE_UPCA : BARCODE_UPCA_CHK, data);
     case BarcodeSystem::UpcE:
-        if (allDigits(data) && (n == 11 || n == 12) && (data[0] == '0' || data[0] == '1')) {
-            const std::optional<QByteArray> e = upcAToUpcE(data.first(11));
-            if (!e)
-                return failure(QStringLiteral("this UPC-A number has no UPC-E form"));
-            if (n == 12) {
-                const Symbol check = encode(BARCODE_UPCA_CHK, data);
-                if (!check.ok)
-                    return check;
-            }
-            return encode(BARCODE_UPCE, QByteArray(1, data[0]) + *e);
-        }
-        if (!allDigits(data) || n < 6 || n > 8 || (n > 6 && data[0] != '0' && data[0] != '1'))
-            return failure(QStringLiteral(
-                "UPC-E takes 6 digits, 7 or 8 beginning with 0 or 1, or the UPC-A's 11 or 12"));
-        return encode(n == 8 ? BARCODE_UPCE_CHK : BARCODE_UPCE, data);
     case BarcodeSystem::Ean13:
-        if (!allDigits(data) || (n != 12 && n != 13))
-            return failure(QStringLiteral("EAN-13 takes 12 or 13 digits"));
-        return encode(n == 12 ? BARCODE_EANX : BARCODE_EANX_CHK, data);
     case BarcodeSystem::Ean8:
-        // libzint makes an EAN-13 of eight digits given to EANX; with the check digit it must
-        // go to EANX_CHK to stay an EAN-8.
-        if (!allDigits(data) || (n != 7 && n != 8))
-            return failure(QStringLiteral("EAN-8 takes 7 or 8 digits"));
-        return encode(n == 7 ? BARCODE_EANX : BARCODE_EANX_CHK, data);
-    case BarcodeSystem::Code39: {
-        QByteArrayView body = data;
-        if (n >= 2 && data.front() == '*' && data.back() == '*')
-            body = data.sliced(1, n - 2);
-        if (body.isEmpty() || !allOf(body, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%+-./"))
-            return failure(QStringLiteral("Code 39 takes 0-9, A-Z, space and $ % + - . /"));
-        return encode(BARCODE_CODE39, body);
-    }
+        return encodeUpcEan(system, data);
+    case BarcodeSystem::Code39:
+        return encodeCode39(data);
     case BarcodeSystem::Itf:
-        if (!allDigits(data) || n % 2 != 0)
+        if (!allDigits(data) || data.size() % 2 != 0)
             return failure(QStringLiteral("ITF takes an even number of digits"));
         return encode(BARCODE_C25INTER, data);
-    case BarcodeSystem::Codabar: {
-        // libzint wants the start and stop characters in upper case.
-        QByteArray upper = data.toByteArray().toUpper();
-        const auto isStartStop = [](char c) { return c >= 'A' && c <= 'D'; };
-        if (n < 3 || !isStartStop(upper.front()) || !isStartStop(upper.back()) ||
-            !allOf(QByteArrayView(upper).sliced(1, n - 2), "0123456789-$:/.+"))
-            return failure(
-                QStringLiteral("Codabar takes 0-9 - $ : / . + between start and stop A-D"));
-        return encode(BARCODE_CODABAR, upper);
-    }
+    case BarcodeSystem::Codabar:
+        return encodeCodabar(data);
     case BarcodeSystem::Code93:
         if (!std::all_of(data.begin(), data.end(), [](char c) { return std::uint8_t(c) < 128; }))
             return failure(QStringLiteral("Code 93 takes ASCII only"));
         return encode(BARCODE_CODE93, data);
-    case BarcodeSystem::Code128: {
-        QString error;
-        const std::optional<QByteArray> text = code128Text(data, error);
-        if (!text)
-            return failure(error);
-        if (text->isEmpty())
-            return failure(QStringLiteral("no data"));
-        return encode(BARCODE_CODE128, *text);
-    }
+    case BarcodeSystem::Code128:
+        return encodeCode128(data);
     default:
         break;
     }
@@ -247,8 +280,8 @@ std::optional<QByteArray> gs1Brackets(QByteArrayView data)
     {
         const char *ai;
         int length;
-    } fixed[] = {{"00", 18}, {"01", 14}, {"02", 14}, {"11", 6}, {"12", 6}, {"13", 6},
-                 {"15", 6},  {"16", 6},  {"17", 6},  {"20", 2}, {"31", -6}, {"32", -6},
+    } fixed[] = {{"00", 18}, {"01", 14}, {"02", 14}, {"11", 6},  {"12", 6},  {"13", 6},
+                 {"15", 6},  {"16", 6},  {"17", 6},  {"20", 2},  {"31", -6}, {"32", -6},
                  {"33", -6}, {"34", -6}, {"35", -6}, {"36", -6}, {"41", 13}};
     QByteArray clean;
     for (qsizetype i = 0; i < data.size(); ++i) {
@@ -320,8 +353,7 @@ Symbol encodeExtended(BarcodeSystem system, QByteArrayView data)
         const std::optional<QByteArray> gtin = gtin13(data);
         if (!gtin)
             return failure(QStringLiteral("GS1 DataBar takes the 13 digits of a GTIN"));
-        return encode(system == BarcodeSystem::DataBarLimited ? BARCODE_DBAR_LTD
-                                                               : BARCODE_DBAR_OMN,
+        return encode(system == BarcodeSystem::DataBarLimited ? BARCODE_DBAR_LTD : BARCODE_DBAR_OMN,
                       *gtin);
     }
     case BarcodeSystem::Code128Auto:

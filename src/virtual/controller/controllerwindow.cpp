@@ -69,13 +69,36 @@ ControllerWindow::ControllerWindow(Virtual::LiveController *controller, QWidget 
 {
     setWindowTitle(tr("Tessivar Virtual Controller - %1").arg(controller->devicePath()));
 
+    setUpRollArea();
+    setUpTrace();
+    auto *splitter = new QSplitter;
+    splitter->addWidget(m_rollArea);
+    splitter->addWidget(m_trace);
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusBar()->addWidget(m_status, 1);
+
+    addRollActions();
+    followController();
+
+    showNewPaper();
+    resize(1100, 720);
+}
+
+void ControllerWindow::setUpRollArea()
+{
     m_rollArea->setWidget(m_roll);
     m_rollArea->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_rollArea->setBackgroundRole(QPalette::Dark);
     // Scrolled to the newest line whenever the roll grows.
     connect(m_rollArea->verticalScrollBar(), &QScrollBar::rangeChanged, this,
             [this](int, int maximum) { m_rollArea->verticalScrollBar()->setValue(maximum); });
+}
 
+void ControllerWindow::setUpTrace()
+{
     m_trace->setReadOnly(true);
     m_trace->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_trace->setMaximumBlockCount(traceLinesKept);
@@ -89,16 +112,11 @@ ControllerWindow::ControllerWindow(Virtual::LiveController *controller, QWidget 
         if (m_traceFollows)
             traceBar->setValue(maximum);
     });
+}
 
-    auto *splitter = new QSplitter;
-    splitter->addWidget(m_rollArea);
-    splitter->addWidget(m_trace);
-    splitter->setStretchFactor(1, 1);
-    setCentralWidget(splitter);
-
-    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    statusBar()->addWidget(m_status, 1);
-
+// Save, Clear and Quit in the Roll menu; Save and Clear on the tool bar as well.
+void ControllerWindow::addRollActions()
+{
     auto *save = new QAction(tr("&Save Roll as PNG..."), this);
     save->setShortcut(QKeySequence::Save);
     connect(save, &QAction::triggered, this, &ControllerWindow::saveRoll);
@@ -118,19 +136,21 @@ ControllerWindow::ControllerWindow(Virtual::LiveController *controller, QWidget 
     tools->setObjectName(QStringLiteral("rollToolBar"));
     tools->addAction(save);
     tools->addAction(clear);
+}
 
+// The paper, the trace and the status line follow what the controller reports.
+void ControllerWindow::followController()
+{
     m_repaint.setSingleShot(true);
     m_repaint.setInterval(repaintMs);
     connect(&m_repaint, &QTimer::timeout, this, &ControllerWindow::showNewPaper);
-    connect(controller, &Virtual::LiveController::paperChanged, this, [this] {
+    connect(m_controller, &Virtual::LiveController::paperChanged, this, [this] {
         if (!m_repaint.isActive())
             m_repaint.start();
     });
-    connect(controller, &Virtual::LiveController::traced, this, &ControllerWindow::appendTrace);
-    connect(controller, &Virtual::LiveController::lineChanged, this, &ControllerWindow::showStatus);
-
-    showNewPaper();
-    resize(1100, 720);
+    connect(m_controller, &Virtual::LiveController::traced, this, &ControllerWindow::appendTrace);
+    connect(m_controller, &Virtual::LiveController::lineChanged, this,
+            &ControllerWindow::showStatus);
 }
 
 void ControllerWindow::showNewPaper()

@@ -23,6 +23,10 @@ public:
     explicit ControllerWindow(Virtual::LiveController *controller, QWidget *parent = nullptr);
 
 private:
+    void setUpRollArea();
+    void setUpTrace();
+    void addRollActions();
+    void followController();
     void saveRoll();
     void clearRoll();
     void showStatus();

@@ -129,6 +129,174 @@ bool wantsHeadless(int argc, char *argv[])
     return false;
 }
 
+// The program's options, with their help texts.
+struct CommandLineOptions
+{
+    QCommandLineOption link{
+        QStringLiteral("link"),
+        QStringLiteral("The link to the line's device (by default ttyTessivar0 in tessivar/ of "
+                       "the user's runtime directory, $XDG_RUNTIME_DIR)."),
+        QStringLiteral("PATH")};
+    QCommandLineOption noPacing{
+        QStringLiteral("no-pacing"),
+        QStringLiteral("Take bytes as fast as they come, not at the host's line speed.")};
+    QCommandLineOption printSpeed{
+        QStringLiteral("print-speed"),
+        QStringLiteral("Paper speed of the print mechanism in mm a second; 0 prints at once."),
+        QStringLiteral("MM"), QString::number(Virtual::LiveController::defaultPrintSpeed)};
+    QCommandLineOption headless{QStringLiteral("headless"),
+                                QStringLiteral("Run without a window.")};
+    QCommandLineOption pngDir{
+        QStringLiteral("png-dir"),
+        QStringLiteral("Without a window: write each piece cut off (cut-001.png, ...) and, at "
+                       "the end, the whole roll (roll.png) into this directory."),
+        QStringLiteral("DIR")};
+    QCommandLineOption trace{QStringLiteral("trace"),
+                             QStringLiteral("Write the trace to this file (- for the output)."),
+                             QStringLiteral("FILE")};
+    QCommandLineOption capture{
+        QStringLiteral("capture"),
+        QStringLiteral("Write every byte received to this file, for tessivar-render."),
+        QStringLiteral("FILE")};
+    QCommandLineOption listen{
+        QStringLiteral("listen"),
+        QStringLiteral("Also take jobs over TCP on this port, one connection a job. HOST is "
+                       "127.0.0.1 unless given (0.0.0.0 for every address); PORT+ takes the "
+                       "next free port after PORT when PORT is taken, 0 any free port."),
+        QStringLiteral("[HOST:]PORT[+]")};
+};
+
+void setUpParser(QCommandLineParser &parser, const CommandLineOptions &o)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("A ZP40x receipt-printer controller on a pseudo-terminal: open the link "
+                       "as a serial port (or, with --listen, connect over TCP) and what you "
+                       "send prints on its paper roll."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions(
+        {o.link, o.listen, o.noPacing, o.printSpeed, o.headless, o.pngDir, o.trace, o.capture});
+}
+
+// What the command line asks for.
+struct Settings
+{
+    Virtual::LiveController::Options controller;
+    std::optional<ListenAddress> listen;
+    std::optional<QString> tracePath;
+    std::optional<QString> capturePath;
+    QString pngDir;
+};
+
+std::optional<QString> valueIfSet(const QCommandLineParser &parser,
+                                  const QCommandLineOption &option)
+{
+    return parser.isSet(option) ? std::optional(parser.value(option)) : std::nullopt;
+}
+
+// Reads the command line into settings; 0 when they are good, else the exit status.
+int readCommandLine(const QCoreApplication &app, bool headless, Settings &settings)
+{
+    const CommandLineOptions o;
+    QCommandLineParser parser;
+    setUpParser(parser, o);
+    parser.process(app);
+
+    Virtual::LiveController::Options &options = settings.controller;
+    if (parser.isSet(o.link)) {
+        options.linkPath = parser.value(o.link);
+    } else {
+        QString error;
+        options.linkPath = Virtual::PseudoTerminal::defaultLink(error);
+        if (options.linkPath.isEmpty())
+            return fail(error);
+    }
+    options.pacing = !parser.isSet(o.noPacing);
+    bool speedOk = false;
+    options.printSpeed = parser.value(o.printSpeed).toInt(&speedOk);
+    if (!speedOk || options.printSpeed < 0)
+        return fail(QStringLiteral("the print speed is a number of mm a second, 0 or more"));
+    if (parser.isSet(o.pngDir) && !headless)
+        return fail(QStringLiteral("--png-dir goes with --headless"));
+    if (parser.isSet(o.listen)) {
+        settings.listen = parseListenAddress(parser.value(o.listen));
+        if (!settings.listen)
+            return fail(QStringLiteral("--listen takes [HOST:]PORT[+], for example 9100, "
+                                       "9100+ or 0.0.0.0:9100, not %1")
+                            .arg(parser.value(o.listen)));
+    }
+    settings.tracePath = valueIfSet(parser, o.trace);
+    settings.capturePath = valueIfSet(parser, o.capture);
+    settings.pngDir = parser.value(o.pngDir);
+    return 0;
+}
+
+// Opens the files and makes the directory the settings name; 0 when done, else the exit status.
+int openOutputs(Settings &settings, QFile &trace, QFile &capture)
+{
+    if (settings.tracePath) {
+        const QString &path = *settings.tracePath;
+        const bool opened = path == QLatin1String("-")
+                                ? trace.open(stdout, QIODevice::WriteOnly)
+                                : (trace.setFileName(path), trace.open(QIODevice::WriteOnly));
+        if (!opened)
+            return fail(QStringLiteral("cannot write %1: %2").arg(path, trace.errorString()));
+    }
+    if (settings.capturePath) {
+        capture.setFileName(*settings.capturePath);
+        if (!capture.open(QIODevice::WriteOnly))
+            return fail(QStringLiteral("cannot write %1: %2")
+                            .arg(capture.fileName(), capture.errorString()));
+        settings.controller.capture = &capture;
+    }
+    if (!settings.pngDir.isEmpty() && !QDir().mkpath(settings.pngDir))
+        return fail(QStringLiteral("cannot make the directory %1").arg(settings.pngDir));
+    return 0;
+}
+
+int runWindow(QCoreApplication &app, Virtual::LiveController &controller)
+{
+    // Only now, after the options are read: the command line and its help stay English,
+    // the window speaks the user's language.
+    setApplicationIdentity(QStringLiteral("org.tessivar.Tessivar.VirtualController"));
+    installTranslations(app);
+    ControllerWindow window(&controller);
+    window.show();
+    return app.exec();
+}
+
+int run(QCoreApplication &app, bool headless, const Settings &settings, QFile &trace)
+{
+    Virtual::LiveController controller(settings.controller);
+    if (!controller.isOpen())
+        return fail(controller.errorString());
+    // The controller removes its link again as it goes.
+    if (settings.listen && !listenOn(controller, *settings.listen))
+        return fail(controller.errorString());
+    if (trace.isOpen()) {
+        QObject::connect(&controller, &Virtual::LiveController::traced, &trace,
+                         [&trace](const QString &lines) {
+                             trace.write(lines.toUtf8());
+                             trace.flush();
+                         });
+    }
+    std::unique_ptr<Virtual::RollSaver> saver;
+    if (!settings.pngDir.isEmpty())
+        saver = std::make_unique<Virtual::RollSaver>(&controller, settings.pngDir);
+    quitOnSignals();
+
+    std::printf("Virtual controller ready on %s\n", qPrintable(controller.devicePath()));
+    if (settings.listen)
+        std::printf("Listening for jobs over TCP on %s\n", qPrintable(controller.listenAddress()));
+    std::fflush(stdout);
+
+    const int status = headless ? app.exec() : runWindow(app, controller);
+    controller.finish();
+    if (saver && !saver->saveRoll())
+        return fail(saver->errorString());
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -151,132 +319,12 @@ int main(int argc, char *argv[])
         QString::fromLatin1(Virtual::LiveController::applicationName));
     QCoreApplication::setApplicationVersion(QStringLiteral(TESSIVAR_VERSION));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("A ZP40x receipt-printer controller on a pseudo-terminal: open the link "
-                       "as a serial port (or, with --listen, connect over TCP) and what you "
-                       "send prints on its paper roll."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption linkOption(
-        QStringLiteral("link"),
-        QStringLiteral("The link to the line's device (by default ttyTessivar0 in tessivar/ of "
-                       "the user's runtime directory, $XDG_RUNTIME_DIR)."),
-        QStringLiteral("PATH"));
-    const QCommandLineOption noPacingOption(
-        QStringLiteral("no-pacing"),
-        QStringLiteral("Take bytes as fast as they come, not at the host's line speed."));
-    const QCommandLineOption printSpeedOption(
-        QStringLiteral("print-speed"),
-        QStringLiteral("Paper speed of the print mechanism in mm a second; 0 prints at once."),
-        QStringLiteral("MM"), QString::number(Virtual::LiveController::defaultPrintSpeed));
-    const QCommandLineOption headlessOption(QStringLiteral("headless"),
-                                            QStringLiteral("Run without a window."));
-    const QCommandLineOption pngDirOption(
-        QStringLiteral("png-dir"),
-        QStringLiteral("Without a window: write each piece cut off (cut-001.png, ...) and, at "
-                       "the end, the whole roll (roll.png) into this directory."),
-        QStringLiteral("DIR"));
-    const QCommandLineOption traceOption(
-        QStringLiteral("trace"), QStringLiteral("Write the trace to this file (- for the output)."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption captureOption(
-        QStringLiteral("capture"),
-        QStringLiteral("Write every byte received to this file, for tessivar-render."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption listenOption(
-        QStringLiteral("listen"),
-        QStringLiteral("Also take jobs over TCP on this port, one connection a job. HOST is "
-                       "127.0.0.1 unless given (0.0.0.0 for every address); PORT+ takes the "
-                       "next free port after PORT when PORT is taken, 0 any free port."),
-        QStringLiteral("[HOST:]PORT[+]"));
-    parser.addOptions({linkOption, listenOption, noPacingOption, printSpeedOption, headlessOption,
-                       pngDirOption, traceOption, captureOption});
-    parser.process(*app);
-
-    Virtual::LiveController::Options options;
-    if (parser.isSet(linkOption)) {
-        options.linkPath = parser.value(linkOption);
-    } else {
-        QString error;
-        options.linkPath = Virtual::PseudoTerminal::defaultLink(error);
-        if (options.linkPath.isEmpty())
-            return fail(error);
-    }
-    options.pacing = !parser.isSet(noPacingOption);
-    bool speedOk = false;
-    options.printSpeed = parser.value(printSpeedOption).toInt(&speedOk);
-    if (!speedOk || options.printSpeed < 0)
-        return fail(QStringLiteral("the print speed is a number of mm a second, 0 or more"));
-    if (parser.isSet(pngDirOption) && !headless)
-        return fail(QStringLiteral("--png-dir goes with --headless"));
-    std::optional<ListenAddress> listen;
-    if (parser.isSet(listenOption)) {
-        listen = parseListenAddress(parser.value(listenOption));
-        if (!listen)
-            return fail(QStringLiteral("--listen takes [HOST:]PORT[+], for example 9100, "
-                                       "9100+ or 0.0.0.0:9100, not %1")
-                            .arg(parser.value(listenOption)));
-    }
-
+    Settings settings;
+    if (const int status = readCommandLine(*app, headless, settings); status != 0)
+        return status;
     QFile trace;
-    if (parser.isSet(traceOption)) {
-        const QString path = parser.value(traceOption);
-        const bool opened = path == QLatin1String("-")
-                                ? trace.open(stdout, QIODevice::WriteOnly)
-                                : (trace.setFileName(path), trace.open(QIODevice::WriteOnly));
-        if (!opened)
-            return fail(QStringLiteral("cannot write %1: %2").arg(path, trace.errorString()));
-    }
     QFile capture;
-    if (parser.isSet(captureOption)) {
-        capture.setFileName(parser.value(captureOption));
-        if (!capture.open(QIODevice::WriteOnly))
-            return fail(QStringLiteral("cannot write %1: %2")
-                            .arg(capture.fileName(), capture.errorString()));
-        options.capture = &capture;
-    }
-    const QString pngDir = parser.value(pngDirOption);
-    if (!pngDir.isEmpty() && !QDir().mkpath(pngDir))
-        return fail(QStringLiteral("cannot make the directory %1").arg(pngDir));
-
-    Virtual::LiveController controller(options);
-    if (!controller.isOpen())
-        return fail(controller.errorString());
-    // The controller removes its link again as it goes.
-    if (listen && !listenOn(controller, *listen))
-        return fail(controller.errorString());
-    if (trace.isOpen()) {
-        QObject::connect(&controller, &Virtual::LiveController::traced, &trace,
-                         [&trace](const QString &lines) {
-                             trace.write(lines.toUtf8());
-                             trace.flush();
-                         });
-    }
-    std::unique_ptr<Virtual::RollSaver> saver;
-    if (!pngDir.isEmpty())
-        saver = std::make_unique<Virtual::RollSaver>(&controller, pngDir);
-    quitOnSignals();
-
-    std::printf("Virtual controller ready on %s\n", qPrintable(controller.devicePath()));
-    if (listen)
-        std::printf("Listening for jobs over TCP on %s\n", qPrintable(controller.listenAddress()));
-    std::fflush(stdout);
-
-    int status = 0;
-    if (headless) {
-        status = app->exec();
-    } else {
-        // Only now, after the options are read: the command line and its help stay English,
-        // the window speaks the user's language.
-        setApplicationIdentity(QStringLiteral("org.tessivar.Tessivar.VirtualController"));
-        installTranslations(*app);
-        ControllerWindow window(&controller);
-        window.show();
-        status = app->exec();
-    }
-    controller.finish();
-    if (saver && !saver->saveRoll())
-        return fail(saver->errorString());
-    return status;
+    if (const int status = openOutputs(settings, trace, capture); status != 0)
+        return status;
+    return run(*app, headless, settings, trace);
 }

@@ -24,14 +24,20 @@ int fail(const QString &message)
     return 1;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// What the command line asks for: the stream to print and what to make of it.
+struct Job
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tessivar-render"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TESSIVAR_VERSION));
+    QString stream;
+    int head = 0;
+    bool wantPng = false;
+    QString pngPath;
+    bool wantTrace = false;
+    QString tracePath;
+};
 
+// Reads the command line into job; 0 when it holds a job, else the program's exit status.
+int readCommandLine(const QCoreApplication &app, Job &job)
+{
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Prints a ZP40x controller byte stream on virtual paper: a PNG of the roll "
@@ -60,48 +66,82 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(parser.helpText()), stderr);
         return 2;
     }
+    job.stream = arguments.front();
     bool headOk = false;
-    const int head = parser.value(headOption).toInt(&headOk);
-    if (!headOk || head < 0 || head > 7)
+    job.head = parser.value(headOption).toInt(&headOk);
+    if (!headOk || job.head < 0 || job.head > 7)
         return fail(QStringLiteral("the head type goes from 0 to 7"));
+    job.wantPng = parser.isSet(pngOption);
+    job.pngPath = parser.value(pngOption);
+    job.wantTrace = parser.isSet(traceOption);
+    job.tracePath = parser.value(traceOption);
+    return 0;
+}
 
-    QFile input;
-    const bool fromStdin = arguments.front() == QLatin1String("-");
-    const bool opened =
-        fromStdin ? input.open(stdin, QIODevice::ReadOnly)
-                  : (input.setFileName(arguments.front()), input.open(QIODevice::ReadOnly));
-    if (!opened)
-        return fail(
-            QStringLiteral("cannot read %1: %2").arg(arguments.front(), input.errorString()));
-
-    const bool wantPng = parser.isSet(pngOption);
-    QFile traceFile;
-    if (parser.isSet(traceOption)) {
-        traceFile.setFileName(parser.value(traceOption));
+// Opens the trace's file, or standard output when neither --png nor --trace is given; a
+// trace left closed is not written. 0 when done, else the exit status.
+int openTrace(const Job &job, QFile &traceFile)
+{
+    if (job.wantTrace) {
+        traceFile.setFileName(job.tracePath);
         if (!traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return fail(QStringLiteral("cannot write %1: %2")
                             .arg(traceFile.fileName(), traceFile.errorString()));
-    } else if (!wantPng) {
+    } else if (!job.wantPng) {
         if (!traceFile.open(stdout, QIODevice::WriteOnly))
             return fail(QStringLiteral("cannot write the trace to standard output"));
     }
+    return 0;
+}
 
+void warnOfMissingFonts()
+{
     const Virtual::FontSet &fonts = Virtual::FontSet::system();
     if (!fonts.isComplete())
         std::fprintf(stderr,
                      "tessivar-render: warning: fonts missing (%s); install %s or set "
                      "TESSIVAR_FONT_DIR\n",
                      qPrintable(fonts.missing()), qPrintable(fonts.missingPackages().join(' ')));
+}
 
-    Virtual::VirtualController controller(
-        {head, Virtual::Paper::defaultMaxLength, traceFile.isOpen() ? &traceFile : nullptr});
-    // The stream is read in pieces, so a long capture never has to fit in memory.
+// The stream is read in pieces, so a long capture never has to fit in memory.
+void feedAll(QIODevice &input, Virtual::VirtualController &controller)
+{
     while (true) {
         const QByteArray piece = input.read(64 * 1024);
         if (piece.isEmpty())
             break;
         controller.feed(piece);
     }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tessivar-render"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSIVAR_VERSION));
+
+    Job job;
+    if (const int status = readCommandLine(app, job); status != 0)
+        return status;
+
+    QFile input;
+    const bool fromStdin = job.stream == QLatin1String("-");
+    const bool opened = fromStdin
+                            ? input.open(stdin, QIODevice::ReadOnly)
+                            : (input.setFileName(job.stream), input.open(QIODevice::ReadOnly));
+    if (!opened)
+        return fail(QStringLiteral("cannot read %1: %2").arg(job.stream, input.errorString()));
+    QFile traceFile;
+    if (const int status = openTrace(job, traceFile); status != 0)
+        return status;
+    warnOfMissingFonts();
+
+    Virtual::VirtualController controller(
+        {job.head, Virtual::Paper::defaultMaxLength, traceFile.isOpen() ? &traceFile : nullptr});
+    feedAll(input, controller);
     controller.finish();
     traceFile.close();
 
@@ -109,8 +149,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "tessivar-render: the stream is longer than the roll (%d rows)\n",
                      Virtual::Paper::defaultMaxLength);
 
-    if (wantPng) {
-        QImageWriter writer(parser.value(pngOption), "png");
+    if (job.wantPng) {
+        QImageWriter writer(job.pngPath, "png");
         if (!writer.write(controller.paper()))
             return fail(
                 QStringLiteral("cannot write %1: %2").arg(writer.fileName(), writer.errorString()));
