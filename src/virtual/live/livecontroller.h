@@ -5,6 +5,7 @@
 #include "virtual/live/livestats.h"
 #include "virtual/live/networkendpoint.h"
 #include "virtual/live/printengine.h"
+#include "virtual/live/printerstate.h"
 #include "virtual/live/pseudoterminal.h"
 #include "virtual/live/receivebuffer.h"
 #include "virtual/live/replyqueue.h"
@@ -84,7 +85,12 @@ public:
         QString settingsFile; // an INI file for the print head type; the program's own if empty
         QIODevice *capture = nullptr;   // every byte the print engine takes; not owned
         const FontSet *fonts = nullptr; // the system fonts when null
+        int rollLengthMm = 0;               // the paper roll's length; 0: endless
+        int drawerCloseMs = defaultDrawerCloseMs; // a kicked drawer closes after; 0: by hand
     };
+    static constexpr int defaultDrawerCloseMs = 3000;
+    // A finite roll is near its end when this much of it is left.
+    static constexpr int nearEndMm = 1000;
 
     using Stats = LiveStats;
 
@@ -116,6 +122,10 @@ public:
     int bufferFill() const { return m_buffer.fill(); }
     const Stats &stats() const { return m_stats; }
 
+    // The paper roll, the cover and the cash drawer: set them to see what the host does.
+    PrinterState &printer() { return m_printer; }
+    const PrinterState &printer() const { return m_printer; }
+
     const Paper &paper() const { return m_engine.paper(); }
     QImage paperImage() const { return m_engine.paperImage(); }
 
@@ -138,6 +148,8 @@ Q_SIGNALS:
     void lineChanged();
     // The paper was cut: rows fromRow to toRow (not included) are the piece cut off.
     void cut(int fromRow, int toRow);
+    // The buzzer sounded (ESC B, ESC ( A) `times` times.
+    void buzzed(int times);
 
 private:
     void handle(const Event &event) override;
@@ -150,6 +162,7 @@ private:
     std::unique_ptr<QSettings> m_settings;
     int m_headType = 0;
     Stats m_stats;
+    PrinterState m_printer;
 
     // The parts refer to one another and to the pseudo-terminal, declared first so that it
     // closes last, after the notifiers on its descriptor have gone.
