@@ -108,8 +108,15 @@ enum class Op : std::uint8_t {
     Graphics,         // GS ( L / GS 8 L with another function
     Cut,              // GS V m [n]
     Italic,           // ESC 4 n
+    // Status, the drawer and the buzzer of common printers.
+    RealtimeStatus,  // DLE EOT n
+    RealtimeControl, // DLE DC4 fn m t
+    SensorStatus,    // GS r n
+    PrinterId,       // GS I n
+    DrawerKick,      // ESC p m t1 t2
+    Buzzer,          // ESC B n t, ESC ( A pL pH n c t1 t2
 };
-inline constexpr std::size_t opCount = std::size_t(Op::Italic) + 1;
+inline constexpr std::size_t opCount = std::size_t(Op::Buzzer) + 1;
 
 // How a command's parameters follow its bytes; the parameters' own list says what they are.
 enum class Layout : std::uint8_t {

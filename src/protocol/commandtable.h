@@ -175,6 +175,12 @@ inline constexpr P defineImage[] = {number("x"), number("y")};
 inline constexpr P macro[] = {number("r"), number("t"), number("m")};
 inline constexpr P idRequest[] = {choice("n", idRequests, "unknown #")};
 inline constexpr P sensorRequest[] = {choice("n", sensorRequests, "unknown #")};
+inline constexpr P buzzer[] = {number("n"), number("t")};
+inline constexpr P beeper[] = {number("n"), number("c"), number("t1"), number("t2")};
+inline constexpr Named realtimeRequests[] = {
+    {1, "printer"}, {2, "offline cause"}, {3, "error cause"}, {4, "paper sensor"}};
+inline constexpr P realtimeStatus[] = {choice("n", realtimeRequests, "unknown #")};
+inline constexpr P realtimeControl[] = {number("fn"), number("m"), number("t")};
 inline constexpr P counter[] = {number("n"), number("m"), word("c")};
 // GS ( k: the symbol (cn) and its function (fn) choose the row.
 inline constexpr P qrModel[] = {function("cn", Symbol2D::Qr), function("fn", 'A'),
@@ -297,13 +303,14 @@ inline constexpr Command rows[] = {
     skip(ESC, 'c', panel, "ESC c 5", "panel buttons {n} (ignored)"),
     skip(ESC, 'c', n1n2, "ESC c", "paper sensor settings (ignored)"),
     skip(ESC, 'e', n, "ESC e", "reverse feed {n} lines (no reverse feed)"),
-    skip(ESC, 'p', drawerPulse, "ESC p",
-         "drawer kick pulse, pin {m}, {t1} x 2 ms on, {t2} x 2 ms off (no drawer)"),
+    c2(Op::DrawerKick, ESC, 'p', L::Fixed, drawerPulse, "ESC p",
+       "drawer kick pulse, pin {m}, {t1} x 2 ms on, {t2} x 2 ms off"),
+    c2(Op::Buzzer, ESC, 'B', L::Fixed, buzzer, "ESC B", "buzzer {n} times, {t} x 100 ms"),
     skip(ESC, 'r', n, "ESC r", "print colour {n} (one colour only)"),
     skip(ESC, 'u', n, "ESC u", "drawer status request (no drawer)"),
     skip(ESC, 'v', none, "ESC v", "paper sensor status request (no reply)"),
     skip(ESC, '<', none, "ESC <", "return home (ignored)"),
-    skip(ESC, '(', 'A', extended2, "ESC ( A", "beeper (no beeper)"),
+    c3(Op::Buzzer, ESC, '(', 'A', L::Extended, beeper, "ESC ( A", "beeper {c} times"),
     skip(ESC, '(', 'Y', extended2, "ESC ( Y", "batch print (ignored)"),
     // FS.
     c2(Op::DoubleByteOn, FS, '&', L::Fixed, none, "FS &", "double-byte mode on"),
@@ -409,11 +416,11 @@ inline constexpr Command rows[] = {
     skip(GS, '/', n, "GS /", "print the downloaded picture (none kept)"),
     skip(GS, ':', none, "GS :", "macro definition (ignored)"),
     skip(GS, '^', macro, "GS ^", "run a macro (none defined)"),
-    skip(GS, 'I', idRequest, "GS I", "printer ID request: {n} (no reply)"),
+    c2(Op::PrinterId, GS, 'I', L::Fixed, idRequest, "GS I", "printer ID request: {n}"),
     skip(GS, 'T', n, "GS T", "print position to the line start (ignored)"),
     skip(GS, 'b', onOffSwitch, "GS b", "smoothing {n} (ignored)"),
     skip(GS, 'j', n, "GS j", "automatic ink status (no ink)"),
-    skip(GS, 'r', sensorRequest, "GS r", "status request: {n} (no reply)"),
+    c2(Op::SensorStatus, GS, 'r', L::Fixed, sensorRequest, "GS r", "status request: {n}"),
     skip(GS, 'Z', n, "GS Z", "2D symbol type (ignored)"),
     skip(GS, 'E', n, "GS E", "print density (ignored)"),
     skip(GS, '<', none, "GS <", "initialise the mechanism (ignored)"),
@@ -436,15 +443,16 @@ inline constexpr std::span<const Command> commandTable = Table::rows;
 
 // The parameters that common printers take after their real-time commands DLE EOT n,
 // DLE ENQ n and DLE DC4 fn ..., which the controller's own DLE EOT, DLE ENQ and DLE DC4 do not
-// have: read after them and skipped, so that they do not start UTF-16 text.
-inline constexpr Command realtimeParameters{Op::Skipped,
-                                            0,
-                                            {0, 0, 0},
-                                            Layout::Fixed,
-                                            {},
-                                            "(parameters)",
-                                            "parameters of a common printer's real-time command",
-                                            true};
+// have: read after them, so that they do not start UTF-16 text. Rows without bytes of their own;
+// the decoder chooses them by the command before.
+inline constexpr Command realtimeStatus{Op::RealtimeStatus, 0, {0, 0, 0}, Layout::Fixed,
+                                        Table::realtimeStatus, "DLE EOT n",
+                                        "real-time status: {n}"};
+inline constexpr Command realtimeRequest{Op::Skipped, 0, {0, 0, 0}, Layout::Fixed, Table::n,
+                                         "DLE ENQ n", "real-time request {n} (ignored)", true};
+inline constexpr Command realtimeControl{Op::RealtimeControl, 0, {0, 0, 0}, Layout::Fixed,
+                                         Table::realtimeControl, "DLE DC4 fn",
+                                         "real-time command {fn}"};
 
 namespace Table {
 constexpr std::size_t indexOf(Op op)

@@ -271,11 +271,13 @@ StreamDecoder::Result StreamDecoder::evaluate()
     const std::uint8_t first = p[0];
 
     if (m_realtime != 0) {
-        if (m_command == &Protocol::realtimeParameters)
+        if (m_command && m_command->length == 0)
             return needs(m_realtimeLength);
         m_realtimeLength = realtimeParameterBytes(m_realtime, first);
         if (m_realtimeLength > 0) {
-            m_command = &Protocol::realtimeParameters;
+            m_command = m_realtime == EOT   ? &Protocol::realtimeStatus
+                        : m_realtime == ENQ ? &Protocol::realtimeRequest
+                                            : &Protocol::realtimeControl;
             return needs(m_realtimeLength);
         }
     }
@@ -517,9 +519,10 @@ void StreamDecoder::complete(int used)
     const auto &p = m_pending;
     const std::uint8_t first = p[0];
 
-    if (m_command == &Protocol::realtimeParameters) {
-        Event event = pendingEvent(Op::Skipped, used);
+    if (m_command && m_command->length == 0) { // the parameters of a real-time command
+        Event event = pendingEvent(m_command->op, used);
         event.command = m_command;
+        event.values = Protocol::readValues(*m_command, {p.data(), std::size_t(used)});
         m_sink->handle(event);
         return;
     }

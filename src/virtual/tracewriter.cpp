@@ -368,9 +368,6 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
         meaning = QStringLiteral("the stream ends inside this command");
         break;
     default:
-        // The parameters of a common printer's real-time command have no row of their own.
-        if (event.command && event.command->length == 0)
-            mnemonic += QLatin1Char(' ') + commandName(event, 0, event.byteCount);
         break;
     }
 }

@@ -54,7 +54,10 @@ LiveController::LiveController(const Options &options, QObject *parent)
       m_engine(m_buffer, m_stats, {options.printSpeed, options.capture, options.fonts, this}),
       m_network(m_buffer),
       m_replies(m_pty, m_network),
-      m_line(m_pty, m_buffer, m_replies, m_stats, options.pacing)
+      m_line(m_pty, m_buffer, m_replies, m_stats, options.pacing),
+      m_status(m_printer, m_engine, m_replies,
+               {options.rollLengthMm, nearEndMm, options.drawerCloseMs,
+                [this] { return statusReply(); }})
 {
     m_headType = Parameters::headType(m_settings->value(headTypeKey, 0).toInt()).value_or(0);
     m_engine.newRoll(m_headType);
@@ -88,10 +91,18 @@ void LiveController::connectParts()
 
     connect(&m_engine, &PrintEngine::clientJobEnded, this, &LiveController::endClientJob);
     // The engine has made room: the line and the client read on.
-    connect(&m_engine, &PrintEngine::turnEnded, this, [this] {
+    const auto readOn = [this] {
         m_line.roomMade();
         m_network.readClient();
+    };
+    connect(&m_engine, &PrintEngine::turnEnded, this, [this, readOn] {
+        if (m_buffer.isEmpty())
+            m_status.endOfInput();
+        readOn();
     });
+    connect(&m_status, &StatusResponder::resumed, this, readOn);
+    connect(&m_status, &StatusResponder::buzzed, this, &LiveController::buzzed);
+    connect(&m_buffer, &ReceiveBuffer::received, &m_status.watch(), &RealtimeWatch::received);
 }
 
 QString LiveController::errorString() const
@@ -124,6 +135,7 @@ void LiveController::endClientJob()
     // As at the end of a stream: what the connection left unfinished is reported. The next job's
     // offsets start from 0 again.
     m_engine.finishJob(m_network.closedNote());
+    m_status.watch().endClientJob();
     m_network.closeClient();
     m_replies.newHost();
     Q_EMIT lineChanged();
@@ -132,12 +144,10 @@ void LiveController::endClientJob()
 
 void LiveController::handle(const Event &event)
 {
+    m_status.handle(event);
     switch (event.op) {
     case Op::FirmwareRequest:
         reply(firmwareReply(), event);
-        break;
-    case Op::StatusRequest:
-        reply(statusReply(), event);
         break;
     case Op::Sleep:
         m_engine.sleepAfter(event.offset + event.length);

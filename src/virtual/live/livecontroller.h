@@ -10,6 +10,7 @@
 #include "virtual/live/receivebuffer.h"
 #include "virtual/live/replyqueue.h"
 #include "virtual/live/serialline.h"
+#include "virtual/live/statusresponder.h"
 #include "virtual/streamdecoder.h"
 
 #include <QByteArray>
@@ -172,6 +173,7 @@ private:
     NetworkEndpoint m_network;
     ReplyQueue m_replies;
     SerialLine m_line;
+    StatusResponder m_status;
 };
 
 } // namespace Virtual

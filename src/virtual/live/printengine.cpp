@@ -102,9 +102,15 @@ void PrintEngine::cutHere()
     m_lastCut = paper().length();
 }
 
+void PrintEngine::setHeld(bool held)
+{
+    m_held = held;
+    schedule();
+}
+
 void PrintEngine::schedule()
 {
-    if (m_buffer.isEmpty() || m_timer.isActive())
+    if (m_held || m_buffer.isEmpty() || m_timer.isActive())
         return;
     const qint64 wait = m_mechanismFreeAt - m_clock.nsecsElapsed();
     m_timer.start(wait > 0 ? int((wait + 999999) / 1000000) : 0);
@@ -123,7 +129,7 @@ void PrintEngine::run()
     qsizetype taken = 0;
     QElapsedTimer turn;
     turn.start();
-    while (!m_buffer.isEmpty() && taken < ReceiveBuffer::capacity &&
+    while (!m_held && !m_buffer.isEmpty() && taken < ReceiveBuffer::capacity &&
            turn.nsecsElapsed() < engineTurnNs) {
         const ReceiveBuffer::Piece piece = m_buffer.take(enginePiece);
         if (piece.bytes.isEmpty()) {
@@ -137,6 +143,7 @@ void PrintEngine::run()
         taken += piece.bytes.size();
         m_stats.printed += quint64(piece.bytes.size());
         const int rows = print(piece.bytes);
+        Q_EMIT piecePrinted();
         if (m_setup.printSpeed > 0) {
             m_mechanismFreeAt += qint64(rows) * 1000000000 / (m_setup.printSpeed * dotsPerMm);
             if (m_mechanismFreeAt > now)

@@ -73,6 +73,10 @@ public:
     void sleepAfter(std::uint64_t end);
     // A cut: the paper since the last cut is a piece of its own.
     void cutHere();
+    // Offline (paper out, cover open): nothing more is taken from the receive buffer until the
+    // engine is let go again.
+    void setHeld(bool held);
+    bool held() const { return m_held; }
 
 Q_SIGNALS:
     void paperChanged();
@@ -86,6 +90,8 @@ Q_SIGNALS:
     void clientJobEnded();
     // A turn of the engine is over: there may be room in the receive buffer.
     void turnEnded();
+    // A piece of the buffer has printed (the roll may have run out).
+    void piecePrinted();
 
 private:
     void schedule();
@@ -105,6 +111,7 @@ private:
     qint64 m_mechanismFreeAt = 0;
     quint64 m_fed = 0;
     bool m_fromClient = false;
+    bool m_held = false;
     bool m_sleepRequested = false;
     quint64 m_sleepAfter = 0;
     bool m_sleeping = false;

@@ -13,6 +13,7 @@ void ReceiveBuffer::append(const char *data, qsizetype size, bool fromClient)
     else
         m_spans.push_back({size, fromClient, false});
     m_stats.maxFill = std::max(m_stats.maxFill, fill());
+    Q_EMIT received(QByteArrayView(data, size), fromClient);
     Q_EMIT arrived();
 }
 

@@ -4,6 +4,7 @@
 #include "virtual/live/livestats.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QObject>
 
 #include <deque>
@@ -46,6 +47,8 @@ public:
 Q_SIGNALS:
     // Bytes or the end of a client's job were put in.
     void arrived();
+    // These bytes were put in, from the client or the line.
+    void received(QByteArrayView bytes, bool fromClient);
 
 private:
     struct Span

@@ -41,8 +41,12 @@ void ReplyQueue::reply(const QByteArray &text, bool toClient)
     }
     QTcpSocket *client = m_network.client();
     if (client && client->state() == QAbstractSocket::ConnectedState &&
-        roomForReply(client->bytesToWrite(), text.size()))
+        roomForReply(client->bytesToWrite(), text.size())) {
         client->write(text);
+        // Out to the system at once: a client that has closed its sending side is closed by Qt
+        // as soon as it sees the end, and what still waits in the socket is lost then.
+        client->flush();
+    }
 }
 
 bool ReplyQueue::roomForReply(qsizetype waiting, qsizetype size)
