@@ -8,6 +8,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace Virtual {
@@ -46,7 +47,15 @@ QString endpointName(const QHostAddress &address, quint16 port)
 
 } // namespace
 
-NetworkEndpoint::NetworkEndpoint(ReceiveBuffer &buffer) : m_buffer(buffer) {}
+NetworkEndpoint::NetworkEndpoint(ReceiveBuffer &buffer) : m_buffer(buffer)
+{
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(2);
+    connect(&m_flushTimer, &QTimer::timeout, this, [this] {
+        if (m_client)
+            m_client->flush();
+    });
+}
 
 NetworkEndpoint::~NetworkEndpoint()
 {
@@ -128,6 +137,19 @@ void NetworkEndpoint::closeClient()
     m_client->disconnect(this);
     m_client->deleteLater();
     m_client = nullptr;
+}
+
+void NetworkEndpoint::flushSoon()
+{
+    if (!m_client)
+        return;
+    char byte = 0;
+    const auto fd = int(m_client->socketDescriptor());
+    const bool peerFinished = fd >= 0 && ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+    if (peerFinished)
+        m_client->flush();
+    else if (!m_flushTimer.isActive())
+        m_flushTimer.start();
 }
 
 void NetworkEndpoint::takeNext()

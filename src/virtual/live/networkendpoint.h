@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <QString>
 
 #include <memory>
@@ -39,6 +40,11 @@ public:
     QString clientAddress() const;
     quint64 clientBytes() const { return m_clientBytes; }
     QTcpSocket *client() const { return m_client; }
+    // Sends what the client's socket holds shortly, together with the replies that follow
+    // within a moment (a client that sends four status requests at once may read their four
+    // bytes in one go); at once when the client has closed its sending side, because Qt closes
+    // the socket as soon as it sees that, and what still waits in it is lost then.
+    void flushSoon();
 
     // Reads what the client has sent, as far as the receive buffer has room.
     void readClient();
@@ -64,6 +70,7 @@ private:
     quint64 m_clientBytes = 0;
     bool m_clientEndQueued = false;
     QString m_error;
+    QTimer m_flushTimer;
 };
 
 } // namespace Virtual

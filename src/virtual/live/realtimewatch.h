@@ -14,8 +14,8 @@ namespace Virtual {
 // own, so that a data block (a picture) is never searched for commands.
 //
 // A ZP40x's own DLE EOT takes no n: the byte after it decides. A byte 1-4 makes it the common
-// printers' DLE EOT n, answered here with one status byte; anything else (or nothing) leaves the
-// ZP40x's DLE EOT, which the print engine answers in turn with its line of text.
+// printers' DLE EOT n, answered here with one status byte; anything else, or nothing within
+// 50 ms, leaves the ZP40x's DLE EOT, which the print engine answers in turn with its line of text.
 class RealtimeWatch : public QObject
 {
     Q_OBJECT

@@ -13,7 +13,7 @@
 
 namespace Virtual {
 
-ReplyQueue::ReplyQueue(PseudoTerminal &pty, const NetworkEndpoint &network)
+ReplyQueue::ReplyQueue(PseudoTerminal &pty, NetworkEndpoint &network)
     : m_pty(pty),
       m_network(network)
 {}
@@ -43,9 +43,7 @@ void ReplyQueue::reply(const QByteArray &text, bool toClient)
     if (client && client->state() == QAbstractSocket::ConnectedState &&
         roomForReply(client->bytesToWrite(), text.size())) {
         client->write(text);
-        // Out to the system at once: a client that has closed its sending side is closed by Qt
-        // as soon as it sees the end, and what still waits in the socket is lost then.
-        client->flush();
+        m_network.flushSoon();
     }
 }
 

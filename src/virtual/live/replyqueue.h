@@ -26,7 +26,7 @@ class ReplyQueue : public QObject
 public:
     static constexpr int maxWaiting = 4096;
 
-    ReplyQueue(PseudoTerminal &pty, const NetworkEndpoint &network);
+    ReplyQueue(PseudoTerminal &pty, NetworkEndpoint &network);
     ~ReplyQueue() override;
 
     // Watches the line for room once it is open.
@@ -48,7 +48,7 @@ private:
     void flush();
 
     PseudoTerminal &m_pty;
-    const NetworkEndpoint &m_network;
+    NetworkEndpoint &m_network;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;
     QByteArray m_output;
     bool m_repliesDropped = false;

@@ -53,6 +53,12 @@ StatusResponder::StatusResponder(PrinterState &printer, PrintEngine &engine,
       m_replies(replies),
       m_setup(setup)
 {
+    m_statusTimer.setSingleShot(true);
+    m_statusTimer.setInterval(nextByteWaitMs);
+    connect(&m_statusTimer, &QTimer::timeout, this, [this] {
+        if (std::exchange(m_statusWaiting, false))
+            answerStatusLine();
+    });
     m_drawerTimer.setSingleShot(true);
     connect(&m_drawerTimer, &QTimer::timeout, this, [this] { m_printer.setDrawerOpen(false); });
     connect(&m_watch, &RealtimeWatch::statusRequested, this, &StatusResponder::answerRealtime);
@@ -66,6 +72,7 @@ void StatusResponder::handle(const Event &event)
 {
     if (m_statusWaiting) {
         // The byte after DLE EOT: a common printer's n was answered as it arrived.
+        m_statusTimer.stop();
         if (event.op != Op::RealtimeStatus)
             answerStatusLine();
         m_statusWaiting = false;
@@ -97,10 +104,12 @@ void StatusResponder::handle(const Event &event)
     }
 }
 
+// Clients send DLE EOT and its n in separate writes that arrive moments apart: the ZP40x's
+// DLE EOT is answered once nothing has followed it for a while.
 void StatusResponder::endOfInput()
 {
-    if (std::exchange(m_statusWaiting, false))
-        answerStatusLine();
+    if (m_statusWaiting && !m_statusTimer.isActive())
+        m_statusTimer.start();
 }
 
 void StatusResponder::answerStatusLine()

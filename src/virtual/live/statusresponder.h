@@ -42,6 +42,9 @@ public:
         std::function<QByteArray()> statusLine; // the ZP40x's status text
     };
 
+    // How long a DLE EOT that ends what has come waits for an n before it is the ZP40x's own.
+    static constexpr int nextByteWaitMs = 50;
+
     StatusResponder(PrinterState &printer, PrintEngine &engine, ReplyQueue &replies,
                     const Setup &setup);
 
@@ -74,6 +77,7 @@ private:
     Setup m_setup;
     RealtimeWatch m_watch;
     QTimer m_drawerTimer;
+    QTimer m_statusTimer;
 
     bool m_statusWaiting = false; // a DLE EOT whose next byte has not come yet
     std::uint64_t m_statusOffset = 0;
