@@ -107,6 +107,70 @@
         <source>listening on %1, client %2: %3 bytes</source>
         <translation>wartet auf %1, Client %2: %3 Bytes</translation>
     </message>
+    <message>
+        <source>Paper OK</source>
+        <translation>Papier OK</translation>
+    </message>
+    <message>
+        <source>Paper Near End</source>
+        <translation>Papier fast zu Ende</translation>
+    </message>
+    <message>
+        <source>Paper Out</source>
+        <translation>Papier leer</translation>
+    </message>
+    <message>
+        <source>Cover Open</source>
+        <translation>Deckel offen</translation>
+    </message>
+    <message>
+        <source>Drawer Open</source>
+        <translation>Kassenlade offen</translation>
+    </message>
+    <message>
+        <source>&amp;Printer</source>
+        <translation>&amp;Drucker</translation>
+    </message>
+    <message>
+        <source>Printer</source>
+        <translation>Drucker</translation>
+    </message>
+    <message>
+        <source>paper OK</source>
+        <translation>Papier OK</translation>
+    </message>
+    <message>
+        <source>paper near end</source>
+        <translation>Papier fast zu Ende</translation>
+    </message>
+    <message>
+        <source>paper out</source>
+        <translation>Papier leer</translation>
+    </message>
+    <message>
+        <source>cover open</source>
+        <translation>Deckel offen</translation>
+    </message>
+    <message>
+        <source>cover closed</source>
+        <translation>Deckel zu</translation>
+    </message>
+    <message>
+        <source>drawer open</source>
+        <translation>Kassenlade offen</translation>
+    </message>
+    <message>
+        <source>drawer closed</source>
+        <translation>Kassenlade zu</translation>
+    </message>
+    <message>
+        <source>OFFLINE: %1</source>
+        <translation>OFFLINE: %1</translation>
+    </message>
+    <message>
+        <source>Buzzer x%1</source>
+        <translation>Summer x%1</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

@@ -28,6 +28,9 @@ private Q_SLOTS:
     void cleanup();
     void headlessRunsOnLineAndTcp();
     void portInUse();
+    void printerFromOptionsAndStandardInput();
+    void badPrinterOptions_data();
+    void badPrinterOptions();
     void defaultLinkPlace_data();
     void defaultLinkPlace();
 
@@ -152,6 +155,54 @@ void TestVirtualProgram::portInUse()
     QVERIFY2(error.contains(QStringLiteral("cannot listen on %1:").arg(address)),
              qPrintable(error));
     QVERIFY(!QFileInfo(m_link).exists() && !QFileInfo(m_link).isSymLink());
+}
+
+void TestVirtualProgram::printerFromOptionsAndStandardInput()
+{
+    QVERIFY(!start({"--paper", "out", "--cover", "open", "--roll-length", "5000", "--drawer-close",
+                    "0"})
+                 .isEmpty());
+    const auto answer = [this](const QByteArray &lines) {
+        m_program->write(lines);
+        return QTest::qWaitFor([this] { return m_program->canReadLine(); }, 10000)
+                   ? m_program->readLine()
+                   : QByteArray();
+    };
+    QCOMPARE(answer("status\n"), "paper out, cover open, drawer closed, offline\n");
+    // A line that makes no sense is refused and changes nothing; the others still count.
+    QCOMPARE(answer("cover closed\npaper near-end\ncover ajar\ndrawer open\nstatus\n"),
+             "paper near-end, cover closed, drawer open, online\n");
+    const QString error = QString::fromLocal8Bit(m_program->readAllStandardError());
+    QVERIFY2(error.count(u'\n') == 1 && error.contains(QStringLiteral("ajar")), qPrintable(error));
+    // The end of its input ends nothing: the controller still answers on its line.
+    m_program->closeWriteChannel();
+    QVERIFY(!ask("\x10\x04").isEmpty());
+    QCOMPARE(m_program->state(), QProcess::Running);
+    QVERIFY(stop());
+}
+
+void TestVirtualProgram::badPrinterOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+
+    QTest::newRow("paper") << QStringList{"--paper", "empty"};
+    QTest::newRow("cover") << QStringList{"--cover", "ajar"};
+    QTest::newRow("roll length below 0") << QStringList{"--roll-length", "-5"};
+    QTest::newRow("roll length no number") << QStringList{"--roll-length", "80m"};
+    QTest::newRow("drawer close no number") << QStringList{"--drawer-close", "soon"};
+}
+
+// The program ends at once with one line that names the option, and leaves no link behind.
+void TestVirtualProgram::badPrinterOptions()
+{
+    QFETCH(QStringList, arguments);
+
+    QCOMPARE(start(arguments), QByteArray());
+    QCOMPARE(m_program->exitCode(), 1);
+    const QString error = QString::fromLocal8Bit(m_program->readAllStandardError());
+    QVERIFY2(error.count(u'\n') == 1 && error.contains(arguments.first() + u' '),
+             qPrintable(error));
+    QVERIFY(!QFileInfo(m_link).isSymLink());
 }
 
 void TestVirtualProgram::defaultLinkPlace_data()

@@ -6,6 +6,7 @@
 #include "virtual/live/livecontroller.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QLabel>
@@ -22,6 +23,7 @@ namespace {
 
 constexpr int repaintMs = 40;
 constexpr int traceLinesKept = 20000;
+constexpr int buzzerShownMs = 3000;
 
 QString parityName(Virtual::LineSettings::Parity parity)
 {
@@ -65,7 +67,8 @@ ControllerWindow::ControllerWindow(Virtual::LiveController *controller, QWidget 
       m_roll(new RollView(controller)),
       m_rollArea(new QScrollArea),
       m_trace(new QPlainTextEdit),
-      m_status(new QLabel)
+      m_status(new QLabel),
+      m_printerStatus(new QLabel)
 {
     setWindowTitle(tr("Tessivar Virtual Controller - %1").arg(controller->devicePath()));
 
@@ -79,9 +82,15 @@ ControllerWindow::ControllerWindow(Virtual::LiveController *controller, QWidget 
 
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusBar()->addWidget(m_status, 1);
+    m_status->setObjectName(QStringLiteral("lineStatus"));
+    // Beside the line settings, and still there while a message covers them.
+    m_printerStatus->setObjectName(QStringLiteral("printerStatus"));
+    statusBar()->addPermanentWidget(m_printerStatus);
 
     addRollActions();
+    addPrinterActions();
     followController();
+    showPrinter();
 
     showNewPaper();
     resize(1100, 720);
@@ -138,6 +147,48 @@ void ControllerWindow::addRollActions()
     tools->addAction(clear);
 }
 
+QAction *ControllerWindow::addPrinterToggle(const QString &text, const char *name)
+{
+    auto *action = new QAction(text, this);
+    action->setObjectName(QLatin1String(name));
+    action->setCheckable(true);
+    return action;
+}
+
+// The paper (OK, near its end, out: one of them), the cover and the drawer, in the Printer menu
+// and on its tool bar. Each sets the printer's state; showPrinter() checks them as it is.
+void ControllerWindow::addPrinterActions()
+{
+    Virtual::PrinterState &printer = m_controller->printer();
+    using Paper = Virtual::PrinterState::Paper;
+    auto *paper = new QActionGroup(this);
+    const auto addPaper = [&](const QString &text, const char *name, Paper state) {
+        QAction *action = addPrinterToggle(text, name);
+        paper->addAction(action);
+        connect(action, &QAction::triggered, this, [&printer, state] { printer.setPaper(state); });
+        return action;
+    };
+    m_paperOk = addPaper(tr("Paper OK"), "actionPaperOk", Paper::Ok);
+    m_paperNearEnd = addPaper(tr("Paper Near End"), "actionPaperNearEnd", Paper::NearEnd);
+    m_paperOut = addPaper(tr("Paper Out"), "actionPaperOut", Paper::Out);
+    m_coverOpen = addPrinterToggle(tr("Cover Open"), "actionCoverOpen");
+    connect(m_coverOpen, &QAction::triggered, &printer, &Virtual::PrinterState::setCoverOpen);
+    m_drawerOpen = addPrinterToggle(tr("Drawer Open"), "actionDrawerOpen");
+    connect(m_drawerOpen, &QAction::triggered, &printer, &Virtual::PrinterState::setDrawerOpen);
+
+    QMenu *menu = menuBar()->addMenu(tr("&Printer"));
+    menu->addActions(paper->actions());
+    menu->addSeparator();
+    menu->addAction(m_coverOpen);
+    menu->addAction(m_drawerOpen);
+    QToolBar *tools = addToolBar(tr("Printer"));
+    tools->setObjectName(QStringLiteral("printerToolBar"));
+    tools->addActions(paper->actions());
+    tools->addSeparator();
+    tools->addAction(m_coverOpen);
+    tools->addAction(m_drawerOpen);
+}
+
 // The paper, the trace and the status line follow what the controller reports.
 void ControllerWindow::followController()
 {
@@ -151,6 +202,9 @@ void ControllerWindow::followController()
     connect(m_controller, &Virtual::LiveController::traced, this, &ControllerWindow::appendTrace);
     connect(m_controller, &Virtual::LiveController::lineChanged, this,
             &ControllerWindow::showStatus);
+    connect(&m_controller->printer(), &Virtual::PrinterState::changed, this,
+            &ControllerWindow::showPrinter);
+    connect(m_controller, &Virtual::LiveController::buzzed, this, &ControllerWindow::showBuzzer);
 }
 
 void ControllerWindow::showNewPaper()
@@ -199,6 +253,34 @@ void ControllerWindow::showStatus()
                             .arg(m_controller->clientBytes()));
     }
     m_status->setText(parts.join(QStringLiteral("  |  ")));
+}
+
+void ControllerWindow::showPrinter()
+{
+    const Virtual::PrinterState &printer = m_controller->printer();
+    using Paper = Virtual::PrinterState::Paper;
+    m_paperOk->setChecked(printer.paper() == Paper::Ok);
+    m_paperNearEnd->setChecked(printer.paper() == Paper::NearEnd);
+    m_paperOut->setChecked(printer.paper() == Paper::Out);
+    m_coverOpen->setChecked(printer.coverOpen());
+    m_drawerOpen->setChecked(printer.drawerOpen());
+
+    const QString paper = printer.paper() == Paper::Ok        ? tr("paper OK")
+                          : printer.paper() == Paper::NearEnd ? tr("paper near end")
+                                                              : tr("paper out");
+    const QString text =
+        QStringList{paper, printer.coverOpen() ? tr("cover open") : tr("cover closed"),
+                    printer.drawerOpen() ? tr("drawer open") : tr("drawer closed")}
+            .join(QStringLiteral(", "));
+    // Offline, the printer prints nothing: that must not go unseen.
+    m_printerStatus->setText(printer.offline() ? tr("OFFLINE: %1").arg(text) : text);
+    m_printerStatus->setStyleSheet(
+        printer.offline() ? QStringLiteral("font-weight: bold; color: red;") : QString());
+}
+
+void ControllerWindow::showBuzzer(int times)
+{
+    statusBar()->showMessage(tr("Buzzer x%1").arg(times), buzzerShownMs);
 }
 
 void ControllerWindow::saveRoll()

@@ -5,8 +5,13 @@
 //
 //   tessivar-virtual-controller [--link PATH] [--listen [HOST:]PORT[+]] [--no-pacing]
 //                               [--print-speed MM] [--headless [--png-dir DIR]] [--trace FILE]
-//                               [--capture FILE]
+//                               [--capture FILE] [--paper ok|near-end|out] [--cover open|closed]
+//                               [--roll-length MM] [--drawer-close MS]
+//
+// While it runs, lines on standard input set the paper, the cover and the drawer
+// (ConsoleCommands).
 
+#include "consolecommands.h"
 #include "controllerwindow.h"
 #include "resources/applicationidentity.h"
 #include "resources/displaycheck.h"
@@ -164,6 +169,23 @@ struct CommandLineOptions
                        "127.0.0.1 unless given (0.0.0.0 for every address); PORT+ takes the "
                        "next free port after PORT when PORT is taken, 0 any free port."),
         QStringLiteral("[HOST:]PORT[+]")};
+    QCommandLineOption paper{QStringLiteral("paper"),
+                             QStringLiteral("The paper at the start: ok, near-end or out."),
+                             QStringLiteral("ok|near-end|out"), QStringLiteral("ok")};
+    QCommandLineOption cover{QStringLiteral("cover"),
+                             QStringLiteral("The cover at the start: open or closed."),
+                             QStringLiteral("open|closed"), QStringLiteral("closed")};
+    QCommandLineOption rollLength{
+        QStringLiteral("roll-length"),
+        QStringLiteral("The paper roll's length in mm: near its end %1 mm before, out at the "
+                       "end; 0 is endless.")
+            .arg(Virtual::LiveController::nearEndMm),
+        QStringLiteral("MM"), QStringLiteral("0")};
+    QCommandLineOption drawerClose{
+        QStringLiteral("drawer-close"),
+        QStringLiteral("A drawer the controller kicked open closes after MS milliseconds; 0 "
+                       "leaves it open until it is closed by hand."),
+        QStringLiteral("MS"), QString::number(Virtual::LiveController::defaultDrawerCloseMs)};
 };
 
 void setUpParser(QCommandLineParser &parser, const CommandLineOptions &o)
@@ -174,8 +196,8 @@ void setUpParser(QCommandLineParser &parser, const CommandLineOptions &o)
                        "send prints on its paper roll."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions(
-        {o.link, o.listen, o.noPacing, o.printSpeed, o.headless, o.pngDir, o.trace, o.capture});
+    parser.addOptions({o.link, o.listen, o.noPacing, o.printSpeed, o.headless, o.pngDir, o.trace,
+                       o.capture, o.paper, o.cover, o.rollLength, o.drawerClose});
 }
 
 // What the command line asks for.
@@ -186,12 +208,49 @@ struct Settings
     std::optional<QString> tracePath;
     std::optional<QString> capturePath;
     QString pngDir;
+    Virtual::PrinterState::Paper paper = Virtual::PrinterState::Paper::Ok;
+    bool coverOpen = false;
 };
 
 std::optional<QString> valueIfSet(const QCommandLineParser &parser,
                                   const QCommandLineOption &option)
 {
     return parser.isSet(option) ? std::optional(parser.value(option)) : std::nullopt;
+}
+
+// A whole number, 0 or more; nothing for anything else.
+std::optional<int> nonNegative(const QString &text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok && value >= 0 ? std::optional(value) : std::nullopt;
+}
+
+// The paper, the cover, the roll and the drawer; 0 when they are good, else the exit status.
+int readPrinterOptions(const QCommandLineParser &parser, const CommandLineOptions &o,
+                       Settings &settings)
+{
+    const auto paper = Virtual::PrinterState::paperFromName(parser.value(o.paper));
+    if (!paper)
+        return fail(
+            QStringLiteral("--paper is ok, near-end or out, not %1").arg(parser.value(o.paper)));
+    settings.paper = *paper;
+    const QString cover = parser.value(o.cover);
+    if (cover != QLatin1String("open") && cover != QLatin1String("closed"))
+        return fail(QStringLiteral("--cover is open or closed, not %1").arg(cover));
+    settings.coverOpen = cover == QLatin1String("open");
+    const auto rollLength = nonNegative(parser.value(o.rollLength));
+    if (!rollLength)
+        return fail(QStringLiteral("--roll-length is a number of mm, 0 (endless) or more, not %1")
+                        .arg(parser.value(o.rollLength)));
+    settings.controller.rollLengthMm = *rollLength;
+    const auto drawerClose = nonNegative(parser.value(o.drawerClose));
+    if (!drawerClose)
+        return fail(QStringLiteral("--drawer-close is a number of milliseconds, 0 (by hand) or "
+                                   "more, not %1")
+                        .arg(parser.value(o.drawerClose)));
+    settings.controller.drawerCloseMs = *drawerClose;
+    return 0;
 }
 
 // Reads the command line into settings; 0 when they are good, else the exit status.
@@ -228,7 +287,7 @@ int readCommandLine(const QCoreApplication &app, bool headless, Settings &settin
     settings.tracePath = valueIfSet(parser, o.trace);
     settings.capturePath = valueIfSet(parser, o.capture);
     settings.pngDir = parser.value(o.pngDir);
-    return 0;
+    return readPrinterOptions(parser, o, settings);
 }
 
 // Opens the files and makes the directory the settings name; 0 when done, else the exit status.
@@ -280,6 +339,10 @@ int run(QCoreApplication &app, bool headless, const Settings &settings, QFile &t
                              trace.flush();
                          });
     }
+    // After the trace is connected, so that it begins with what the options changed.
+    controller.printer().setPaper(settings.paper);
+    controller.printer().setCoverOpen(settings.coverOpen);
+    const Virtual::ConsoleInput console(controller.printer());
     std::unique_ptr<Virtual::RollSaver> saver;
     if (!settings.pngDir.isEmpty())
         saver = std::make_unique<Virtual::RollSaver>(&controller, settings.pngDir);
