@@ -4,6 +4,9 @@
 #include "rollview.h"
 
 #include "virtual/live/livecontroller.h"
+#include "virtual/paper.h"
+#include "virtual/receiptpdf.h"
+#include "virtual/receiptrecord.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -80,6 +83,7 @@ ControllerWindow::ControllerWindow(Virtual::LiveController *controller, QWidget 
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusBar()->addWidget(m_status, 1);
 
+    addExportActions();
     addRollActions();
     followController();
 
@@ -136,6 +140,38 @@ void ControllerWindow::addRollActions()
     tools->setObjectName(QStringLiteral("rollToolBar"));
     tools->addAction(save);
     tools->addAction(clear);
+}
+
+// File > Export: the last receipt or the whole roll as PDF, at the head's width in millimetres.
+void ControllerWindow::addExportActions()
+{
+    QMenu *file = menuBar()->addMenu(tr("&File"));
+    QMenu *exportMenu = file->addMenu(tr("&Export"));
+    QAction *receipt =
+        exportMenu->addAction(tr("Last &Receipt as PDF..."), this, [this] { exportPdf(false); });
+    receipt->setEnabled(false);
+    exportMenu->addAction(tr("Whole R&oll as PDF..."), this, [this] { exportPdf(true); });
+    connect(m_controller, &Virtual::LiveController::receiptEnded, this,
+            [this, receipt](const Virtual::ReceiptRecord &ended) {
+                m_receiptFrom = ended.fromRow();
+                m_receiptTo = ended.toRow();
+                receipt->setEnabled(m_receiptTo > m_receiptFrom);
+            });
+}
+
+void ControllerWindow::exportPdf(bool wholeRoll)
+{
+    const QString title = wholeRoll ? tr("Export Roll as PDF") : tr("Export Receipt as PDF");
+    const QString path = QFileDialog::getSaveFileName(
+        this, title, wholeRoll ? QStringLiteral("roll.pdf") : QStringLiteral("receipt.pdf"),
+        tr("PDF documents (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    const QImage picture = wholeRoll ? m_controller->paperImage()
+                                     : m_controller->paper().image(m_receiptFrom, m_receiptTo);
+    QString error;
+    if (!Virtual::writePdf(path, {picture}, &error))
+        QMessageBox::warning(this, title, tr("Cannot write %1.").arg(path));
 }
 
 // The paper, the trace and the status line follow what the controller reports.

@@ -26,6 +26,8 @@ private:
     void setUpRollArea();
     void setUpTrace();
     void addRollActions();
+    void addExportActions();
+    void exportPdf(bool wholeRoll);
     void followController();
     void saveRoll();
     void clearRoll();
@@ -39,6 +41,9 @@ private:
     QPlainTextEdit *m_trace;
     bool m_traceFollows = true;
     QLabel *m_status;
+    // The rows of the receipt that ended last, for File > Export; empty before the first.
+    int m_receiptFrom = 0;
+    int m_receiptTo = 0;
     // The paper (and the fill of the receive buffer) changes with every piece the engine
     // prints; the view follows 25 times a second.
     QTimer m_repaint;

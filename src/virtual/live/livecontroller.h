@@ -138,6 +138,9 @@ Q_SIGNALS:
     void lineChanged();
     // The paper was cut: rows fromRow to toRow (not included) are the piece cut off.
     void cut(int fromRow, int toRow);
+    // A receipt has ended, by a cut or with its job (a TCP connection closed, the session's
+    // end): what was printed on it.
+    void receiptEnded(const Virtual::ReceiptRecord &receipt);
 
 private:
     void handle(const Event &event) override;
