@@ -96,7 +96,7 @@ const rpe = () => new ReceiptPrinterEncoder({language: 'esc-pos', columns: 32});
       .qrcode(payloads[2], {model: 1, size: 5, errorlevel: 'l'}).newline()
       .pdf417('PDF417 from a peer').newline()
       .cut();
-  fixture('rpe4-symbols', e.encode(), {qr: payloads});
+  fixture('rpe4-symbols', e.encode(), {qr: payloads, pdf417: ['PDF417 from a peer']});
 }
 
 // receipt-printer-encoder 4: pictures in column and raster mode.
@@ -149,6 +149,9 @@ for (const mode of ['column', 'raster']) {
       'Coffee 3.50', 'Total 3.50'],
     barcodes: ['1234567890128'],
     qr: ['https://example.com/rl'],
+    // receiptline sends this QR code as a picture: a scanner reads it, the controller's
+    // record lists a picture.
+    pictures: ['https://example.com/rl'],
   });
 }
 

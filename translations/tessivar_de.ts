@@ -92,6 +92,34 @@
         <translation>Rolle als PNG speichern</translation>
     </message>
     <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Export</source>
+        <translation>&amp;Exportieren</translation>
+    </message>
+    <message>
+        <source>Last &amp;Receipt as PDF...</source>
+        <translation>Letzten &amp;Beleg als PDF...</translation>
+    </message>
+    <message>
+        <source>Whole R&amp;oll as PDF...</source>
+        <translation>Ganze R&amp;olle als PDF...</translation>
+    </message>
+    <message>
+        <source>Export Roll as PDF</source>
+        <translation>Rolle als PDF exportieren</translation>
+    </message>
+    <message>
+        <source>Export Receipt as PDF</source>
+        <translation>Beleg als PDF exportieren</translation>
+    </message>
+    <message>
+        <source>PDF documents (*.pdf)</source>
+        <translation>PDF-Dokumente (*.pdf)</translation>
+    </message>
+    <message>
         <source>PNG images (*.png)</source>
         <translation>PNG-Bilder (*.png)</translation>
     </message>

@@ -143,6 +143,9 @@ LineLayout::Glyph LineLayout::shape(char16_t ch) const
                 ch,
                 std::uint8_t(std::max(underline, 1))};
     glyph.advance = glyph.width + m.rightSpacing * scaleX;
+    glyph.style = {
+        std::uint8_t(mode & (Mode::Bold | Mode::Underline | Mode::Reverse | Mode::Italic)),
+        std::uint8_t(scaleX), std::uint8_t(scaleY), small};
     return glyph;
 }
 
@@ -187,23 +190,25 @@ int LineLayout::print(int top)
                            : m_line.align == 2 ? room
                                                : 0;
         const int left = m_line.left + offset;
-        const bool record = m_lines.size() < std::size_t(maxRecordedLines);
-        PrintedLine printed;
-        printed.top = top;
-        printed.height = m_line.height;
+        m_last.top = top;
+        m_last.height = m_line.height;
+        m_last.align = m_line.align;
+        m_last.upsideDown = m_line.upsideDown;
+        m_last.text.clear();
+        m_last.cells.clear();
+        m_last.spans.clear();
         for (const Glyph &glyph : m_line.glyphs) {
             // Turned round, the line reads from the right and hangs from its top.
             const int x = m_line.upsideDown
                               ? m_line.left + m_line.width - (offset + glyph.x + glyph.width)
                               : left + glyph.x;
             drawGlyph(glyph, x, top + (m_line.upsideDown ? 0 : m_line.height - glyph.height));
-            if (record) {
-                printed.text.append(QChar(glyph.character));
-                printed.cells.push_back({x, glyph.width, glyph.character});
-            }
+            m_last.text.append(QChar(glyph.character));
+            m_last.cells.push_back({x, glyph.width, glyph.character});
+            addToSpans(glyph, x, glyph.x);
         }
-        if (record)
-            m_lines.push_back(std::move(printed));
+        if (m_lines.size() < std::size_t(maxRecordedLines))
+            m_lines.push_back(m_last);
         m_paper.extendTo(top + m_line.height);
     }
     m_line.started = false;
@@ -211,6 +216,23 @@ int LineLayout::print(int top)
     m_line.x = 0;
     m_line.height = 0;
     return height;
+}
+
+// A glyph that starts where the one before it ended, in the same style, joins its span.
+void LineLayout::addToSpans(const Glyph &glyph, int x, int lineX)
+{
+    std::vector<PrintedLine::Span> &spans = m_last.spans;
+    if (spans.empty() || spans.back().style != glyph.style || lineX != m_spanEnd) {
+        const bool gap = !spans.empty() && lineX - m_spanEnd >= glyph.width;
+        spans.push_back({x, glyph.width, glyph.style, QString(QChar(glyph.character)), gap});
+    } else {
+        PrintedLine::Span &span = spans.back();
+        const int right = std::max(span.x + span.width, x + glyph.width);
+        span.x = std::min(span.x, x);
+        span.width = right - span.x;
+        span.text.append(QChar(glyph.character));
+    }
+    m_spanEnd = lineX + glyph.advance;
 }
 
 void LineLayout::drawText(const QString &text, int x, int y, std::uint8_t level, FontSet::Size size)

@@ -13,6 +13,18 @@ namespace Virtual {
 class Paper;
 struct PrintState;
 
+// How a character was printed: its print-mode bits (bold, underline, reverse, italic as
+// Protocol::PrintMode has them), its magnification and its font.
+struct TextStyle
+{
+    std::uint8_t mode = 0;
+    std::uint8_t widthScale = 1;
+    std::uint8_t heightScale = 1;
+    bool small = false;
+
+    bool operator==(const TextStyle &) const = default;
+};
+
 // A text line as it went onto the paper, for whoever wants to find it again there.
 struct PrintedLine
 {
@@ -22,10 +34,24 @@ struct PrintedLine
         int width; // dots, after double width
         char16_t character;
     };
+    // Characters side by side in one style; a tab or a print position between two characters
+    // starts a new span.
+    struct Span
+    {
+        int x = 0; // the leftmost cell's left edge
+        int width = 0;
+        TextStyle style;
+        QString text;
+        // The print position jumped a character's width or more (a tab, ESC $) before it.
+        bool afterGap = false;
+    };
     int top = 0;    // row of the line's top
     int height = 0; // dots, the tallest character's
+    int align = 0;  // 0 left, 1 centre, 2 right, as ESC a was when the line began
+    bool upsideDown = false;
     QString text;
     std::vector<Cell> cells;
+    std::vector<Span> spans;
 };
 
 // The line buffer: characters go into a line at the print state's size and style, tab stops
@@ -49,6 +75,7 @@ public:
         char16_t character;
         std::uint8_t underlineDots = 2;
         int advance = 0; // how far the print position moves past it
+        TextStyle style{};
     };
 
     LineLayout(const FontSet &fonts, Paper &paper, const PrintState &state);
@@ -81,6 +108,8 @@ public:
     int print(int top);
     int pending() const { return int(m_line.glyphs.size()); }
     const std::vector<PrintedLine> &lines() const { return m_lines; }
+    // The line print() printed last, recorded or not.
+    const PrintedLine &lastLine() const { return m_last; }
 
     void drawText(const QString &text, int x, int y, std::uint8_t ink,
                   FontSet::Size size = FontSet::Size::Standard);
@@ -99,12 +128,15 @@ private:
     };
 
     void drawGlyph(const Glyph &glyph, int x, int y);
+    void addToSpans(const Glyph &glyph, int x, int lineX);
 
     const FontSet &m_fonts;
     Paper &m_paper;
     const PrintState &m_state;
     Line m_line;
     std::vector<PrintedLine> m_lines;
+    PrintedLine m_last;
+    int m_spanEnd = 0; // where, in the line, the last span's last character ended
 };
 
 } // namespace Virtual

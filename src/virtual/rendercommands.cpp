@@ -494,6 +494,8 @@ QString Renderer::onRaster(const Event &event)
     block.x = place(width, m_state.align);
     block.y = m_y;
     m_blocks.begin(block);
+    m_receipt.addPicture(QStringLiteral("raster"),
+                         QRect(block.x, m_y, width, block.rows * block.scaleY));
     if (width > areaWidth())
         return QStringLiteral("wider than the print area; cut at the edge");
     return {};

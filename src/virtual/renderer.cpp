@@ -4,6 +4,8 @@
 #include "virtual/parameters.h"
 #include "virtual/symbols.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
@@ -21,10 +23,36 @@ constexpr std::uint8_t cutInk = 0x90;
 Renderer::Renderer(const Options &options)
     : m_paper(options.maxLength),
       m_layout(options.fonts ? *options.fonts : FontSet::system(), m_paper, m_state),
-      m_blocks(m_paper)
+      m_blocks(m_paper),
+      m_stampTimes(options.stampTimes),
+      m_receipt(paperWidth(options.headType), 0)
 {
     m_paper.setWidth(paperWidth(options.headType), 0);
     m_state.reset();
+}
+
+void Renderer::setSource(const QString &kind, const QString &address)
+{
+    m_sourceKind = kind;
+    m_sourceAddress = address;
+    m_receipt.setSource(kind, address);
+}
+
+void Renderer::endReceipt()
+{
+    // Characters still waiting for a line end are not printed: the receipt ends above them.
+    if (!m_receipt.isEmpty() || m_y > m_receipt.fromRow())
+        closeReceipt(ReceiptRecord::Cut::None);
+}
+
+void Renderer::closeReceipt(ReceiptRecord::Cut cut)
+{
+    m_receipt.end(m_y, cut);
+    m_receipt.setHeadDots(m_paper.width());
+    if (m_stampTimes)
+        m_receipt.setEnded(QDateTime::currentDateTimeUtc());
+    m_receipts.push_back(std::exchange(m_receipt, ReceiptRecord(m_paper.width(), m_y)));
+    m_receipt.setSource(m_sourceKind, m_sourceAddress);
 }
 
 QString Renderer::blockData(const Event &event)
@@ -44,6 +72,8 @@ QString Renderer::blockEnd(const Event &event)
 
 QString Renderer::handle(const Event &event)
 {
+    if (m_stampTimes && !m_receipt.hasStarted())
+        m_receipt.setStarted(QDateTime::currentDateTimeUtc());
     QString note;
     switch (event.op) {
     case Op::BlockData:
@@ -67,7 +97,10 @@ QString Renderer::handle(const Event &event)
 
 void Renderer::printLine()
 {
-    m_rowHeight = std::max(m_rowHeight, m_layout.print(m_y));
+    const int height = m_layout.print(m_y);
+    if (height > 0)
+        m_receipt.addLine(m_layout.lastLine());
+    m_rowHeight = std::max(m_rowHeight, height);
 }
 
 void Renderer::advance(int dots)
@@ -149,6 +182,9 @@ QString Renderer::barcode(const Event &event)
         m_layout.drawText(symbol.text, textX, y, level, textSize);
         y += textHeight;
     }
+    m_receipt.addSymbol(
+        barcodeName(*system), QByteArrayView(event.data.data(), qsizetype(event.data.size())),
+        scannedContent(*system, symbol), symbol.text, QRect(x, m_y, width, y - m_y));
     advance(y - m_y);
     return {};
 }
@@ -176,6 +212,8 @@ QString Renderer::printQr()
                 m_paper.inkSpan(x + column * module, m_y + row * module + dy, module, level);
         }
     }
+    m_receipt.addSymbol(QStringLiteral("QR Code"), m_blocks.qrData(), {}, {},
+                        QRect(x, m_y, size, symbol.rows * module));
     advance(symbol.rows * module);
     return {};
 }
@@ -204,6 +242,9 @@ QString Renderer::printStored(int place, int mode)
     block.y = m_y;
     m_blocks.drawBits(reinterpret_cast<const std::uint8_t *>(bitmap.data.constData()),
                       bitmap.data.size(), 0, block);
+    m_receipt.addPicture(
+        QStringLiteral("stored bitmap"),
+        QRect(block.x, m_y, bitmap.bytesPerRow * 8 * scale->x, bitmap.rows * scale->y));
     advance(bitmap.rows * scale->y);
     return {};
 }
@@ -211,6 +252,9 @@ QString Renderer::printStored(int place, int mode)
 void Renderer::cut(bool partial)
 {
     endTextRow();
+    const auto ended = qScopeGuard([this, partial] {
+        closeReceipt(partial ? ReceiptRecord::Cut::Partial : ReceiptRecord::Cut::Full);
+    });
     if (rollUsedUp())
         return;
     const int width = m_paper.width();
@@ -245,6 +289,8 @@ QString Renderer::columnPicture(const Event &event)
     block.y = m_y;
     m_blocks.begin(block);
     const int width = columns * block.scaleX;
+    m_receipt.addPicture(QStringLiteral("column"),
+                         QRect(block.x, m_y, width, block.bytesPerRow * 8 * block.scaleY));
     m_layout.setX(std::min(m_layout.x() + width, m_layout.width()));
     if (block.x + width > m_layout.left() + m_layout.width())
         return QStringLiteral("wider than the print area; cut at the edge");
@@ -273,6 +319,8 @@ QString Renderer::drawGraphics(const Graphics &graphics, int scaleX, int scaleY)
     block.y = m_y;
     m_blocks.drawBits(reinterpret_cast<const std::uint8_t *>(graphics.data.constData()),
                       graphics.data.size(), 0, block);
+    m_receipt.addPicture(QStringLiteral("graphics"),
+                         QRect(block.x, m_y, graphics.width * scaleX, graphics.rows * scaleY));
     advance(graphics.rows * scaleY);
     return {};
 }
@@ -300,6 +348,8 @@ QString Renderer::printPdf417()
                 m_paper.inkSpan(x + column * module, m_y + row * rowHeight + dy, module, level);
         }
     }
+    m_receipt.addSymbol(QStringLiteral("PDF417"), m_blocks.pdfData(), {}, {},
+                        QRect(x, m_y, width, symbol.rows * rowHeight));
     advance(symbol.rows * rowHeight);
     return {};
 }

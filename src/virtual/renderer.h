@@ -7,6 +7,7 @@
 #include "virtual/linelayout.h"
 #include "virtual/paper.h"
 #include "virtual/printstate.h"
+#include "virtual/receiptrecord.h"
 #include "virtual/streamdecoder.h"
 #include "virtual/symbolcache.h"
 
@@ -64,6 +65,7 @@ public:
         int headType = 0;
         int maxLength = Paper::defaultMaxLength;
         const FontSet *fonts = nullptr; // the system fonts when null
+        bool stampTimes = false;        // receipts say when they started and ended
     };
 
     explicit Renderer(const Options &options);
@@ -79,6 +81,15 @@ public:
     const std::vector<PrintedLine> &lines() const { return m_layout.lines(); }
     // Characters received but never printed, because no line end followed them.
     int unprintedCharacters() const { return m_layout.pending(); }
+
+    // The receipt under way, and those that have ended since the last call (by a cut, or by
+    // endReceipt()).
+    ReceiptRecord &receipt() { return m_receipt; }
+    std::vector<ReceiptRecord> takeReceipts() { return std::exchange(m_receipts, {}); }
+    // The end of a job: the receipt under way ends without a cut, if anything is on it.
+    void endReceipt();
+    // Where the bytes of this receipt and the next come from ("tcp", "127.0.0.1:53124").
+    void setSource(const QString &kind, const QString &address);
 
     static int paperWidth(int headType) { return Protocol::headDots(headType); }
     static std::uint8_t inkForDarkness(int level) { return PrintState::inkFor(level); }
@@ -144,6 +155,7 @@ private:
     QString printQr();
     QString printStored(int place, int mode);
     void cut(bool partial);
+    void closeReceipt(ReceiptRecord::Cut cut);
     QString columnPicture(const Event &event);
     QString printGraphics();
     QString drawGraphics(const Graphics &graphics, int scaleX, int scaleY);
@@ -164,6 +176,11 @@ private:
     int m_rowHeight = 0; // dots printed at m_y without a feed since (CR, a full line buffer)
     SymbolCache m_symbols;
     bool m_ranOutReported = false;
+    bool m_stampTimes;
+    ReceiptRecord m_receipt;
+    std::vector<ReceiptRecord> m_receipts;
+    QString m_sourceKind;
+    QString m_sourceAddress;
 };
 
 } // namespace Virtual

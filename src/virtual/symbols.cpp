@@ -391,4 +391,26 @@ Symbol encodeQr(QByteArrayView data, int level)
     return encode(BARCODE_QRCODE, data, std::clamp(level, 0, 3) + 1);
 }
 
+QString scannedContent(BarcodeSystem system, const Symbol &symbol)
+{
+    QString text = symbol.text;
+    switch (system) {
+    case BarcodeSystem::Code39:
+        if (text.size() >= 2 && text.startsWith(QLatin1Char('*')) &&
+            text.endsWith(QLatin1Char('*')))
+            text = text.mid(1, text.size() - 2);
+        break;
+    case BarcodeSystem::Gs1_128:
+    case BarcodeSystem::DataBarOmni:
+    case BarcodeSystem::DataBarTruncated:
+    case BarcodeSystem::DataBarLimited:
+    case BarcodeSystem::DataBarExpanded:
+        text.remove(QLatin1Char('(')).remove(QLatin1Char(')'));
+        break;
+    default:
+        break;
+    }
+    return text;
+}
+
 } // namespace Virtual

@@ -59,6 +59,10 @@ Symbol encodePdf417(QByteArrayView data, int columns, int rows, int level, bool 
 // Encodes stored QR data (bytes as they are) at error correction level 0-3 (L, M, Q, H).
 Symbol encodeQr(QByteArrayView data, int level);
 
+// What a scanner reads off a barcode: its human-readable line without Code 39's start and stop
+// characters and without the brackets round GS1 application identifiers.
+QString scannedContent(BarcodeSystem system, const Symbol &symbol);
+
 // How many symbols libzint has been asked to make in this process (any thread).
 std::uint64_t symbolsEncoded();
 

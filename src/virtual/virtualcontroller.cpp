@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "virtual/virtualcontroller.h"
 
+#include <algorithm>
+
 namespace Virtual {
 
 VirtualController::VirtualController(const Options &options)
-    : m_renderer({options.headType, options.maxLength, options.fonts}),
+    : m_renderer({options.headType, options.maxLength, options.fonts, options.stampTimes}),
       m_decoder(this),
       m_observer(options.observer)
 {
@@ -26,6 +28,7 @@ void VirtualController::finish()
 {
     const std::uint64_t end = m_decoder.offset();
     m_decoder.finish();
+    m_renderer.endReceipt();
     if (!m_trace)
         return;
     if (const int unprinted = m_renderer.unprintedCharacters())
@@ -57,10 +60,40 @@ void VirtualController::restartOffsets()
 void VirtualController::handle(const Event &event)
 {
     const QString remark = m_renderer.handle(event);
+    record(event, remark);
     if (m_trace)
         m_trace->write(event, remark);
     if (m_observer)
         m_observer->handle(event);
+}
+
+// What the receipt's record takes from the events beside what the renderer draws: drawer kicks,
+// the buzzer, and the commands skipped, not understood or not carried out as sent.
+void VirtualController::record(const Event &event, const QString &remark)
+{
+    const std::string_view mnemonic = event.command ? event.command->mnemonic : std::string_view();
+    ReceiptRecord &receipt = m_renderer.receipt();
+    if (mnemonic == "ESC p") {
+        receipt.addDrawerKick(event.offset, event.value("m"), event.value("t1") * 2,
+                              event.value("t2") * 2);
+        return;
+    }
+    if (mnemonic == "ESC ( A") {
+        receipt.addBuzzer(event.offset);
+        return;
+    }
+    const bool skipped =
+        event.op == Op::Unknown || event.op == Op::Truncated || event.op == Op::Skipped;
+    if (!skipped && remark.isEmpty())
+        return;
+    const QString reason = !remark.isEmpty()         ? remark
+                           : event.op == Op::Unknown ? QStringLiteral("no command or character")
+                           : event.op == Op::Truncated
+                               ? QStringLiteral("the stream ends inside the command")
+                               : QStringLiteral("not carried out");
+    receipt.addSkipped(
+        event.offset, QString::fromLatin1(mnemonic.data(), qsizetype(mnemonic.size())),
+        QByteArrayView(event.bytes.data(), std::min<qsizetype>(event.byteCount, 8)), reason);
 }
 
 QImage VirtualController::render(QByteArrayView stream, int headType)

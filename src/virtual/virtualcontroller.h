@@ -31,6 +31,7 @@ public:
         QIODevice *trace = nullptr;              // not owned; no trace when null
         const FontSet *fonts = nullptr;          // the system fonts when null
         EventSink *observer = nullptr;           // told of every event after the paper and trace
+        bool stampTimes = false;                 // receipts say when they started and ended
     };
 
     explicit VirtualController(const Options &options);
@@ -52,11 +53,23 @@ public:
     QImage paper() const { return m_renderer.image(); }
     const Renderer &renderer() const { return m_renderer; }
 
+    // The receipts that have ended since the last call: by a cut, or by endReceipt() at the
+    // end of a job (finish() ends one too).
+    std::vector<ReceiptRecord> takeReceipts() { return m_renderer.takeReceipts(); }
+    void endReceipt() { m_renderer.endReceipt(); }
+    // Where the bytes come from from now on: "pty" and the line's path, "tcp" and the peer's
+    // address, "file" and its name.
+    void setSource(const QString &kind, const QString &address)
+    {
+        m_renderer.setSource(kind, address);
+    }
+
     // Renders a whole stream at once.
     static QImage render(QByteArrayView stream, int headType = 0);
 
 private:
     void handle(const Event &event) override;
+    void record(const Event &event, const QString &remark);
 
     Renderer m_renderer;
     std::optional<TraceWriter> m_trace;

@@ -25,8 +25,12 @@ Rendered render(QByteArrayView stream, int headType, int maxLength, const QList<
     }
     controller.feed(stream.sliced(at));
     controller.finish();
-    return {controller.paper(), trace.data(), controller.renderer().lines(),
-            controller.renderer().paper().ranOut(), controller.renderer().paper().allocatedBytes()};
+    return {controller.paper(),
+            trace.data(),
+            controller.renderer().lines(),
+            controller.renderer().paper().ranOut(),
+            controller.renderer().paper().allocatedBytes(),
+            Virtual::ReceiptRecord::rollJson(controller.takeReceipts())};
 }
 
 QList<Symbol> scan(const QImage &paper, bool upcAsEan13)

@@ -4,6 +4,7 @@
 #include "virtual/renderer.h"
 
 #include <QImage>
+#include <QJsonObject>
 #include <QRect>
 
 #include <vector>
@@ -19,6 +20,7 @@ struct Rendered
     std::vector<Virtual::PrintedLine> lines;
     bool ranOut = false;
     std::size_t allocatedBytes = 0;
+    QJsonObject receipts; // what the controller says it printed, receipt by receipt
 };
 
 // Renders a stream fed in one piece, or cut before each offset of `cuts` (ascending), with the

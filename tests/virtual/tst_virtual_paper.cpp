@@ -7,6 +7,7 @@
 #include "jobs/jobstreams.h"
 #include "protocol/commands.h"
 #include "virtual/bitmapfont.h"
+#include "virtual/receiptpdf.h"
 #include "virtual/symbols.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace PaperReader;
@@ -44,6 +46,8 @@ private Q_SLOTS:
     void peers();
     void glyphs_data();
     void glyphs();
+    void pdfAtTheHeadsWidth_data();
+    void pdfAtTheHeadsWidth();
     void documentedCommands();
 };
 
@@ -390,32 +394,80 @@ void TestVirtualPaper::peers()
     for (const char *fault : {"no command or character", "the stream ends inside", "not printed",
                               "not a function", "not carried out"})
         QVERIFY2(!rendered.trace.contains(fault), rendered.trace.constData());
-    // A gap of a character or more between cells (a tab, a print position) reads as a blank.
-    QStringList printed, lines, scanned;
-    for (const Virtual::PrintedLine &line : rendered.lines) {
-        QString text;
-        int end = 0;
-        for (const Virtual::PrintedLine::Cell &cell : line.cells) {
-            if (!text.isEmpty() && cell.x - end >= cell.width)
-                text += QLatin1Char(' ');
-            text += QChar(cell.character);
-            end = cell.x + cell.width;
+    // What the controller says it printed: the text lines exactly, the symbols' data, each
+    // barcode also read back off the paper by a scanner.
+    QStringList printed, lines, symbols, expectedSymbols, scanned;
+    for (const QJsonValue &receipt :
+         rendered.receipts.value(QStringLiteral("receipts")).toArray()) {
+        for (const QJsonValue &line : receipt[QStringLiteral("lines")].toArray()) {
+            if (const QString text = line[QStringLiteral("text")].toString().simplified();
+                !text.isEmpty())
+                printed << text;
         }
-        if (!text.simplified().isEmpty())
-            printed << text.simplified();
+        for (const QJsonValue &symbol : receipt[QStringLiteral("symbols")].toArray())
+            symbols << symbol[QStringLiteral("content")].toString();
     }
     for (const QJsonValue &line : expected.value(QStringLiteral("lines")).toArray())
         lines << line.toString().simplified();
     QCOMPARE(printed, lines);
-    for (const Symbol &symbol : scan(rendered.paper))
-        scanned << QString::fromUtf8(symbol.data);
+    // Symbols sent as pictures are pictures to the controller; a scanner still reads them.
+    QStringList readable;
     for (const QString &key : {QStringLiteral("barcodes"), QStringLiteral("qr")}) {
         for (const QJsonValue &data : expected.value(key).toArray())
-            QVERIFY2(scanned.contains(data.toString()), qPrintable(data.toString()));
+            readable << data.toString();
     }
+    expectedSymbols = readable;
+    for (const QJsonValue &data : expected.value(QStringLiteral("pdf417")).toArray())
+        expectedSymbols << data.toString();
+    for (const QJsonValue &data : expected.value(QStringLiteral("pictures")).toArray())
+        expectedSymbols.removeOne(data.toString());
+    symbols.sort();
+    expectedSymbols.sort();
+    QCOMPARE(symbols, expectedSymbols);
+    for (const Symbol &symbol : scan(rendered.paper))
+        scanned << QString::fromUtf8(symbol.data);
+    for (const QString &data : std::as_const(readable))
+        QVERIFY2(scanned.contains(data), qPrintable(data));
     const QJsonArray ink = expected.value(QStringLiteral("ink")).toArray();
     if (!ink.isEmpty())
         QCOMPARE(inkBounds(rendered.paper).size(), QSize(ink.at(0).toInt(), ink.at(1).toInt()));
+}
+
+void TestVirtualPaper::pdfAtTheHeadsWidth_data()
+{
+    QTest::addColumn<int>("head");
+    QTest::addColumn<double>("widthMm");
+    QTest::newRow("58 mm paper, 48 mm head") << 0 << 48.0;
+    QTest::newRow("80 mm paper, 72 mm head") << 1 << 72.0;
+}
+
+void TestVirtualPaper::pdfAtTheHeadsWidth()
+{
+    // A page a receipt, as wide as the head prints and as long as the paper it used (PDF pages
+    // are whole points: within a third of a millimetre).
+    QFETCH(int, head);
+    QFETCH(double, widthMm);
+    const QImage paper = render("Total 12.50\n\x1bi", head).paper;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("roll.pdf"));
+    QString error;
+    QVERIFY2(Virtual::writePdf(path, {paper, paper}, &error), qPrintable(error));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray pdf = file.readAll();
+    QVERIFY(pdf.startsWith("%PDF-"));
+    const QRegularExpression box(QStringLiteral(R"(/MediaBox \[0 0 ([\d.]+) ([\d.]+)\])"));
+    QList<QSizeF> pages;
+    for (auto it = box.globalMatch(QString::fromLatin1(pdf)); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        pages << QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) * 25.4 / 72;
+    }
+    QCOMPARE(pages.size(), 2);
+    QVERIFY2(qAbs(pages.front().width() - widthMm) < 0.36,
+             qPrintable(QString::number(pages.front().width())));
+    QVERIFY(qAbs(pages.front().height() - paper.height() / 8.0) < 0.36);
+    QVERIFY(!Virtual::writePdf(dir.filePath(QStringLiteral("no/such/dir.pdf")), {paper}, &error));
+    QVERIFY(error.contains(QStringLiteral("cannot write")));
 }
 
 void TestVirtualPaper::glyphs_data()
@@ -474,19 +526,21 @@ QString documentedParameter(const Protocol::Parameter &parameter)
         return name + QStringLiteral(" = %1").arg(parameter.low);
     if (parameter.reading == Reading::Data)
         return QStringLiteral("%1 bytes").arg(parameter.width);
-    QString text = parameter.width == 2 ? name + QStringLiteral("L ") + name + QLatin1Char('H')
-                                        : name;
+    QString text =
+        parameter.width == 2 ? name + QStringLiteral("L ") + name + QLatin1Char('H') : name;
     QStringList values;
     for (const Protocol::Named &named : parameter.names) {
         // The size modes of pictures are a suffix of the meaning: ", double width".
-        const QString meaning = fromStd(named.text).remove(QRegularExpression(QStringLiteral("^, ")));
+        const QString meaning =
+            fromStd(named.text).remove(QRegularExpression(QStringLiteral("^, ")));
         const QString value = parameter.reading == Reading::Bits
                                   ? QStringLiteral("0x%1").arg(named.value, 2, 16, QLatin1Char('0'))
                                   : QString::number(named.value);
         if (!meaning.isEmpty())
             values << value + QLatin1Char(' ') + meaning;
     }
-    if (parameter.reading == Reading::Number && (parameter.low > 0 || parameter.high < (parameter.width == 2 ? 0xFFFF : 255)))
+    if (parameter.reading == Reading::Number &&
+        (parameter.low > 0 || parameter.high < (parameter.width == 2 ? 0xFFFF : 255)))
         values << QStringLiteral("%1-%2").arg(parameter.low).arg(parameter.high);
     if (!values.isEmpty())
         text += QStringLiteral(" (") + values.join(QStringLiteral(", ")) + QLatin1Char(')');

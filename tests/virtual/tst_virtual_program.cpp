@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTcpServer>
@@ -40,6 +43,8 @@ private:
     QByteArray start(QStringList arguments, bool link = true);
     // Ends it as scripts/run does, with SIGTERM.
     bool stop();
+    static QJsonObject readJson(const QString &path);
+    static QStringList texts(const QJsonObject &receipt);
     QByteArray ask(const QByteArray &request);
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -136,10 +141,39 @@ void TestVirtualProgram::headlessRunsOnLineAndTcp()
     for (const char *expected :
          {"\"Customer Receipt\"", "full cut", "\"left on the roll\"", "reply \"Status: ready"})
         QVERIFY2(traced.contains(expected), expected);
+    // Beside each picture, what was printed on it: the receipt from the TCP client, cut, and
+    // the lines the line brought after it, which the end of the session ended.
+    const QJsonObject receipt = readJson(pictures + QStringLiteral("/cut-001.json"));
+    const QJsonObject rest = readJson(pictures + QStringLiteral("/end-002.json"));
+    QCOMPARE(receipt[QStringLiteral("version")].toInt(), 1);
+    QCOMPARE(receipt[QStringLiteral("height")].toInt(), piece.height());
+    QCOMPARE(receipt[QStringLiteral("cut")].toString(), QStringLiteral("full"));
+    QCOMPARE(receipt[QStringLiteral("source")][QStringLiteral("kind")].toString(),
+             QStringLiteral("tcp"));
+    QVERIFY(texts(receipt).contains(QStringLiteral("Customer Receipt")));
+    QVERIFY(!receipt[QStringLiteral("started")].toString().isEmpty());
+    QCOMPARE(texts(rest), QStringList{QStringLiteral("left on the roll")});
+    QCOMPARE(rest[QStringLiteral("source")][QStringLiteral("address")].toString(), m_link);
+    QVERIFY(rest[QStringLiteral("cut")].isNull());
     // The next start, as after a power cycle: the head type is the one set before.
     QVERIFY(!start({}).isEmpty());
     QVERIFY(ask("\x10\x05").contains("print head type 5:"));
     QVERIFY(stop());
+}
+
+QJsonObject TestVirtualProgram::readJson(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object()
+                                          : QJsonObject();
+}
+
+QStringList TestVirtualProgram::texts(const QJsonObject &receipt)
+{
+    QStringList lines;
+    for (const QJsonValue &line : receipt[QStringLiteral("lines")].toArray())
+        lines << line[QStringLiteral("text")].toString().trimmed();
+    return lines;
 }
 
 void TestVirtualProgram::portInUse()

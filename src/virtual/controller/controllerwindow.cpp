@@ -4,6 +4,9 @@
 #include "rollview.h"
 
 #include "virtual/live/livecontroller.h"
+#include "virtual/paper.h"
+#include "virtual/receiptpdf.h"
+#include "virtual/receiptrecord.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -87,6 +90,7 @@ ControllerWindow::ControllerWindow(Virtual::LiveController *controller, QWidget 
     m_printerStatus->setObjectName(QStringLiteral("printerStatus"));
     statusBar()->addPermanentWidget(m_printerStatus);
 
+    addExportActions();
     addRollActions();
     addPrinterActions();
     followController();
@@ -187,6 +191,38 @@ void ControllerWindow::addPrinterActions()
     tools->addSeparator();
     tools->addAction(m_coverOpen);
     tools->addAction(m_drawerOpen);
+}
+
+// File > Export: the last receipt or the whole roll as PDF, at the head's width in millimetres.
+void ControllerWindow::addExportActions()
+{
+    QMenu *file = menuBar()->addMenu(tr("&File"));
+    QMenu *exportMenu = file->addMenu(tr("&Export"));
+    QAction *receipt =
+        exportMenu->addAction(tr("Last &Receipt as PDF..."), this, [this] { exportPdf(false); });
+    receipt->setEnabled(false);
+    exportMenu->addAction(tr("Whole R&oll as PDF..."), this, [this] { exportPdf(true); });
+    connect(m_controller, &Virtual::LiveController::receiptEnded, this,
+            [this, receipt](const Virtual::ReceiptRecord &ended) {
+                m_receiptFrom = ended.fromRow();
+                m_receiptTo = ended.toRow();
+                receipt->setEnabled(m_receiptTo > m_receiptFrom);
+            });
+}
+
+void ControllerWindow::exportPdf(bool wholeRoll)
+{
+    const QString title = wholeRoll ? tr("Export Roll as PDF") : tr("Export Receipt as PDF");
+    const QString path = QFileDialog::getSaveFileName(
+        this, title, wholeRoll ? QStringLiteral("roll.pdf") : QStringLiteral("receipt.pdf"),
+        tr("PDF documents (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    const QImage picture = wholeRoll ? m_controller->paperImage()
+                                     : m_controller->paper().image(m_receiptFrom, m_receiptTo);
+    QString error;
+    if (!Virtual::writePdf(path, {picture}, &error))
+        QMessageBox::warning(this, title, tr("Cannot write %1.").arg(path));
 }
 
 // The paper, the trace and the status line follow what the controller reports.

@@ -31,6 +31,8 @@ private:
     void addRollActions();
     void addPrinterActions();
     QAction *addPrinterToggle(const QString &text, const char *name);
+    void addExportActions();
+    void exportPdf(bool wholeRoll);
     void followController();
     void saveRoll();
     void clearRoll();
@@ -52,6 +54,9 @@ private:
     QAction *m_paperOut = nullptr;
     QAction *m_coverOpen = nullptr;
     QAction *m_drawerOpen = nullptr;
+    // The rows of the receipt that ended last, for File > Export; empty before the first.
+    int m_receiptFrom = 0;
+    int m_receiptTo = 0;
     // The paper (and the fill of the receive buffer) changes with every piece the engine
     // prints; the view follows 25 times a second.
     QTimer m_repaint;

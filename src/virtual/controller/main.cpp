@@ -4,9 +4,9 @@
 // With --listen it takes jobs over raw TCP as well, one connection a job.
 //
 //   tessivar-virtual-controller [--link PATH] [--listen [HOST:]PORT[+]] [--no-pacing]
-//                               [--print-speed MM] [--headless [--png-dir DIR]] [--trace FILE]
-//                               [--capture FILE] [--paper ok|near-end|out] [--cover open|closed]
-//                               [--roll-length MM] [--drawer-close MS]
+//                               [--print-speed MM] [--headless [--png-dir DIR [--keep N]]]
+//                               [--trace FILE] [--capture FILE] [--paper ok|near-end|out]
+//                               [--cover open|closed] [--roll-length MM] [--drawer-close MS]
 //
 // While it runs, lines on standard input set the paper, the cover and the drawer
 // (ConsoleCommands).
@@ -153,9 +153,14 @@ struct CommandLineOptions
                                 QStringLiteral("Run without a window.")};
     QCommandLineOption pngDir{
         QStringLiteral("png-dir"),
-        QStringLiteral("Without a window: write each piece cut off (cut-001.png, ...) and, at "
-                       "the end, the whole roll (roll.png) into this directory."),
+        QStringLiteral("Without a window: write each receipt as it ends (cut-001.png and "
+                       "cut-001.json, what was printed on it, ...) and, at the end, the whole "
+                       "roll (roll.png) into this directory."),
         QStringLiteral("DIR")};
+    QCommandLineOption keep{
+        QStringLiteral("keep"),
+        QStringLiteral("With --png-dir: keep the newest N receipts, delete older ones."),
+        QStringLiteral("N"), QString::number(Virtual::RollSaver::defaultKeep)};
     QCommandLineOption trace{QStringLiteral("trace"),
                              QStringLiteral("Write the trace to this file (- for the output)."),
                              QStringLiteral("FILE")};
@@ -196,8 +201,8 @@ void setUpParser(QCommandLineParser &parser, const CommandLineOptions &o)
                        "send prints on its paper roll."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({o.link, o.listen, o.noPacing, o.printSpeed, o.headless, o.pngDir, o.trace,
-                       o.capture, o.paper, o.cover, o.rollLength, o.drawerClose});
+    parser.addOptions({o.link, o.listen, o.noPacing, o.printSpeed, o.headless, o.pngDir, o.keep,
+                       o.trace, o.capture, o.paper, o.cover, o.rollLength, o.drawerClose});
 }
 
 // What the command line asks for.
@@ -210,6 +215,7 @@ struct Settings
     QString pngDir;
     Virtual::PrinterState::Paper paper = Virtual::PrinterState::Paper::Ok;
     bool coverOpen = false;
+    int keep = Virtual::RollSaver::defaultKeep;
 };
 
 std::optional<QString> valueIfSet(const QCommandLineParser &parser,
@@ -287,6 +293,10 @@ int readCommandLine(const QCoreApplication &app, bool headless, Settings &settin
     settings.tracePath = valueIfSet(parser, o.trace);
     settings.capturePath = valueIfSet(parser, o.capture);
     settings.pngDir = parser.value(o.pngDir);
+    bool keepOk = false;
+    settings.keep = parser.value(o.keep).toInt(&keepOk);
+    if (!keepOk || settings.keep < 1)
+        return fail(QStringLiteral("--keep takes a number of receipts, 1 or more"));
     return readPrinterOptions(parser, o, settings);
 }
 
@@ -345,7 +355,7 @@ int run(QCoreApplication &app, bool headless, const Settings &settings, QFile &t
     const Virtual::ConsoleInput console(controller.printer());
     std::unique_ptr<Virtual::RollSaver> saver;
     if (!settings.pngDir.isEmpty())
-        saver = std::make_unique<Virtual::RollSaver>(&controller, settings.pngDir);
+        saver = std::make_unique<Virtual::RollSaver>(&controller, settings.pngDir, settings.keep);
     quitOnSignals();
 
     std::printf("Virtual controller ready on %s\n", qPrintable(controller.devicePath()));

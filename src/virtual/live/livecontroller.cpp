@@ -88,6 +88,9 @@ void LiveController::connectParts()
     connect(&m_engine, &PrintEngine::paperChanged, this, &LiveController::paperChanged);
     connect(&m_engine, &PrintEngine::traced, this, &LiveController::traced);
     connect(&m_engine, &PrintEngine::cut, this, &LiveController::cut);
+    connect(&m_engine, &PrintEngine::receiptEnded, this, &LiveController::receiptEnded);
+    m_engine.setSourceNames(
+        [this](bool fromClient) { return fromClient ? m_network.clientAddress() : devicePath(); });
 
     connect(&m_engine, &PrintEngine::clientJobEnded, this, &LiveController::endClientJob);
     // The engine has made room: the line and the client read on.

@@ -151,6 +151,9 @@ Q_SIGNALS:
     void cut(int fromRow, int toRow);
     // The buzzer sounded (ESC B, ESC ( A) `times` times.
     void buzzed(int times);
+    // A receipt has ended, by a cut or with its job (a TCP connection closed, the session's
+    // end): what was printed on it.
+    void receiptEnded(const Virtual::ReceiptRecord &receipt);
 
 private:
     void handle(const Event &event) override;

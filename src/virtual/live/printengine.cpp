@@ -54,7 +54,9 @@ void PrintEngine::newRoll(int headType)
     options.trace = &m_traceBuffer;
     options.fonts = m_setup.fonts;
     options.observer = m_setup.observer;
+    options.stampTimes = true;
     m_controller = std::make_unique<VirtualController>(options);
+    nameSource();
     m_fed = 0;
     m_lastCut = 0;
     m_sleepRequested = false;
@@ -72,6 +74,7 @@ void PrintEngine::finish()
 {
     m_controller->finish();
     emitTrace();
+    emitReceipts();
 }
 
 void PrintEngine::finishJob(const QString &closed)
@@ -79,6 +82,27 @@ void PrintEngine::finishJob(const QString &closed)
     m_controller->finish();
     note(closed, m_fed);
     m_fed = 0;
+    m_sourceEnded = true; // the next bytes are the next client's
+    emitReceipts();
+}
+
+void PrintEngine::setSourceNames(std::function<QString(bool fromClient)> names)
+{
+    m_sourceNames = std::move(names);
+    nameSource();
+}
+
+void PrintEngine::nameSource()
+{
+    if (m_controller && m_sourceNames)
+        m_controller->setSource(m_fromClient ? QStringLiteral("tcp") : QStringLiteral("pty"),
+                                m_sourceNames(m_fromClient));
+}
+
+void PrintEngine::emitReceipts()
+{
+    for (const ReceiptRecord &receipt : m_controller->takeReceipts())
+        Q_EMIT receiptEnded(receipt);
 }
 
 // A connection's trace counts offsets from its own first byte, so that they match the bytes the
@@ -139,7 +163,11 @@ void PrintEngine::run()
         }
         if (piece.fromClient && !m_fromClient)
             startClientJob();
-        m_fromClient = piece.fromClient;
+        if (piece.fromClient != m_fromClient || m_sourceEnded) {
+            m_fromClient = piece.fromClient;
+            m_sourceEnded = false;
+            nameSource();
+        }
         taken += piece.bytes.size();
         m_stats.printed += quint64(piece.bytes.size());
         const int rows = print(piece.bytes);
@@ -153,6 +181,7 @@ void PrintEngine::run()
 
     for (const auto &[from, to] : std::exchange(m_cuts, {}))
         Q_EMIT cut(from, to);
+    emitReceipts();
     emitTrace();
     Q_EMIT paperChanged();
     Q_EMIT turnEnded();

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -24,6 +25,7 @@ class EventSink;
 class FontSet;
 class Paper;
 class ReceiveBuffer;
+class ReceiptRecord;
 class VirtualController;
 
 // The print engine of the live controller: it takes the bytes from the receive buffer and feeds
@@ -77,6 +79,9 @@ public:
     // engine is let go again.
     void setHeld(bool held);
     bool held() const { return m_held; }
+    // Names where the bytes come from, for the receipts' records: the line's device when
+    // fromClient is false, else the TCP client's address.
+    void setSourceNames(std::function<QString(bool fromClient)> names);
 
 Q_SIGNALS:
     void paperChanged();
@@ -84,6 +89,8 @@ Q_SIGNALS:
     void traced(const QString &lines);
     // The paper was cut: rows fromRow to toRow (not included) are the piece cut off.
     void cut(int fromRow, int toRow);
+    // A receipt has ended, by a cut or with its job.
+    void receiptEnded(const Virtual::ReceiptRecord &receipt);
     // The engine went to sleep or woke up.
     void sleepChanged();
     // The end of the client's job has come out of the receive buffer.
@@ -99,6 +106,8 @@ private:
     int print(QByteArrayView piece);
     void emitTrace();
     void startClientJob();
+    void nameSource();
+    void emitReceipts();
 
     ReceiveBuffer &m_buffer;
     LiveStats &m_stats;
@@ -117,6 +126,8 @@ private:
     bool m_sleeping = false;
     int m_lastCut = 0;
     std::vector<std::pair<int, int>> m_cuts;
+    std::function<QString(bool fromClient)> m_sourceNames;
+    bool m_sourceEnded = false;
 };
 
 } // namespace Virtual

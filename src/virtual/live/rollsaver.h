@@ -5,18 +5,25 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
+
 namespace Virtual {
 
 class LiveController;
+class ReceiptRecord;
 
-// The paper as files, for a controller without a window: each piece cut off is written as it is
-// cut (cut-001.png, cut-002.png, ...), and saveRoll() writes the whole roll (roll.png). One
-// pixel is one dot.
+// The paper as files, for a controller without a window: each receipt is written as it ends, its
+// picture and what was printed on it as JSON side by side (cut-001.png and cut-001.json for a
+// receipt that ended with a cut, end-002.* for one whose job ended without one), and saveRoll()
+// writes the whole roll (roll.png). One pixel is one dot. The newest `keep` receipts stay; older
+// ones are deleted, the oldest first.
 class RollSaver : public QObject
 {
     Q_OBJECT
 public:
-    RollSaver(const LiveController *controller, const QString &directory,
+    static constexpr int defaultKeep = 1000;
+
+    RollSaver(const LiveController *controller, const QString &directory, int keep = defaultKeep,
               QObject *parent = nullptr);
 
     bool saveRoll();
@@ -25,11 +32,15 @@ public:
     QString errorString() const { return m_error; }
 
 private:
+    void saveReceipt(const ReceiptRecord &receipt);
     bool save(const QString &name, int fromRow, int toRow);
+    bool saveJson(const QString &name, const ReceiptRecord &receipt);
 
     const LiveController *m_controller;
     QString m_directory;
-    int m_cuts = 0;
+    int m_keep;
+    int m_receipts = 0;
+    std::deque<QString> m_kept; // the receipts' names without extension, the oldest first
     QStringList m_written;
     QString m_error;
 };

@@ -1,18 +1,22 @@
 // SPDX-License-Identifier: MIT
 // tessivar-render: prints a captured controller stream on virtual paper.
 //
-//   tessivar-render [--head TYPE] [--png roll.png] [--trace trace.txt] stream.bin
+//   tessivar-render [--head TYPE] [--png roll.png] [--trace trace.txt] [--json receipts.json]
+//                   [--pdf roll.pdf] stream.bin
 //
-// Without --png and --trace the trace goes to standard output. A stream of "-" is read from
-// standard input.
+// Without --png, --trace, --json and --pdf the trace goes to standard output. A stream of "-" is
+// read from standard input.
 
 #include "virtual/bitmapfont.h"
+#include "virtual/receiptpdf.h"
 #include "virtual/virtualcontroller.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QImageWriter>
+#include <QJsonDocument>
+#include <QSaveFile>
 
 #include <cstdio>
 
@@ -33,6 +37,9 @@ struct Job
     QString pngPath;
     bool wantTrace = false;
     QString tracePath;
+    QString jsonPath;
+    QString pdfPath;
+    bool wantsFiles() const { return wantPng || !jsonPath.isEmpty() || !pdfPath.isEmpty(); }
 };
 
 // Reads the command line into job; 0 when it holds a job, else the program's exit status.
@@ -54,9 +61,20 @@ int readCommandLine(const QCoreApplication &app, Job &job)
     const QCommandLineOption traceOption(QStringLiteral("trace"),
                                          QStringLiteral("Write the command trace to this file."),
                                          QStringLiteral("trace.txt"));
+    const QCommandLineOption jsonOption(
+        QStringLiteral("json"),
+        QStringLiteral("Write what was printed, receipt by receipt, as JSON to this file "
+                       "(docs/receipt.schema.json describes it)."),
+        QStringLiteral("receipts.json"));
+    const QCommandLineOption pdfOption(
+        QStringLiteral("pdf"),
+        QStringLiteral("Write the paper roll to this PDF file, at the head's width in mm."),
+        QStringLiteral("roll.pdf"));
     parser.addOption(headOption);
     parser.addOption(pngOption);
     parser.addOption(traceOption);
+    parser.addOption(jsonOption);
+    parser.addOption(pdfOption);
     parser.addPositionalArgument(QStringLiteral("stream.bin"),
                                  QStringLiteral("The captured byte stream, - for standard input."));
     parser.process(app);
@@ -75,6 +93,8 @@ int readCommandLine(const QCoreApplication &app, Job &job)
     job.pngPath = parser.value(pngOption);
     job.wantTrace = parser.isSet(traceOption);
     job.tracePath = parser.value(traceOption);
+    job.jsonPath = parser.value(jsonOption);
+    job.pdfPath = parser.value(pdfOption);
     return 0;
 }
 
@@ -87,7 +107,7 @@ int openTrace(const Job &job, QFile &traceFile)
         if (!traceFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return fail(QStringLiteral("cannot write %1: %2")
                             .arg(traceFile.fileName(), traceFile.errorString()));
-    } else if (!job.wantPng) {
+    } else if (!job.wantsFiles()) {
         if (!traceFile.open(stdout, QIODevice::WriteOnly))
             return fail(QStringLiteral("cannot write the trace to standard output"));
     }
@@ -113,6 +133,30 @@ void feedAll(QIODevice &input, Virtual::VirtualController &controller)
             break;
         controller.feed(piece);
     }
+}
+
+int writeFiles(const Job &job, Virtual::VirtualController &controller)
+{
+    if (job.wantPng) {
+        QImageWriter writer(job.pngPath, "png");
+        if (!writer.write(controller.paper()))
+            return fail(
+                QStringLiteral("cannot write %1: %2").arg(writer.fileName(), writer.errorString()));
+    }
+    if (!job.jsonPath.isEmpty()) {
+        QSaveFile file(job.jsonPath);
+        const QJsonObject roll = Virtual::ReceiptRecord::rollJson(controller.takeReceipts());
+        if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(roll).toJson()) < 0 ||
+            !file.commit())
+            return fail(
+                QStringLiteral("cannot write %1: %2").arg(job.jsonPath, file.errorString()));
+    }
+    if (!job.pdfPath.isEmpty()) {
+        QString error;
+        if (!Virtual::writePdf(job.pdfPath, {controller.paper()}, &error))
+            return fail(error);
+    }
+    return 0;
 }
 
 } // namespace
@@ -141,6 +185,7 @@ int main(int argc, char *argv[])
 
     Virtual::VirtualController controller(
         {job.head, Virtual::Paper::defaultMaxLength, traceFile.isOpen() ? &traceFile : nullptr});
+    controller.setSource(QStringLiteral("file"), fromStdin ? QStringLiteral("-") : job.stream);
     feedAll(input, controller);
     controller.finish();
     traceFile.close();
@@ -149,11 +194,5 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "tessivar-render: the stream is longer than the roll (%d rows)\n",
                      Virtual::Paper::defaultMaxLength);
 
-    if (job.wantPng) {
-        QImageWriter writer(job.pngPath, "png");
-        if (!writer.write(controller.paper()))
-            return fail(
-                QStringLiteral("cannot write %1: %2").arg(writer.fileName(), writer.errorString()));
-    }
-    return 0;
+    return writeFiles(job, controller);
 }

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QString>
+
+namespace Virtual {
+
+// Writes pictures of the paper (one pixel a dot) to a PDF file, one page each, at the print
+// head's true size: 8 dots a millimetre, so a 384-dot receipt is 48 mm wide. False, with the
+// reason in `error`, when the file cannot be written.
+bool writePdf(const QString &path, const QList<QImage> &pages, QString *error);
+
+} // namespace Virtual
