@@ -50,11 +50,8 @@ QString endpointName(const QHostAddress &address, quint16 port)
 NetworkEndpoint::NetworkEndpoint(ReceiveBuffer &buffer) : m_buffer(buffer)
 {
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(2);
-    connect(&m_flushTimer, &QTimer::timeout, this, [this] {
-        if (m_client)
-            m_client->flush();
-    });
+    m_flushTimer.setInterval(replyGatherMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &NetworkEndpoint::sendGathered);
 }
 
 NetworkEndpoint::~NetworkEndpoint()
@@ -134,22 +131,39 @@ QString NetworkEndpoint::closedNote() const
 
 void NetworkEndpoint::closeClient()
 {
+    sendGathered();
     m_client->disconnect(this);
     m_client->deleteLater();
     m_client = nullptr;
 }
 
-void NetworkEndpoint::flushSoon()
+void NetworkEndpoint::sendSoon(const QByteArray &reply)
 {
     if (!m_client)
         return;
+    m_gathered += reply;
     char byte = 0;
     const auto fd = int(m_client->socketDescriptor());
     const bool peerFinished = fd >= 0 && ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
     if (peerFinished)
-        m_client->flush();
+        sendGathered();
     else if (!m_flushTimer.isActive())
         m_flushTimer.start();
+}
+
+void NetworkEndpoint::sendGathered()
+{
+    m_flushTimer.stop();
+    if (m_client && m_client->state() == QAbstractSocket::ConnectedState) {
+        m_client->write(m_gathered);
+        m_client->flush();
+    }
+    m_gathered.clear();
+}
+
+qsizetype NetworkEndpoint::repliesWaiting() const
+{
+    return m_gathered.size() + (m_client ? m_client->bytesToWrite() : 0);
 }
 
 void NetworkEndpoint::takeNext()

@@ -40,11 +40,14 @@ public:
     QString clientAddress() const;
     quint64 clientBytes() const { return m_clientBytes; }
     QTcpSocket *client() const { return m_client; }
-    // Sends what the client's socket holds shortly, together with the replies that follow
-    // within a moment (a client that sends four status requests at once may read their four
-    // bytes in one go); at once when the client has closed its sending side, because Qt closes
-    // the socket as soon as it sees that, and what still waits in it is lost then.
-    void flushSoon();
+    // Sends a reply to the client shortly, together with the replies that follow within a
+    // moment (a client that sends four status requests at once may read their four bytes in
+    // one go); at once when the client has closed its sending side, because Qt closes the
+    // socket as soon as it sees that, and what still waits in it is lost then.
+    void sendSoon(const QByteArray &reply);
+    // Reply bytes not yet taken by the system.
+    qsizetype repliesWaiting() const;
+    static constexpr int replyGatherMs = 20;
 
     // Reads what the client has sent, as far as the receive buffer has room.
     void readClient();
@@ -71,6 +74,8 @@ private:
     bool m_clientEndQueued = false;
     QString m_error;
     QTimer m_flushTimer;
+    QByteArray m_gathered;
+    void sendGathered();
 };
 
 } // namespace Virtual

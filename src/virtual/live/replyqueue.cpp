@@ -41,10 +41,8 @@ void ReplyQueue::reply(const QByteArray &text, bool toClient)
     }
     QTcpSocket *client = m_network.client();
     if (client && client->state() == QAbstractSocket::ConnectedState &&
-        roomForReply(client->bytesToWrite(), text.size())) {
-        client->write(text);
-        m_network.flushSoon();
-    }
+        roomForReply(m_network.repliesWaiting(), text.size()))
+        m_network.sendSoon(text);
 }
 
 bool ReplyQueue::roomForReply(qsizetype waiting, qsizetype size)
