@@ -8,8 +8,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace Virtual {
 
@@ -56,6 +58,8 @@ NetworkEndpoint::NetworkEndpoint(ReceiveBuffer &buffer) : m_buffer(buffer)
 
 NetworkEndpoint::~NetworkEndpoint()
 {
+    if (m_replyFd >= 0)
+        ::close(m_replyFd);
     if (m_client) {
         m_client->disconnect(this);
         delete m_client;
@@ -96,6 +100,9 @@ void NetworkEndpoint::takeClient()
     m_client->setParent(nullptr);
     m_client->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, ReplyQueue::maxWaiting);
     m_clientPeer = endpointName(m_client->peerAddress(), m_client->peerPort());
+    // Qt closes the socket when the client closes its sending side; a second descriptor keeps
+    // the connection open for the replies still to come until the job has printed.
+    m_replyFd = ::fcntl(int(m_client->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
     m_clientBytes = 0;
     m_clientEndQueued = false;
     connect(m_client, &QTcpSocket::readyRead, this, &NetworkEndpoint::readClient);
@@ -132,6 +139,8 @@ QString NetworkEndpoint::closedNote() const
 void NetworkEndpoint::closeClient()
 {
     sendGathered();
+    if (m_replyFd >= 0)
+        ::close(std::exchange(m_replyFd, -1));
     m_client->disconnect(this);
     m_client->deleteLater();
     m_client = nullptr;
@@ -143,8 +152,8 @@ void NetworkEndpoint::sendSoon(const QByteArray &reply)
         return;
     m_gathered += reply;
     char byte = 0;
-    const auto fd = int(m_client->socketDescriptor());
-    const bool peerFinished = fd >= 0 && ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+    const bool peerFinished =
+        m_replyFd >= 0 && ::recv(m_replyFd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
     if (peerFinished)
         sendGathered();
     else if (!m_flushTimer.isActive())
@@ -157,8 +166,18 @@ void NetworkEndpoint::sendGathered()
     if (m_client && m_client->state() == QAbstractSocket::ConnectedState) {
         m_client->write(m_gathered);
         m_client->flush();
+    } else if (m_replyFd >= 0 && !m_gathered.isEmpty()) {
+        // Past a half-close: what the system takes now (a few replies fit in its buffer).
+        const ssize_t sent = ::send(m_replyFd, m_gathered.constData(),
+                                    std::size_t(m_gathered.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+        Q_UNUSED(sent);
     }
     m_gathered.clear();
+}
+
+bool NetworkEndpoint::canReply() const
+{
+    return m_client && (m_client->state() == QAbstractSocket::ConnectedState || m_replyFd >= 0);
 }
 
 qsizetype NetworkEndpoint::repliesWaiting() const

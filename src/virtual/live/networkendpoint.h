@@ -45,6 +45,8 @@ public:
     // one go); at once when the client has closed its sending side, because Qt closes the
     // socket as soon as it sees that, and what still waits in it is lost then.
     void sendSoon(const QByteArray &reply);
+    // The client can still be answered: connected, or past a half-close before its job ends.
+    bool canReply() const;
     // Reply bytes not yet taken by the system.
     qsizetype repliesWaiting() const;
     static constexpr int replyGatherMs = 20;
@@ -75,6 +77,7 @@ private:
     QString m_error;
     QTimer m_flushTimer;
     QByteArray m_gathered;
+    int m_replyFd = -1;
     void sendGathered();
 };
 

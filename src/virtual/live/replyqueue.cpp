@@ -39,9 +39,7 @@ void ReplyQueue::reply(const QByteArray &text, bool toClient)
         send(text);
         return;
     }
-    QTcpSocket *client = m_network.client();
-    if (client && client->state() == QAbstractSocket::ConnectedState &&
-        roomForReply(m_network.repliesWaiting(), text.size()))
+    if (m_network.canReply() && roomForReply(m_network.repliesWaiting(), text.size()))
         m_network.sendSoon(text);
 }
 
