@@ -21,7 +21,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSerialPort>
 #include <QSignalSpy>
@@ -66,6 +65,7 @@ private Q_SLOTS:
     void hostClosesAndReopensThenControllerExits();
     void twoJobsOneAfterTheOther();
     void idleClientHoldsOnlyItsConnection();
+    void idleClientIsClosedAndNextServed();
     void repliesWaitingAreBounded_data();
     void repliesWaitingAreBounded();
     void connectAndCloseLeavesNoDescriptor();
@@ -425,6 +425,26 @@ void TestVirtualLive::idleClientHoldsOnlyItsConnection()
              qPrintable(m_rig->trace()));
 }
 
+void TestVirtualLive::idleClientIsClosedAndNextServed()
+{
+    QVERIFY(listen());
+    m_rig->controller().setIdleTimeout(200);
+    QTcpSocket idle, waiting;
+    QVERIFY(connectClient(idle));
+    const QString closed =
+        QStringLiteral("connection from 127.0.0.1:%1 sent nothing for 200 ms: closed\n")
+            .arg(idle.localPort());
+    idle.write("first\n");
+    QTRY_COMPARE(m_rig->printed(), "first\n");
+    QVERIFY(connectClient(waiting));
+    waiting.write("queued\n");
+    QTRY_COMPARE_WITH_TIMEOUT(m_rig->printed(), "first\nqueued\n", 20000);
+    QTRY_COMPARE(idle.state(), QAbstractSocket::UnconnectedState);
+    const QString trace = m_rig->trace();
+    QVERIFY2(trace.contains(closed), qPrintable(trace));
+    QVERIFY(trace.indexOf(closed) < trace.indexOf(QLatin1String("71 75 65 75 65 64")));
+}
+
 void TestVirtualLive::repliesWaitingAreBounded_data()
 {
     QTest::addColumn<bool>("overSocket");
@@ -488,6 +508,8 @@ void TestVirtualLive::fastClientIsHeldBack()
     // Lines of text at the real print speed: the client sends far faster than the controller
     // prints, straight into its socket (a QTcpSocket would buffer what the system refuses).
     QVERIFY(listen(LiveController::defaultPrintSpeed));
+    // Held back, it is not idle, however short the idle timeout.
+    m_rig->controller().setIdleTimeout(1);
     const auto residentBytes = [] {
         QFile status(QStringLiteral("/proc/self/status"));
         const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
@@ -519,6 +541,7 @@ void TestVirtualLive::fastClientIsHeldBack()
     QVERIFY2(sent < total, qPrintable(QString::number(sent)));
     QVERIFY(m_rig->controller().bufferFill() <= LiveController::receiveBufferSize);
     QVERIFY(m_rig->controller().clientBytes() < quint64(sent) / 4);
+    QCOMPARE(count("sent nothing"), 0);
     QVERIFY2(residentBytes() - before < 8 * 1024 * 1024,
              qPrintable(QString::number(residentBytes() - before)));
 }

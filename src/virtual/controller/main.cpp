@@ -3,8 +3,9 @@
 // program) opens the link it makes as a serial port and prints on the controller's paper roll.
 // With --listen it takes jobs over raw TCP as well, one connection a job.
 //
-//   tessivar-virtual-controller [--link PATH] [--listen [HOST:]PORT[+]] [--no-pacing]
-//                               [--print-speed MM] [--headless [--png-dir DIR]] [--trace FILE]
+//   tessivar-virtual-controller [--link PATH] [--listen [HOST:]PORT[+]] [--idle-timeout S]
+//                               [--no-pacing] [--print-speed MM] [--headless [--png-dir DIR]]
+//                               [--trace FILE]
 //                               [--capture FILE]
 
 #include "controllerwindow.h"
@@ -164,6 +165,12 @@ struct CommandLineOptions
                        "127.0.0.1 unless given (0.0.0.0 for every address); PORT+ takes the "
                        "next free port after PORT when PORT is taken, 0 any free port."),
         QStringLiteral("[HOST:]PORT[+]")};
+    QCommandLineOption idleTimeout{
+        QStringLiteral("idle-timeout"),
+        QStringLiteral("Close a TCP connection that sends nothing for this many seconds once "
+                       "what it sent has printed, so that the next one is served; 0 never."),
+        QStringLiteral("SECONDS"),
+        QString::number(Virtual::NetworkEndpoint::defaultIdleTimeoutMs / 1000)};
 };
 
 void setUpParser(QCommandLineParser &parser, const CommandLineOptions &o)
@@ -174,8 +181,8 @@ void setUpParser(QCommandLineParser &parser, const CommandLineOptions &o)
                        "send prints on its paper roll."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions(
-        {o.link, o.listen, o.noPacing, o.printSpeed, o.headless, o.pngDir, o.trace, o.capture});
+    parser.addOptions({o.link, o.listen, o.idleTimeout, o.noPacing, o.printSpeed, o.headless,
+                       o.pngDir, o.trace, o.capture});
 }
 
 // What the command line asks for.
@@ -183,6 +190,7 @@ struct Settings
 {
     Virtual::LiveController::Options controller;
     std::optional<ListenAddress> listen;
+    int idleTimeoutMs = Virtual::NetworkEndpoint::defaultIdleTimeoutMs;
     std::optional<QString> tracePath;
     std::optional<QString> capturePath;
     QString pngDir;
@@ -225,6 +233,11 @@ int readCommandLine(const QCoreApplication &app, bool headless, Settings &settin
                                        "9100+ or 0.0.0.0:9100, not %1")
                             .arg(parser.value(o.listen)));
     }
+    bool idleOk = false;
+    const double idleSeconds = parser.value(o.idleTimeout).toDouble(&idleOk);
+    if (!idleOk || idleSeconds < 0 || idleSeconds > 86400)
+        return fail(QStringLiteral("the idle timeout is a number of seconds, 0 to 86400"));
+    settings.idleTimeoutMs = int(idleSeconds * 1000);
     settings.tracePath = valueIfSet(parser, o.trace);
     settings.capturePath = valueIfSet(parser, o.capture);
     settings.pngDir = parser.value(o.pngDir);
@@ -273,6 +286,7 @@ int run(QCoreApplication &app, bool headless, const Settings &settings, QFile &t
     // The controller removes its link again as it goes.
     if (settings.listen && !listenOn(controller, *settings.listen))
         return fail(controller.errorString());
+    controller.setIdleTimeout(settings.idleTimeoutMs);
     if (trace.isOpen()) {
         QObject::connect(&controller, &Virtual::LiveController::traced, &trace,
                          [&trace](const QString &lines) {

@@ -46,7 +46,11 @@ QString endpointName(const QHostAddress &address, quint16 port)
 
 } // namespace
 
-NetworkEndpoint::NetworkEndpoint(ReceiveBuffer &buffer) : m_buffer(buffer) {}
+NetworkEndpoint::NetworkEndpoint(ReceiveBuffer &buffer) : m_buffer(buffer)
+{
+    m_idleTimer.setSingleShot(true);
+    connect(&m_idleTimer, &QTimer::timeout, this, &NetworkEndpoint::clientIdle);
+}
 
 NetworkEndpoint::~NetworkEndpoint()
 {
@@ -68,6 +72,15 @@ bool NetworkEndpoint::listen(const QHostAddress &address, quint16 port)
     }
     connect(m_server.get(), &QTcpServer::newConnection, this, &NetworkEndpoint::takeClient);
     return true;
+}
+
+void NetworkEndpoint::setIdleTimeout(int ms)
+{
+    m_idleTimeoutMs = ms;
+    if (m_client && ms > 0)
+        m_idleTimer.start(ms);
+    else
+        m_idleTimer.stop();
 }
 
 QString NetworkEndpoint::listenAddress() const
@@ -96,6 +109,25 @@ void NetworkEndpoint::takeClient()
     connect(m_client, &QTcpSocket::disconnected, this, &NetworkEndpoint::readClient);
     Q_EMIT noted(QStringLiteral("connection from %1").arg(m_clientPeer));
     Q_EMIT changed();
+    if (m_idleTimeoutMs > 0)
+        m_idleTimer.start(m_idleTimeoutMs);
+    readClient();
+}
+
+void NetworkEndpoint::clientIdle()
+{
+    if (!m_client || m_clientEndQueued)
+        return;
+    // A client held back by a full buffer, or whose bytes still print, is not idle: its time
+    // counts from when the controller waits for it.
+    if (m_client->bytesAvailable() > 0 || m_buffer.holdsClientBytes()) {
+        m_idleTimer.start(m_idleTimeoutMs);
+        return;
+    }
+    Q_EMIT noted(QStringLiteral("connection from %1 sent nothing for %2 ms: closed")
+                     .arg(m_clientPeer)
+                     .arg(m_idleTimeoutMs));
+    m_client->abort();
     readClient();
 }
 
@@ -105,6 +137,8 @@ void NetworkEndpoint::readClient()
         return;
     const qsizetype room = m_buffer.room();
     if (room > 0 && m_client->bytesAvailable() > 0) {
+        if (m_idleTimeoutMs > 0)
+            m_idleTimer.start(m_idleTimeoutMs);
         const QByteArray bytes = m_client->read(room);
         m_clientBytes += quint64(bytes.size());
         m_buffer.append(bytes.constData(), bytes.size(), true);
@@ -112,6 +146,7 @@ void NetworkEndpoint::readClient()
     }
     if (m_client->state() == QAbstractSocket::UnconnectedState && m_client->bytesAvailable() == 0) {
         m_clientEndQueued = true;
+        m_idleTimer.stop();
         m_buffer.endClientJob();
     }
 }

@@ -16,6 +16,12 @@ void ReceiveBuffer::append(const char *data, qsizetype size, bool fromClient)
     Q_EMIT arrived();
 }
 
+bool ReceiveBuffer::holdsClientBytes() const
+{
+    return std::any_of(m_spans.begin(), m_spans.end(),
+                       [](const Span &span) { return span.fromClient && span.length > 0; });
+}
+
 void ReceiveBuffer::endClientJob()
 {
     m_spans.push_back({0, true, true});

@@ -35,6 +35,8 @@ public:
     int room() const { return capacity - fill(); }
     // Nothing waits for the engine, not even the end of a client's job.
     bool isEmpty() const { return m_spans.empty(); }
+    // Bytes of the TCP client wait for the engine.
+    bool holdsClientBytes() const;
 
     void append(const char *data, qsizetype size, bool fromClient);
     // The client's connection has ended after the bytes it brought.
