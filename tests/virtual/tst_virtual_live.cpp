@@ -8,6 +8,7 @@
 #include "jobs/jobstreams.h"
 #include "virtual/live/linesettings.h"
 #include "virtual/paper.h"
+#include "virtual/tracewriter.h"
 #include "window/mainwindow.h"
 
 #include "controllerwindow.h"
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSerialPort>
 #include <QSignalSpy>
@@ -34,6 +36,7 @@
 
 using Virtual::LineSettings;
 using Virtual::LiveController;
+using Virtual::TraceWriter;
 
 struct HostLine
 {
@@ -448,17 +451,23 @@ void TestVirtualLive::idleClientIsClosedAndNextServed()
 void TestVirtualLive::repliesWaitingAreBounded_data()
 {
     QTest::addColumn<bool>("overSocket");
-    QTest::newRow("pseudo-terminal") << false;
-    QTest::newRow("socket") << true;
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<int>("times");
+    QTest::newRow("pseudo-terminal, firmware")
+        << false << Jobs::streamOf(&Jobs::queueVersionRequest) << 20000;
+    // Status replies differ from one to the next (the buffer's fill): none of them folds.
+    QTest::newRow("socket, a million status requests")
+        << true << Jobs::streamOf(&Jobs::queueStatusRequest) << 1000000;
 }
 
 void TestVirtualLive::repliesWaitingAreBounded()
 {
     QVERIFY(listen());
-    // 20,000 firmware requests ask for about 2 MB of replies, far more than the system's
-    // buffers hold; the host reads none of them.
+    // The replies asked for are far more than the system's buffers hold; the host reads none.
     QFETCH(bool, overSocket);
-    const QByteArray requests = Jobs::streamOf(&Jobs::queueVersionRequest).repeated(20000);
+    QFETCH(QByteArray, request);
+    QFETCH(int, times);
+    const QByteArray requests = request.repeated(times);
     QTcpSocket client;
     QFile line(m_rig->device());
     if (overSocket) {
@@ -482,9 +491,22 @@ void TestVirtualLive::repliesWaitingAreBounded()
             },
             60000));
     }
-    QVERIFY(m_rig->waitForPrinted(requests.size(), 60000));
+    QVERIFY(m_rig->waitForPrinted(requests.size(), 120000));
     // Said once while the same host holds the line, not once a reply dropped.
     QCOMPARE(count("further replies are dropped"), 1);
+    const QString trace = m_rig->trace();
+    QVERIFY2(quint64(trace.toUtf8().size()) <=
+                 TraceWriter::ceilingFactor * quint64(requests.size()) +
+                     TraceWriter::ceilingAllowance,
+             qPrintable(QString::number(trace.size())));
+    if (!overSocket)
+        return;
+    // Every reply is traced or counted among those dropped, once the client's job has ended.
+    client.close();
+    const QRegularExpression droppedLine(QStringLiteral("(\\d+) replies dropped in all"));
+    QTRY_VERIFY_WITH_TIMEOUT(droppedLine.match(m_rig->trace()).hasMatch(), 20000);
+    QCOMPARE(count("reply \"Status:") + droppedLine.match(m_rig->trace()).captured(1).toInt(),
+             times);
 }
 
 void TestVirtualLive::connectAndCloseLeavesNoDescriptor()
