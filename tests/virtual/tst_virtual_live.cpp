@@ -69,6 +69,8 @@ private Q_SLOTS:
     void twoJobsOneAfterTheOther();
     void idleClientHoldsOnlyItsConnection();
     void idleClientIsClosedAndNextServed();
+    void twoHostsPrintWholeJobsInTurn_data();
+    void twoHostsPrintWholeJobsInTurn();
     void repliesWaitingAreBounded_data();
     void repliesWaitingAreBounded();
     void connectAndCloseLeavesNoDescriptor();
@@ -446,6 +448,50 @@ void TestVirtualLive::idleClientIsClosedAndNextServed()
     const QString trace = m_rig->trace();
     QVERIFY2(trace.contains(closed), qPrintable(trace));
     QVERIFY(trace.indexOf(closed) < trace.indexOf(QLatin1String("71 75 65 75 65 64")));
+}
+
+void TestVirtualLive::twoHostsPrintWholeJobsInTurn_data()
+{
+    QTest::addColumn<bool>("lineFirst");
+    QTest::newRow("line first") << true;
+    QTest::newRow("client first") << false;
+}
+
+void TestVirtualLive::twoHostsPrintWholeJobsInTurn()
+{
+    // Each job a picture and a line of text, at the real print speed: the second host sends its
+    // job while the first one's still prints, and waits for it to end.
+    QFETCH(bool, lineFirst);
+    QVERIFY(listen(LiveController::defaultPrintSpeed));
+    const auto job = [](const char *text) {
+        return QByteArray::fromHex("1d76300030008000") + QByteArray(48 * 128, '\xaa') + text + '\n';
+    };
+    const QByteArray lineJob = job("from the line"), clientJob = job("from the client");
+    QFile line(m_rig->device());
+    QVERIFY(line.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const int fd = int(line.handle());
+    QVERIFY(::fcntl(fd, F_SETFL, O_NONBLOCK) == 0);
+    qsizetype lineSent = 0;
+    const auto sendLine = [&] {
+        lineSent += std::max<ssize_t>(
+            ::write(fd, lineJob.constData() + lineSent, size_t(lineJob.size() - lineSent)), 0);
+        return lineSent == lineJob.size();
+    };
+    QTcpSocket client;
+    QVERIFY(connectClient(client));
+    if (lineFirst) {
+        QVERIFY(QTest::qWaitFor([&] { return sendLine(), !m_rig->printed().isEmpty(); }, 20000));
+        client.write(clientJob);
+        client.disconnectFromHost();
+        QVERIFY(QTest::qWaitFor(sendLine, 20000));
+    } else {
+        client.write(clientJob);
+        client.disconnectFromHost();
+        QTRY_VERIFY(!m_rig->printed().isEmpty());
+        QVERIFY(QTest::qWaitFor(sendLine, 20000));
+    }
+    QVERIFY(m_rig->waitForPrinted(lineJob.size() + clientJob.size(), 60000));
+    QCOMPARE(m_rig->printed(), lineFirst ? lineJob + clientJob : clientJob + lineJob);
 }
 
 void TestVirtualLive::repliesWaitingAreBounded_data()

@@ -4,7 +4,8 @@
 // With --listen it takes jobs over raw TCP as well, one connection a job.
 //
 //   tessivar-virtual-controller [--link PATH] [--listen [HOST:]PORT[+]] [--idle-timeout S]
-//                               [--no-pacing] [--print-speed MM] [--headless [--png-dir DIR]]
+//                               [--job-timeout S] [--no-pacing] [--print-speed MM] [--headless
+//                               [--png-dir DIR]]
 //                               [--trace FILE]
 //                               [--capture FILE]
 
@@ -171,6 +172,13 @@ struct CommandLineOptions
                        "what it sent has printed, so that the next one is served; 0 never."),
         QStringLiteral("SECONDS"),
         QString::number(Virtual::NetworkEndpoint::defaultIdleTimeoutMs / 1000)};
+    QCommandLineOption jobTimeout{
+        QStringLiteral("job-timeout"),
+        QStringLiteral("One host's job prints at a time, the other host waits: a job ends when "
+                       "its TCP connection closes or its host has sent nothing for this many "
+                       "seconds."),
+        QStringLiteral("SECONDS"),
+        QString::number(Virtual::ReceiveBuffer::defaultJobTimeoutMs / 1000)};
 };
 
 void setUpParser(QCommandLineParser &parser, const CommandLineOptions &o)
@@ -181,8 +189,8 @@ void setUpParser(QCommandLineParser &parser, const CommandLineOptions &o)
                        "send prints on its paper roll."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({o.link, o.listen, o.idleTimeout, o.noPacing, o.printSpeed, o.headless,
-                       o.pngDir, o.trace, o.capture});
+    parser.addOptions({o.link, o.listen, o.idleTimeout, o.jobTimeout, o.noPacing, o.printSpeed,
+                       o.headless, o.pngDir, o.trace, o.capture});
 }
 
 // What the command line asks for.
@@ -191,6 +199,7 @@ struct Settings
     Virtual::LiveController::Options controller;
     std::optional<ListenAddress> listen;
     int idleTimeoutMs = Virtual::NetworkEndpoint::defaultIdleTimeoutMs;
+    int jobTimeoutMs = Virtual::ReceiveBuffer::defaultJobTimeoutMs;
     std::optional<QString> tracePath;
     std::optional<QString> capturePath;
     QString pngDir;
@@ -200,6 +209,17 @@ std::optional<QString> valueIfSet(const QCommandLineParser &parser,
                                   const QCommandLineOption &option)
 {
     return parser.isSet(option) ? std::optional(parser.value(option)) : std::nullopt;
+}
+
+// A number of seconds, 0 to a day, as milliseconds.
+bool readSeconds(const QCommandLineParser &parser, const QCommandLineOption &option, int &ms)
+{
+    bool ok = false;
+    const double seconds = parser.value(option).toDouble(&ok);
+    if (!ok || seconds < 0 || seconds > 86400)
+        return false;
+    ms = int(seconds * 1000);
+    return true;
 }
 
 // Reads the command line into settings; 0 when they are good, else the exit status.
@@ -233,11 +253,10 @@ int readCommandLine(const QCoreApplication &app, bool headless, Settings &settin
                                        "9100+ or 0.0.0.0:9100, not %1")
                             .arg(parser.value(o.listen)));
     }
-    bool idleOk = false;
-    const double idleSeconds = parser.value(o.idleTimeout).toDouble(&idleOk);
-    if (!idleOk || idleSeconds < 0 || idleSeconds > 86400)
+    if (!readSeconds(parser, o.idleTimeout, settings.idleTimeoutMs))
         return fail(QStringLiteral("the idle timeout is a number of seconds, 0 to 86400"));
-    settings.idleTimeoutMs = int(idleSeconds * 1000);
+    if (!readSeconds(parser, o.jobTimeout, settings.jobTimeoutMs))
+        return fail(QStringLiteral("the job timeout is a number of seconds, 0 to 86400"));
     settings.tracePath = valueIfSet(parser, o.trace);
     settings.capturePath = valueIfSet(parser, o.capture);
     settings.pngDir = parser.value(o.pngDir);
@@ -287,6 +306,7 @@ int run(QCoreApplication &app, bool headless, const Settings &settings, QFile &t
     if (settings.listen && !listenOn(controller, *settings.listen))
         return fail(controller.errorString());
     controller.setIdleTimeout(settings.idleTimeoutMs);
+    controller.setJobTimeout(settings.jobTimeoutMs);
     if (trace.isOpen()) {
         QObject::connect(&controller, &Virtual::LiveController::traced, &trace,
                          [&trace](const QString &lines) {

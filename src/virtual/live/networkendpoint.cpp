@@ -50,6 +50,9 @@ NetworkEndpoint::NetworkEndpoint(ReceiveBuffer &buffer) : m_buffer(buffer)
 {
     m_idleTimer.setSingleShot(true);
     connect(&m_idleTimer, &QTimer::timeout, this, &NetworkEndpoint::clientIdle);
+    // The line's job is over: the client's turn.
+    connect(&m_buffer, &ReceiveBuffer::turnEnded, this, &NetworkEndpoint::readClient,
+            Qt::QueuedConnection);
 }
 
 NetworkEndpoint::~NetworkEndpoint()
@@ -135,6 +138,13 @@ void NetworkEndpoint::readClient()
 {
     if (!m_client || m_clientEndQueued)
         return;
+    const auto ended = [this] {
+        return m_client->state() == QAbstractSocket::UnconnectedState &&
+               m_client->bytesAvailable() == 0;
+    };
+    // While the line's job prints, the client's bytes (and its end) wait in the system.
+    if ((ended() || m_client->bytesAvailable() > 0) && !m_buffer.mayTake(true))
+        return;
     const qsizetype room = m_buffer.room();
     if (room > 0 && m_client->bytesAvailable() > 0) {
         if (m_idleTimeoutMs > 0)
@@ -144,7 +154,7 @@ void NetworkEndpoint::readClient()
         m_buffer.append(bytes.constData(), bytes.size(), true);
         Q_EMIT changed();
     }
-    if (m_client->state() == QAbstractSocket::UnconnectedState && m_client->bytesAvailable() == 0) {
+    if (ended()) {
         m_clientEndQueued = true;
         m_idleTimer.stop();
         m_buffer.endClientJob();
