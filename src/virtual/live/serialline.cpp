@@ -125,10 +125,8 @@ void SerialLine::readLine(bool notified)
         addCredit(rate);
     char chunk[1 + ReceiveBuffer::capacity];
     for (int reads = 0; reads < readsPerTurn; ++reads) {
-        if (m_buffer.heldBack(false)) {
-            holdForTurn(notified || reads > 0);
-            return;
-        }
+        if (m_buffer.heldBack(false))
+            return holdForTurn(notified || reads > 0);
         const int room = m_buffer.room();
         const int allowed = m_pacing ? std::min(room, int(m_credit)) : room;
         if (xoffDue(allowed)) {
