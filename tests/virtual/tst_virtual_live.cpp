@@ -91,9 +91,9 @@ private:
     }
     bool connectWindow(bool pacing, int printSpeed);
     // A controller listening on a free loopback port, printing as fast as it can by default.
-    bool listen(int printSpeed = 0)
+    bool listen(int printSpeed = 0, bool pacing = false)
     {
-        m_rig = std::make_unique<ControllerRig>(false, printSpeed);
+        m_rig = std::make_unique<ControllerRig>(pacing, printSpeed);
         return m_rig->isValid() && m_rig->controller().listen(QHostAddress::LocalHost, 0);
     }
     bool connectClient(QTcpSocket &client)
@@ -459,10 +459,13 @@ void TestVirtualLive::twoHostsPrintWholeJobsInTurn_data()
 
 void TestVirtualLive::twoHostsPrintWholeJobsInTurn()
 {
-    // Each job a picture and a line of text, at the real print speed: the second host sends its
-    // job while the first one's still prints, and waits for it to end.
+    // Each job a picture and a line of text, at the real print speed, the line's at its speed:
+    // the second host sends its job while the first one's still comes and prints, and waits for
+    // it to end.
     QFETCH(bool, lineFirst);
-    QVERIFY(listen(LiveController::defaultPrintSpeed));
+    QVERIFY(listen(LiveController::defaultPrintSpeed, true));
+    // Long enough that no stall of a loaded machine ends the line's job early.
+    m_rig->controller().setJobTimeout(3000);
     const auto job = [](const char *text) {
         return QByteArray::fromHex("1d76300030008000") + QByteArray(48 * 128, '\xaa') + text + '\n';
     };
