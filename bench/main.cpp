@@ -44,9 +44,9 @@ int main(int argc, char *argv[])
     // The table's rows, section by section.
     using Measurement = void (*)(const Bench::Options &, Bench::Table &);
     const Measurement measurements[] = {
-        Bench::measureQueuing,  Bench::measureStartup, Bench::measureLiveController,
-        Bench::measureDraining, Bench::measureImages,  Bench::measureRendering,
-        Bench::measureAnswering,
+        Bench::measureQueuing,   Bench::measureStartup, Bench::measureLiveController,
+        Bench::measureDraining,  Bench::measureImages,  Bench::measureRendering,
+        Bench::measureAnswering, Bench::measureNetwork,
     };
     Bench::Table table;
     for (const Measurement measure : measurements)

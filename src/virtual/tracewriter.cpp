@@ -109,6 +109,11 @@ QString encodingName(Encoding encoding)
     return {};
 }
 
+QByteArray formatLine(std::uint64_t offset, const QString &text)
+{
+    return QStringLiteral("%1  %2\n").arg(offset, 6, 16, QLatin1Char('0')).arg(text).toUtf8();
+}
+
 } // namespace
 
 void TraceWriter::line(std::uint64_t offset, const std::uint8_t *bytes, int shown,
@@ -227,15 +232,55 @@ void TraceWriter::remember(const QString &text)
 
 void TraceWriter::writeLine(std::uint64_t offset, const QString &text)
 {
-    if (m_device)
-        m_device->write(
-            QStringLiteral("%1  %2\n").arg(offset, 6, 16, QLatin1Char('0')).arg(text).toUtf8());
+    if (!m_device)
+        return;
+    m_lastOffset = offset;
+    // Once at the ceiling, the trace goes on only when there is room for a good many lines
+    // again, not with a report of what it left out every few lines.
+    if (m_leftOutLines > 0 && room() >= ceilingAllowance / 4)
+        reportLeftOut(offset);
+    const QByteArray line = formatLine(offset, text);
+    if (m_leftOutLines > 0 || room() < std::uint64_t(line.size()))
+        ++m_leftOutLines;
+    else
+        put(line);
+}
+
+std::uint64_t TraceWriter::room() const
+{
+    const std::uint64_t ceiling = ceilingFactor * m_input + ceilingAllowance;
+    return ceiling > m_written ? ceiling - m_written : 0;
+}
+
+void TraceWriter::put(const QByteArray &line)
+{
+    m_written += std::uint64_t(line.size());
+    m_device->write(line);
+}
+
+void TraceWriter::reportLeftOut(std::uint64_t offset)
+{
+    const QString text = QStringLiteral("%1  %2  %3 lines of the trace left out: it is kept "
+                                        "within %4 times the bytes it describes")
+                             .arg(QString(), -bytesColumn)
+                             .arg(QStringLiteral("--"), -mnemonicColumn)
+                             .arg(m_leftOutLines)
+                             .arg(ceilingFactor);
+    put(formatLine(offset, text));
+    m_leftOutLines = 0;
 }
 
 void TraceWriter::flush()
 {
     endText();
     endRepeats();
+}
+
+void TraceWriter::finish()
+{
+    flush();
+    if (m_device && m_leftOutLines > 0)
+        reportLeftOut(m_lastOffset);
 }
 
 void TraceWriter::endText()
@@ -270,6 +315,7 @@ void TraceWriter::note(std::uint64_t offset, const QString &text)
 
 void TraceWriter::write(const Event &event, const QString &remark)
 {
+    m_input += event.op == Op::BlockData ? event.data.size() : event.length;
     if (event.op == Op::Character) {
         if (!m_inText) {
             m_inText = true;

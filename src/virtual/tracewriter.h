@@ -29,11 +29,15 @@ namespace Virtual {
 //
 //   000040  0a                            LF x 1048576     line feed
 //
-// and a cycle of two to four lines that comes round again and again (text and a line feed, a
-// command and its reply) is written twice, then folded into one line with the count of the
-// rounds that followed:
+// and a cycle of two to maxCycle lines that comes round again and again (text and a line feed,
+// a command and its reply, a round of settings) is written twice, then folded into one line with
+// the count of the rounds that followed:
 //
 //   000046                                 --                the 2 lines above again x 99998
+//
+// Whatever the stream, the trace stays within ceilingFactor times the bytes it describes, plus
+// ceilingAllowance bytes: lines past that are left out, and a line says how many once there is
+// room again for a good many lines, or at the end.
 class TraceWriter
 {
 public:
@@ -46,11 +50,17 @@ public:
     void note(std::uint64_t offset, const QString &text);
     // Ends a run of text still open, and writes out a line still counting its repeats.
     void flush();
+    // The same at the end of the stream, and the count of lines left out for the ceiling, if
+    // any, even past it.
+    void finish();
     // Writes out a line still counting its repeats (for a reader of the trace so far); the next
     // line starts a new count even when it is the same again.
     void endRepeats();
 
     static constexpr int maxTextShown = 48;
+    static constexpr int maxCycle = 32;
+    static constexpr std::uint64_t ceilingFactor = 10;
+    static constexpr std::uint64_t ceilingAllowance = 64 * 1024;
 
 private:
     void endText();
@@ -59,6 +69,9 @@ private:
     void endCycle();
     void remember(const QString &text);
     void writeLine(std::uint64_t offset, const QString &text);
+    std::uint64_t room() const;
+    void put(const QByteArray &line);
+    void reportLeftOut(std::uint64_t offset);
     void line(std::uint64_t offset, const std::uint8_t *bytes, int shown, std::uint64_t more,
               const QString &mnemonic, const QString &meaning, const QString &remark);
     void describe(const Event &event, QString &mnemonic, QString &meaning) const;
@@ -73,7 +86,6 @@ private:
     std::uint64_t m_heldCount = 0;
 
     // Lines written lately (all of each but the offset), and a cycle of them being folded.
-    static constexpr int maxCycle = 4;
     std::deque<QString> m_recent;
     int m_cycle = 0;
     std::uint64_t m_folded = 0; // lines folded into the cycle so far
@@ -92,6 +104,12 @@ private:
     QString m_textRemark;
 
     std::uint64_t m_blockLength = 0;
+
+    // The bytes described and the bytes written, and the lines left out for the ceiling.
+    std::uint64_t m_input = 0;
+    std::uint64_t m_written = 0;
+    std::uint64_t m_leftOutLines = 0;
+    std::uint64_t m_lastOffset = 0;
 };
 
 } // namespace Virtual

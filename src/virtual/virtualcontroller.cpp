@@ -35,7 +35,7 @@ void VirtualController::finish()
         m_trace->note(end, (unprinted == 1 ? QStringLiteral("1 character waits")
                                            : QStringLiteral("%1 characters wait").arg(unprinted)) +
                                QStringLiteral(" for a line end; not printed"));
-    m_trace->flush();
+    m_trace->finish();
 }
 
 void VirtualController::note(const QString &text, std::optional<std::uint64_t> offset)

@@ -8,6 +8,7 @@
 #include "jobs/jobstreams.h"
 #include "virtual/live/linesettings.h"
 #include "virtual/paper.h"
+#include "virtual/tracewriter.h"
 #include "window/mainwindow.h"
 
 #include "controllerwindow.h"
@@ -35,6 +36,7 @@
 
 using Virtual::LineSettings;
 using Virtual::LiveController;
+using Virtual::TraceWriter;
 
 struct HostLine
 {
@@ -66,6 +68,9 @@ private Q_SLOTS:
     void hostClosesAndReopensThenControllerExits();
     void twoJobsOneAfterTheOther();
     void idleClientHoldsOnlyItsConnection();
+    void idleClientIsClosedAndNextServed();
+    void twoHostsPrintWholeJobsInTurn_data();
+    void twoHostsPrintWholeJobsInTurn();
     void repliesWaitingAreBounded_data();
     void repliesWaitingAreBounded();
     void connectAndCloseLeavesNoDescriptor();
@@ -86,9 +91,9 @@ private:
     }
     bool connectWindow(bool pacing, int printSpeed);
     // A controller listening on a free loopback port, printing as fast as it can by default.
-    bool listen(int printSpeed = 0)
+    bool listen(int printSpeed = 0, bool pacing = false)
     {
-        m_rig = std::make_unique<ControllerRig>(false, printSpeed);
+        m_rig = std::make_unique<ControllerRig>(pacing, printSpeed);
         return m_rig->isValid() && m_rig->controller().listen(QHostAddress::LocalHost, 0);
     }
     bool connectClient(QTcpSocket &client)
@@ -425,20 +430,92 @@ void TestVirtualLive::idleClientHoldsOnlyItsConnection()
              qPrintable(m_rig->trace()));
 }
 
+void TestVirtualLive::idleClientIsClosedAndNextServed()
+{
+    QVERIFY(listen());
+    m_rig->controller().setIdleTimeout(200);
+    QTcpSocket idle, waiting;
+    QVERIFY(connectClient(idle));
+    const QString closed =
+        QStringLiteral("connection from 127.0.0.1:%1 sent nothing for 200 ms: closed\n")
+            .arg(idle.localPort());
+    idle.write("first\n");
+    QVERIFY(connectClient(waiting));
+    waiting.write("queued\n");
+    QTRY_COMPARE_WITH_TIMEOUT(m_rig->printed(), "first\nqueued\n", 20000);
+    QTRY_COMPARE(idle.state(), QAbstractSocket::UnconnectedState);
+    const qsizetype at = m_rig->trace().indexOf(closed);
+    QVERIFY2(at >= 0 && at < m_rig->trace().indexOf(QLatin1String("71 75 65 75 65 64")),
+             qPrintable(m_rig->trace()));
+}
+
+void TestVirtualLive::twoHostsPrintWholeJobsInTurn_data()
+{
+    QTest::addColumn<bool>("lineFirst");
+    QTest::newRow("line first") << true;
+    QTest::newRow("client first") << false;
+}
+
+void TestVirtualLive::twoHostsPrintWholeJobsInTurn()
+{
+    // Each job a picture and a line of text, at the real print speed, the line's at its speed:
+    // the second host sends its job while the first one's still comes and prints, and waits for
+    // it to end.
+    QFETCH(bool, lineFirst);
+    QVERIFY(listen(LiveController::defaultPrintSpeed, true));
+    // Long enough that no stall of a loaded machine ends the line's job early.
+    m_rig->controller().setJobTimeout(3000);
+    const auto job = [](const char *text) {
+        return QByteArray::fromHex("1d76300030008000") + QByteArray(48 * 128, '\xaa') + text + '\n';
+    };
+    const QByteArray lineJob = job("from the line"), clientJob = job("from the client");
+    QFile line(m_rig->device());
+    QVERIFY(line.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const int fd = int(line.handle());
+    QVERIFY(::fcntl(fd, F_SETFL, O_NONBLOCK) == 0);
+    qsizetype lineSent = 0;
+    const auto sendLine = [&] {
+        lineSent += std::max<ssize_t>(
+            ::write(fd, lineJob.constData() + lineSent, size_t(lineJob.size() - lineSent)), 0);
+        return lineSent == lineJob.size();
+    };
+    QTcpSocket client;
+    QVERIFY(connectClient(client));
+    if (lineFirst) {
+        QVERIFY(QTest::qWaitFor([&] { return sendLine(), !m_rig->printed().isEmpty(); }, 20000));
+        client.write(clientJob);
+        client.disconnectFromHost();
+        QVERIFY(QTest::qWaitFor(sendLine, 20000));
+    } else {
+        client.write(clientJob);
+        client.disconnectFromHost();
+        QTRY_VERIFY(!m_rig->printed().isEmpty());
+        QVERIFY(QTest::qWaitFor(sendLine, 20000));
+    }
+    QVERIFY(m_rig->waitForPrinted(lineJob.size() + clientJob.size(), 60000));
+    QCOMPARE(m_rig->printed(), lineFirst ? lineJob + clientJob : clientJob + lineJob);
+}
+
 void TestVirtualLive::repliesWaitingAreBounded_data()
 {
     QTest::addColumn<bool>("overSocket");
-    QTest::newRow("pseudo-terminal") << false;
-    QTest::newRow("socket") << true;
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<int>("times");
+    QTest::newRow("pseudo-terminal, firmware")
+        << false << Jobs::streamOf(&Jobs::queueVersionRequest) << 20000;
+    // Status replies differ from one to the next (the buffer's fill): none of them folds.
+    QTest::newRow("socket, a million status requests")
+        << true << Jobs::streamOf(&Jobs::queueStatusRequest) << 1000000;
 }
 
 void TestVirtualLive::repliesWaitingAreBounded()
 {
     QVERIFY(listen());
-    // 20,000 firmware requests ask for about 2 MB of replies, far more than the system's
-    // buffers hold; the host reads none of them.
+    // The replies asked for are far more than the system's buffers hold; the host reads none.
     QFETCH(bool, overSocket);
-    const QByteArray requests = Jobs::streamOf(&Jobs::queueVersionRequest).repeated(20000);
+    QFETCH(QByteArray, request);
+    QFETCH(int, times);
+    const QByteArray requests = request.repeated(times);
     QTcpSocket client;
     QFile line(m_rig->device());
     if (overSocket) {
@@ -462,9 +539,21 @@ void TestVirtualLive::repliesWaitingAreBounded()
             },
             60000));
     }
-    QVERIFY(m_rig->waitForPrinted(requests.size(), 60000));
+    QVERIFY(m_rig->waitForPrinted(requests.size(), 120000));
     // Said once while the same host holds the line, not once a reply dropped.
     QCOMPARE(count("further replies are dropped"), 1);
+    const auto traced = quint64(m_rig->trace().toUtf8().size());
+    QVERIFY2(traced <= TraceWriter::ceilingFactor * quint64(requests.size()) +
+                           TraceWriter::ceilingAllowance,
+             qPrintable(QString::number(traced)));
+    if (!overSocket)
+        return;
+    // Every reply is traced or counted among those dropped, once the client's job has ended.
+    client.close();
+    const QRegularExpression droppedLine(QStringLiteral("(\\d+) replies dropped in all"));
+    QTRY_VERIFY_WITH_TIMEOUT(droppedLine.match(m_rig->trace()).hasMatch(), 20000);
+    QCOMPARE(count("reply \"Status:") + droppedLine.match(m_rig->trace()).captured(1).toInt(),
+             times);
 }
 
 void TestVirtualLive::connectAndCloseLeavesNoDescriptor()
@@ -488,6 +577,8 @@ void TestVirtualLive::fastClientIsHeldBack()
     // Lines of text at the real print speed: the client sends far faster than the controller
     // prints, straight into its socket (a QTcpSocket would buffer what the system refuses).
     QVERIFY(listen(LiveController::defaultPrintSpeed));
+    // Held back, it is not idle, however short the idle timeout.
+    m_rig->controller().setIdleTimeout(1);
     const auto residentBytes = [] {
         QFile status(QStringLiteral("/proc/self/status"));
         const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
@@ -519,6 +610,7 @@ void TestVirtualLive::fastClientIsHeldBack()
     QVERIFY2(sent < total, qPrintable(QString::number(sent)));
     QVERIFY(m_rig->controller().bufferFill() <= LiveController::receiveBufferSize);
     QVERIFY(m_rig->controller().clientBytes() < quint64(sent) / 4);
+    QCOMPARE(count("sent nothing"), 0);
     QVERIFY2(residentBytes() - before < 8 * 1024 * 1024,
              qPrintable(QString::number(residentBytes() - before)));
 }

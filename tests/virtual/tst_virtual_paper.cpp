@@ -9,6 +9,7 @@
 #include "virtual/bitmapfont.h"
 #include "virtual/receiptpdf.h"
 #include "virtual/symbols.h"
+#include "virtual/tracewriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,6 +35,7 @@ private Q_SLOTS:
     void decoderTraces();
     void randomAndTruncatedStreams();
     void costs();
+    void traceCeiling();
     void ink_data();
     void ink();
     void pictures_data();
@@ -180,6 +182,8 @@ void TestVirtualPaper::costs()
          headSwitches.repeated(50000) + QByteArray("ab\n").repeated(1000) +
              headSwitches.repeated(2) + QByteArray::fromHex("1b5a010a"),
          0},
+        {"head types and settings round a six-line cycle",
+         QByteArray::fromHex("1b5a01 1b6101 1b5a00 1b6100 1b4501 1b4500").repeated(30000), 0},
         {"skipped bytes, tabs, ignored bytes",
          QByteArray(100000, '\x1b') + QByteArray(100000, '\t') + QByteArray(100000, '\0'), 0},
     };
@@ -194,6 +198,32 @@ void TestVirtualPaper::costs()
         traces += "== " + QByteArray(row.name) + '\n' + trace;
     }
     checkData(QStringLiteral("data/costs.trace"), traces);
+}
+
+void TestVirtualPaper::traceCeiling()
+{
+    // Line spacings that never come round within a foldable cycle: every command is a line of
+    // its own, some twenty times its three bytes. The trace stops at its ceiling and says how
+    // many lines it left out: each command is in it or counted.
+    constexpr int commands = 20000;
+    QByteArray stream;
+    for (int i = 0; i < commands; ++i)
+        stream += QByteArray::fromHex("1b33") + char(i * 37 % 256);
+    const QByteArray trace = render(stream).trace;
+    const qsizetype lastLine = trace.lastIndexOf('\n', -2) + 1;
+    QVERIFY2(quint64(lastLine) <= Virtual::TraceWriter::ceilingFactor * quint64(stream.size()) +
+                                      Virtual::TraceWriter::ceilingAllowance,
+             qPrintable(QString::number(trace.size())));
+    qint64 shown = 0, leftOut = 0;
+    const QRegularExpression leftOutLine(QStringLiteral("(\\d+) lines of the trace left out"));
+    for (const QByteArray &line : trace.split('\n')) {
+        shown += line.contains("ESC 3 ") ? 1 : 0;
+        if (const QRegularExpressionMatch match = leftOutLine.match(QString::fromUtf8(line));
+            match.hasMatch())
+            leftOut += match.captured(1).toLongLong();
+    }
+    QVERIFY(shown > 0 && leftOut > 0 && trace.mid(lastLine).contains("of the trace left out"));
+    QCOMPARE(shown + leftOut, commands);
 }
 
 void TestVirtualPaper::ink_data()

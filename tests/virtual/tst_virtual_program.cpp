@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <utility>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,6 +36,7 @@ private Q_SLOTS:
     void printerFromOptionsAndStandardInput();
     void badPrinterOptions_data();
     void badPrinterOptions();
+    void oneControllerPerLink();
     void defaultLinkPlace_data();
     void defaultLinkPlace();
 
@@ -236,6 +239,29 @@ void TestVirtualProgram::badPrinterOptions()
     const QString error = QString::fromLocal8Bit(m_program->readAllStandardError());
     QVERIFY2(error.count(u'\n') == 1 && error.contains(arguments.first() + u' '),
              qPrintable(error));
+}
+
+void TestVirtualProgram::oneControllerPerLink()
+{
+    QVERIFY(!start({}).isEmpty());
+    std::unique_ptr<QProcess> serving = std::exchange(m_program, nullptr);
+    // A second start on the same link is refused and names the controller that serves it, whose
+    // link stays and still leads to it.
+    QCOMPARE(start({}), QByteArray());
+    QCOMPARE(m_program->exitCode(), 1);
+    const QString error = QString::fromLocal8Bit(m_program->readAllStandardError());
+    QVERIFY2(error.contains(QStringLiteral("%1 is served by a running controller (process %2)")
+                                .arg(m_link)
+                                .arg(serving->processId())),
+             qPrintable(error));
+    QVERIFY(ask("\x10\x04").startsWith("Status: ready"));
+    // One that dies leaves its link behind; the next start replaces it.
+    serving->kill();
+    QVERIFY(serving->waitForFinished(20000));
+    QVERIFY(QFileInfo(m_link).isSymLink());
+    QVERIFY(!start({}).isEmpty());
+    QVERIFY(ask("\x10\x04").startsWith("Status: ready"));
+    QVERIFY(stop());
     QVERIFY(!QFileInfo(m_link).isSymLink());
 }
 

@@ -3,10 +3,11 @@
 // program) opens the link it makes as a serial port and prints on the controller's paper roll.
 // With --listen it takes jobs over raw TCP as well, one connection a job.
 //
-//   tessivar-virtual-controller [--link PATH] [--listen [HOST:]PORT[+]] [--no-pacing]
-//                               [--print-speed MM] [--headless [--png-dir DIR [--keep N]]]
-//                               [--trace FILE] [--capture FILE] [--paper ok|near-end|out]
-//                               [--cover open|closed] [--roll-length MM] [--drawer-close MS]
+//   tessivar-virtual-controller [--link PATH] [--listen [HOST:]PORT[+]] [--idle-timeout S]
+//                               [--job-timeout S] [--no-pacing] [--print-speed MM]
+//                               [--headless [--png-dir DIR [--keep N]]] [--trace FILE]
+//                               [--capture FILE] [--paper ok|near-end|out] [--cover open|closed]
+//                               [--roll-length MM] [--drawer-close MS]
 //
 // While it runs, lines on standard input set the paper, the cover and the drawer
 // (ConsoleCommands).
@@ -191,6 +192,19 @@ struct CommandLineOptions
         QStringLiteral("A drawer the controller kicked open closes after MS milliseconds; 0 "
                        "leaves it open until it is closed by hand."),
         QStringLiteral("MS"), QString::number(Virtual::LiveController::defaultDrawerCloseMs)};
+    QCommandLineOption idleTimeout{
+        QStringLiteral("idle-timeout"),
+        QStringLiteral("Close a TCP connection that sends nothing for this many seconds once "
+                       "what it sent has printed, so that the next one is served; 0 never."),
+        QStringLiteral("SECONDS"),
+        QString::number(Virtual::NetworkEndpoint::defaultIdleTimeoutMs / 1000)};
+    QCommandLineOption jobTimeout{
+        QStringLiteral("job-timeout"),
+        QStringLiteral("One host's job prints at a time, the other host waits: a job ends when "
+                       "its TCP connection closes or its host has sent nothing for this many "
+                       "seconds."),
+        QStringLiteral("SECONDS"),
+        QString::number(Virtual::ReceiveBuffer::defaultJobTimeoutMs / 1000)};
 };
 
 void setUpParser(QCommandLineParser &parser, const CommandLineOptions &o)
@@ -201,8 +215,9 @@ void setUpParser(QCommandLineParser &parser, const CommandLineOptions &o)
                        "send prints on its paper roll."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({o.link, o.listen, o.noPacing, o.printSpeed, o.headless, o.pngDir, o.keep,
-                       o.trace, o.capture, o.paper, o.cover, o.rollLength, o.drawerClose});
+    parser.addOptions({o.link, o.listen, o.idleTimeout, o.jobTimeout, o.noPacing, o.printSpeed,
+                       o.headless, o.pngDir, o.keep, o.trace, o.capture, o.paper, o.cover,
+                       o.rollLength, o.drawerClose});
 }
 
 // What the command line asks for.
@@ -210,6 +225,8 @@ struct Settings
 {
     Virtual::LiveController::Options controller;
     std::optional<ListenAddress> listen;
+    int idleTimeoutMs = Virtual::NetworkEndpoint::defaultIdleTimeoutMs;
+    int jobTimeoutMs = Virtual::ReceiveBuffer::defaultJobTimeoutMs;
     std::optional<QString> tracePath;
     std::optional<QString> capturePath;
     QString pngDir;
@@ -259,6 +276,17 @@ int readPrinterOptions(const QCommandLineParser &parser, const CommandLineOption
     return 0;
 }
 
+// A number of seconds, 0 to a day, as milliseconds.
+bool readSeconds(const QCommandLineParser &parser, const QCommandLineOption &option, int &ms)
+{
+    bool ok = false;
+    const double seconds = parser.value(option).toDouble(&ok);
+    if (!ok || seconds < 0 || seconds > 86400)
+        return false;
+    ms = int(seconds * 1000);
+    return true;
+}
+
 // Reads the command line into settings; 0 when they are good, else the exit status.
 int readCommandLine(const QCoreApplication &app, bool headless, Settings &settings)
 {
@@ -290,6 +318,10 @@ int readCommandLine(const QCoreApplication &app, bool headless, Settings &settin
                                        "9100+ or 0.0.0.0:9100, not %1")
                             .arg(parser.value(o.listen)));
     }
+    if (!readSeconds(parser, o.idleTimeout, settings.idleTimeoutMs))
+        return fail(QStringLiteral("the idle timeout is a number of seconds, 0 to 86400"));
+    if (!readSeconds(parser, o.jobTimeout, settings.jobTimeoutMs))
+        return fail(QStringLiteral("the job timeout is a number of seconds, 0 to 86400"));
     settings.tracePath = valueIfSet(parser, o.trace);
     settings.capturePath = valueIfSet(parser, o.capture);
     settings.pngDir = parser.value(o.pngDir);
@@ -342,6 +374,8 @@ int run(QCoreApplication &app, bool headless, const Settings &settings, QFile &t
     // The controller removes its link again as it goes.
     if (settings.listen && !listenOn(controller, *settings.listen))
         return fail(controller.errorString());
+    controller.setIdleTimeout(settings.idleTimeoutMs);
+    controller.setJobTimeout(settings.jobTimeoutMs);
     if (trace.isOpen()) {
         QObject::connect(&controller, &Virtual::LiveController::traced, &trace,
                          [&trace](const QString &lines) {

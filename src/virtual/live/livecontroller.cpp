@@ -135,6 +135,7 @@ void LiveController::finish()
 
 void LiveController::endClientJob()
 {
+    m_status.endOfJob();
     // As at the end of a stream: what the connection left unfinished is reported. The next job's
     // offsets start from 0 again.
     m_engine.finishJob(m_network.closedNote());
@@ -200,9 +201,10 @@ QByteArray LiveController::statusReply() const
 
 void LiveController::reply(const QByteArray &text, const Event &request)
 {
-    m_engine.note(QStringLiteral("reply \"%1\"").arg(QString::fromLatin1(text.chopped(2))),
-                  request.offset);
-    m_replies.reply(text, m_engine.printingClientBytes());
+    // A reply dropped for a host that reads none is counted, not traced.
+    if (m_replies.reply(text, m_engine.printingClientBytes()))
+        m_engine.note(QStringLiteral("reply \"%1\"").arg(QString::fromLatin1(text.chopped(2))),
+                      request.offset);
 }
 
 } // namespace Virtual

@@ -106,6 +106,12 @@ public:
     // Takes jobs over TCP on `address`:`port` (any free port for 0). False, with errorString(),
     // when the address cannot be had.
     bool listen(const QHostAddress &address, quint16 port);
+    // A client that sends nothing for this long, once what it sent has printed, is closed; 0
+    // waits for ever.
+    void setIdleTimeout(int ms) { m_network.setIdleTimeout(ms); }
+    // One host's job prints at a time: a host that sends nothing for this long has ended its job,
+    // and the other host's may print.
+    void setJobTimeout(int ms) { m_buffer.setJobTimeout(ms); }
     // Where it listens ("127.0.0.1:9100"), empty when it does not.
     QString listenAddress() const { return m_network.listenAddress(); }
     // The client being printed ("127.0.0.1:53124") and the bytes taken from it; empty and 0

@@ -54,6 +54,11 @@ NetworkEndpoint::NetworkEndpoint(ReceiveBuffer &buffer) : m_buffer(buffer)
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(replyGatherMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &NetworkEndpoint::sendGathered);
+    m_idleTimer.setSingleShot(true);
+    connect(&m_idleTimer, &QTimer::timeout, this, &NetworkEndpoint::clientIdle);
+    // The line's job is over: the client's turn.
+    connect(&m_buffer, &ReceiveBuffer::turnEnded, this, &NetworkEndpoint::readClient,
+            Qt::QueuedConnection);
 }
 
 NetworkEndpoint::~NetworkEndpoint()
@@ -78,6 +83,15 @@ bool NetworkEndpoint::listen(const QHostAddress &address, quint16 port)
     }
     connect(m_server.get(), &QTcpServer::newConnection, this, &NetworkEndpoint::takeClient);
     return true;
+}
+
+void NetworkEndpoint::setIdleTimeout(int ms)
+{
+    m_idleTimeoutMs = ms;
+    if (m_client && ms > 0)
+        m_idleTimer.start(ms);
+    else
+        m_idleTimer.stop();
 }
 
 QString NetworkEndpoint::listenAddress() const
@@ -109,6 +123,25 @@ void NetworkEndpoint::takeClient()
     connect(m_client, &QTcpSocket::disconnected, this, &NetworkEndpoint::readClient);
     Q_EMIT noted(QStringLiteral("connection from %1").arg(m_clientPeer));
     Q_EMIT changed();
+    if (m_idleTimeoutMs > 0)
+        m_idleTimer.start(m_idleTimeoutMs);
+    readClient();
+}
+
+void NetworkEndpoint::clientIdle()
+{
+    if (!m_client || m_clientEndQueued)
+        return;
+    // A client held back by a full buffer, or whose bytes still print, is not idle: its time
+    // counts from when the controller waits for it.
+    if (m_client->bytesAvailable() > 0 || m_buffer.holdsClientBytes()) {
+        m_idleTimer.start(m_idleTimeoutMs);
+        return;
+    }
+    Q_EMIT noted(QStringLiteral("connection from %1 sent nothing for %2 ms: closed")
+                     .arg(m_clientPeer)
+                     .arg(m_idleTimeoutMs));
+    m_client->abort();
     readClient();
 }
 
@@ -116,15 +149,25 @@ void NetworkEndpoint::readClient()
 {
     if (!m_client || m_clientEndQueued)
         return;
+    const auto ended = [this] {
+        return m_client->state() == QAbstractSocket::UnconnectedState &&
+               m_client->bytesAvailable() == 0;
+    };
+    // While the line's job prints, the client's bytes (and its end) wait in the system.
+    if ((ended() || m_client->bytesAvailable() > 0) && !m_buffer.mayTake(true))
+        return;
     const qsizetype room = m_buffer.room();
     if (room > 0 && m_client->bytesAvailable() > 0) {
+        if (m_idleTimeoutMs > 0)
+            m_idleTimer.start(m_idleTimeoutMs);
         const QByteArray bytes = m_client->read(room);
         m_clientBytes += quint64(bytes.size());
         m_buffer.append(bytes.constData(), bytes.size(), true);
         Q_EMIT changed();
     }
-    if (m_client->state() == QAbstractSocket::UnconnectedState && m_client->bytesAvailable() == 0) {
+    if (ended()) {
         m_clientEndQueued = true;
+        m_idleTimer.stop();
         m_buffer.endClientJob();
     }
 }

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QTimer>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -22,10 +23,14 @@ class ReceiveBuffer;
 // closed and its last byte has printed: the client stays until then, so that replies to its
 // bytes still find it. The end of the connection is put into the receive buffer after its bytes;
 // when the print engine gets there, the controller ends the job (closeClient(), takeNext()).
+// A client that sends nothing for the idle timeout once all it sent has printed is closed, so
+// that it cannot hold the endpoint from the clients behind it.
 class NetworkEndpoint : public QObject
 {
     Q_OBJECT
 public:
+    static constexpr int defaultIdleTimeoutMs = 30000;
+
     explicit NetworkEndpoint(ReceiveBuffer &buffer);
     ~NetworkEndpoint() override;
 
@@ -33,6 +38,9 @@ public:
     // address cannot be had.
     bool listen(const QHostAddress &address, quint16 port);
     QString errorString() const { return m_error; }
+    // How long a client may send nothing before it is closed; 0 waits for ever.
+    void setIdleTimeout(int ms);
+    int idleTimeout() const { return m_idleTimeoutMs; }
     // Where it listens ("127.0.0.1:9100"), empty when it does not.
     QString listenAddress() const;
     // The client being printed ("127.0.0.1:53124") and the bytes taken from it; empty and 0
@@ -67,6 +75,7 @@ Q_SIGNALS:
 
 private:
     void takeClient();
+    void clientIdle();
 
     ReceiveBuffer &m_buffer;
     std::unique_ptr<QTcpServer> m_server;
@@ -74,6 +83,8 @@ private:
     QString m_clientPeer;
     quint64 m_clientBytes = 0;
     bool m_clientEndQueued = false;
+    int m_idleTimeoutMs = defaultIdleTimeoutMs;
+    QTimer m_idleTimer;
     QString m_error;
     QTimer m_flushTimer;
     QByteArray m_gathered;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -23,6 +24,43 @@ QString systemError(const char *what)
 {
     return QStringLiteral("%1: %2").arg(QLatin1String(what),
                                         QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+// Opens `path` as a lock file of this user's own (never through a symbolic link) and takes its
+// lock without waiting. The descriptor, or -1 with errno set; EWOULDBLOCK when another process
+// holds the lock. The lock is on the file that is at `path` once it is held: a controller that
+// removes the file as it ends may have done so between open() and flock().
+int takeLockFile(const QByteArray &path)
+{
+    for (;;) {
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return -1;
+        struct stat held
+        {
+        };
+        struct stat there
+        {
+        };
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &held) != 0 ||
+            held.st_uid != ::geteuid()) {
+            const int error = errno == 0 ? EPERM : errno;
+            ::close(fd);
+            errno = error;
+            return -1;
+        }
+        if (::stat(path.constData(), &there) == 0 && there.st_ino == held.st_ino &&
+            there.st_dev == held.st_dev)
+            return fd;
+        ::close(fd);
+    }
+}
+
+// The process id a controller wrote into its lock file, 0 if there is none.
+qint64 lockHolder(const QByteArray &path)
+{
+    QFile file(QFile::decodeName(path));
+    return file.open(QIODevice::ReadOnly) ? file.read(32).trimmed().toLongLong() : 0;
 }
 
 } // namespace
@@ -87,17 +125,53 @@ QString PseudoTerminal::defaultLink(QString &error)
     if (fd >= 0)
         ::close(fd);
     if (!ours) {
-        error = QStringLiteral("%1 is not a directory of this user's own; not using it")
-                    .arg(directory);
+        error =
+            QStringLiteral("%1 is not a directory of this user's own; not using it").arg(directory);
         return {};
     }
     return directory + QStringLiteral("/ttyTessivar0");
+}
+
+bool PseudoTerminal::lockLink(const QString &path, const QByteArray &lockPath)
+{
+    const int fd = takeLockFile(lockPath);
+    if (fd < 0) {
+        if (errno == EWOULDBLOCK) {
+            const qint64 holder = lockHolder(lockPath);
+            m_error = QStringLiteral("%1 is served by a running controller%2; not taking it over")
+                          .arg(path, holder > 0 ? QStringLiteral(" (process %1)").arg(holder)
+                                                : QString());
+        } else {
+            m_error = systemError(
+                qPrintable(QStringLiteral("cannot lock %1").arg(QFile::decodeName(lockPath))));
+        }
+        return false;
+    }
+    const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+    if (::ftruncate(fd, 0) != 0 || ::write(fd, pid.constData(), size_t(pid.size())) != pid.size()) {
+        m_error = systemError("cannot write the link's lock file");
+        ::close(fd);
+        return false;
+    }
+    m_lock = fd;
+    m_lockPath = lockPath;
+    return true;
 }
 
 bool PseudoTerminal::makeLink(const QString &path)
 {
     const QByteArray target = QFile::encodeName(m_slavePath);
     const QByteArray link = QFile::encodeName(path);
+    const qsizetype slash = link.lastIndexOf('/');
+    const QByteArray directory =
+        slash < 0 ? QByteArray(".") : link.left(std::max<qsizetype>(slash, 1));
+    const QByteArray name = link.mid(slash + 1);
+    const QByteArray lockPath = directory + "/." + name + ".lock";
+    if (lockPath != m_lockPath) {
+        removeLink();
+        if (!lockLink(path, lockPath))
+            return false;
+    }
     struct stat existing
     {
     };
@@ -115,9 +189,6 @@ bool PseudoTerminal::makeLink(const QString &path)
     // Made under a random name of its own beside it, then renamed over the old link in one
     // step, so the path never dangles. symlink() neither follows nor replaces a name that is
     // there already: a planted one only costs another try.
-    const qsizetype slash = link.lastIndexOf('/');
-    const QByteArray directory = slash < 0 ? QByteArray(".") : link.left(std::max<qsizetype>(slash, 1));
-    const QByteArray name = link.mid(slash + 1);
     QByteArray fresh;
     for (int attempt = 0;; ++attempt) {
         fresh = directory + "/." + name + '.' +
@@ -134,19 +205,23 @@ bool PseudoTerminal::makeLink(const QString &path)
         ::unlink(fresh.constData());
         return false;
     }
-    if (m_linkPath != path)
-        removeLink();
     m_linkPath = path;
     return true;
 }
 
 void PseudoTerminal::removeLink()
 {
-    if (m_linkPath.isEmpty())
-        return;
-    if (QFile::symLinkTarget(m_linkPath) == m_slavePath)
+    if (!m_linkPath.isEmpty() && QFile::symLinkTarget(m_linkPath) == m_slavePath)
         QFile::remove(m_linkPath);
     m_linkPath.clear();
+    // Removed while still held, so that no other controller holds a lock on a file that is gone
+    // (takeLockFile() checks that the file it locked is still there).
+    if (m_lock >= 0) {
+        ::unlink(m_lockPath.constData());
+        ::close(m_lock);
+    }
+    m_lock = -1;
+    m_lockPath.clear();
 }
 
 void PseudoTerminal::close()

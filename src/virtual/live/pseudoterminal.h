@@ -37,6 +37,11 @@ public:
     // Makes `path` a symbolic link to the slave, replacing a link this user left there in an
     // earlier run (but no other kind of file, and nothing of another user's). The link is
     // removed again with the terminal, unless it has been pointed elsewhere since.
+    //
+    // One controller serves a link: it holds an flock() on a lock file beside the link
+    // (.NAME.lock, with its process id in it) for as long as it runs. A link whose lock another
+    // process holds is refused, with that process named; the kernel lets go of a controller's
+    // lock when it dies, so a link it left is replaced.
     bool makeLink(const QString &path);
     // Where the link goes by default: ttyTessivar0 in tessivar/ of the user's runtime directory
     // ($XDG_RUNTIME_DIR), made with mode 0700 if it is not there, so that no one else can
@@ -49,12 +54,15 @@ public:
     void close();
 
 private:
+    bool lockLink(const QString &path, const QByteArray &lockPath);
     void removeLink();
 
     int m_master = -1;
     int m_slave = -1;
     QString m_slavePath;
     QString m_linkPath;
+    int m_lock = -1;
+    QByteArray m_lockPath;
     QString m_error;
 };
 

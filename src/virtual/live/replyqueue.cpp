@@ -33,20 +33,33 @@ void ReplyQueue::sendFlow(char byte)
     send(QByteArray(1, byte), true);
 }
 
-void ReplyQueue::reply(const QByteArray &text, bool toClient)
+bool ReplyQueue::reply(const QByteArray &text, bool toClient)
 {
-    if (!toClient) {
-        send(text);
-        return;
+    if (!toClient)
+        return send(text);
+    if (!m_network.canReply()) {
+        ++m_droppedCount;
+        return false;
     }
-    if (m_network.canReply() && roomForReply(m_network.repliesWaiting(), text.size()))
-        m_network.sendSoon(text);
+    if (!roomForReply(m_network.repliesWaiting(), text.size()))
+        return false;
+    m_network.sendSoon(text);
+    return true;
+}
+
+void ReplyQueue::newHost()
+{
+    if (m_droppedCount > 0)
+        Q_EMIT noted(QStringLiteral("%1 replies dropped in all").arg(m_droppedCount));
+    m_droppedCount = 0;
+    m_repliesDropped = false;
 }
 
 bool ReplyQueue::roomForReply(qsizetype waiting, qsizetype size)
 {
     if (waiting + size <= maxWaiting)
         return true;
+    ++m_droppedCount;
     if (!std::exchange(m_repliesDropped, true))
         Q_EMIT noted(QStringLiteral("the host reads no replies: %1 bytes wait, further replies "
                                     "are dropped")
@@ -54,15 +67,16 @@ bool ReplyQueue::roomForReply(qsizetype waiting, qsizetype size)
     return false;
 }
 
-void ReplyQueue::send(const QByteArray &bytes, bool first)
+bool ReplyQueue::send(const QByteArray &bytes, bool first)
 {
     if (!first && !roomForReply(m_output.size(), bytes.size()))
-        return;
+        return false;
     if (first)
         m_output.prepend(bytes);
     else
         m_output.append(bytes);
     flush();
+    return true;
 }
 
 void ReplyQueue::flush()

@@ -18,8 +18,8 @@ class PseudoTerminal;
 //
 // The line's output waits in a queue of its own until the pseudo-terminal takes it; a client's
 // waits in its socket. A host that does not read has at most maxWaiting bytes of replies waiting
-// for it; further replies are dropped, and the trace says so once, until a host opens the line
-// anew or the next client comes. XON and XOFF are never dropped.
+// for it; further replies are dropped, and the trace says so once, and how many were dropped
+// when a host opens the line anew or the next client comes. XON and XOFF are never dropped.
 class ReplyQueue : public QObject
 {
     Q_OBJECT
@@ -34,16 +34,16 @@ public:
     // XON or XOFF: sent before any reply that waits.
     void sendFlow(char byte);
     // A reply, to the TCP client when the bytes that asked for it are the client's, else to the
-    // line. A client that has gone cannot be answered.
-    void reply(const QByteArray &text, bool toClient);
+    // line. A client that has gone cannot be answered. False when it was dropped.
+    bool reply(const QByteArray &text, bool toClient);
     // A new host (or client) is told again when its replies are dropped.
-    void newHost() { m_repliesDropped = false; }
+    void newHost();
 
 Q_SIGNALS:
     void noted(const QString &text);
 
 private:
-    void send(const QByteArray &bytes, bool first = false);
+    bool send(const QByteArray &bytes, bool first = false);
     bool roomForReply(qsizetype waiting, qsizetype size);
     void flush();
 
@@ -52,6 +52,7 @@ private:
     std::unique_ptr<QSocketNotifier> m_writeNotifier;
     QByteArray m_output;
     bool m_repliesDropped = false;
+    quint64 m_droppedCount = 0;
 };
 
 } // namespace Virtual

@@ -45,6 +45,9 @@ SerialLine::SerialLine(PseudoTerminal &pty, ReceiveBuffer &buffer, ReplyQueue &r
     connect(&m_lineTimer, &QTimer::timeout, this, [this] { readLine(false); });
     m_pollTimer.setInterval(hostPollMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &SerialLine::pollHost);
+    // The client's job is over: the line's turn.
+    connect(&m_buffer, &ReceiveBuffer::turnEnded, this, &SerialLine::roomMade,
+            Qt::QueuedConnection);
 }
 
 // The notifier goes before the pseudo-terminal's descriptor, which outlives this.
@@ -122,6 +125,8 @@ void SerialLine::readLine(bool notified)
         addCredit(rate);
     char chunk[1 + ReceiveBuffer::capacity];
     for (int reads = 0; reads < readsPerTurn; ++reads) {
+        if (m_buffer.heldBack(false))
+            return holdForTurn(notified || reads > 0);
         const int room = m_buffer.room();
         const int allowed = m_pacing ? std::min(room, int(m_credit)) : room;
         if (xoffDue(allowed)) {
@@ -190,6 +195,25 @@ void SerialLine::waitForRoom()
         Q_EMIT noted(QStringLiteral("receive buffer full without flow control at both ends: a "
                                     "real controller loses what the host sends now"));
     }
+}
+
+// A client's job has the print engine: the host's bytes wait in the pseudo-terminal, and with
+// XON/XOFF the host is stopped as at a full buffer (never right after a read, as there).
+void SerialLine::holdForTurn(bool justRead)
+{
+    int waiting = 0;
+    if (::ioctl(m_pty.master(), FIONREAD, &waiting) != 0 || waiting > 0)
+        m_buffer.mayTake(false); // the line's job is next
+    if (xonXoffInUse() && !m_xoff) {
+        if (justRead) {
+            readLater(1);
+            return;
+        }
+        sendFlow(true);
+    }
+    m_waitingForRoom = true;
+    m_lineIdle = true;
+    m_readNotifier->setEnabled(false);
 }
 
 void SerialLine::readLater(int ms)
@@ -263,7 +287,7 @@ void SerialLine::updateFlow()
 {
     // XOFF is sent by readLine() before it reads; here the buffer has drained, or the flow
     // control has changed.
-    if (m_xoff && (m_buffer.fill() <= lowWater || !xonXoffInUse()))
+    if (m_xoff && (!xonXoffInUse() || (m_buffer.fill() <= lowWater && !m_buffer.heldBack(false))))
         sendFlow(false);
 }
 

@@ -112,12 +112,20 @@ void StatusResponder::endOfInput()
         m_statusTimer.start();
 }
 
+void StatusResponder::endOfJob()
+{
+    m_statusTimer.stop();
+    if (std::exchange(m_statusWaiting, false))
+        answerStatusLine();
+}
+
 void StatusResponder::answerStatusLine()
 {
+    // A reply dropped for a host that reads none is counted, not traced.
     const QByteArray text = m_setup.statusLine();
-    m_engine.note(QStringLiteral("reply \"%1\"").arg(QString::fromLatin1(text.chopped(2))),
-                  m_statusOffset);
-    m_replies.reply(text, m_statusToClient);
+    if (m_replies.reply(text, m_statusToClient))
+        m_engine.note(QStringLiteral("reply \"%1\"").arg(QString::fromLatin1(text.chopped(2))),
+                      m_statusOffset);
 }
 
 void StatusResponder::answerRealtime(int n, bool toClient)
@@ -199,8 +207,8 @@ void StatusResponder::checkRoll()
 
 void StatusResponder::send(const QByteArray &bytes, bool toClient, const QString &what)
 {
-    m_engine.note(QStringLiteral("reply to %1: %2").arg(what, hexBytes(bytes)));
-    m_replies.reply(bytes, toClient);
+    if (m_replies.reply(bytes, toClient))
+        m_engine.note(QStringLiteral("reply to %1: %2").arg(what, hexBytes(bytes)));
 }
 
 } // namespace Virtual

@@ -52,6 +52,8 @@ public:
     void handle(const Event &event);
     // The print engine's turn is over with the buffer empty: no n follows a waiting DLE EOT.
     void endOfInput();
+    // The job has ended (its connection closed): no n can follow a waiting DLE EOT.
+    void endOfJob();
     RealtimeWatch &watch() { return m_watch; }
 
 Q_SIGNALS:
