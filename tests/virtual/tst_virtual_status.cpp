@@ -7,6 +7,7 @@
 
 #include <QSignalSpy>
 #include <QHostAddress>
+#include <QSerialPort>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -34,6 +35,7 @@ private Q_SLOTS:
     void halfClosedClientGetsItsReply();
     void repliesStayWithTheirConnection();
     void drawerKickOpensAndCloses();
+    void lineRepliesStayWithTheirHost();
 
 private:
     bool connectClient(QTcpSocket &client)
@@ -224,6 +226,26 @@ void TestVirtualStatus::drawerKickOpensAndCloses()
     client.write(QByteArray::fromHex("1014010001"));
     QTRY_VERIFY(printer.drawerOpen());
     QVERIFY(m_rig->trace().contains(QLatin1String("printer: drawer open")));
+}
+
+// A host that opens the line reads no replies that the host before it left unread.
+void TestVirtualStatus::lineRepliesStayWithTheirHost()
+{
+    QSerialPort first(m_rig->device());
+    QVERIFY(first.open(QIODevice::ReadWrite) && first.setBaudRate(115200));
+    first.write(QByteArray::fromHex("1d4943 1005"));
+    QVERIFY(first.waitForBytesWritten(10000));
+    QVERIFY(m_rig->waitForPrinted(5));
+    QTRY_VERIFY(m_rig->trace().contains(QLatin1String("reply \"Tessivar")));
+    first.close();
+    QSerialPort second(m_rig->device());
+    QVERIFY(second.open(QIODevice::ReadWrite) && second.setBaudRate(115200));
+    second.write(QByteArray::fromHex("1d4902"));
+    QByteArray got;
+    QVERIFY(QTest::qWaitFor([&] { return !(got += second.readAll()).isEmpty(); }, 10000));
+    QVERIFY(!second.waitForReadyRead(300));
+    got += second.readAll();
+    QCOMPARE(got.toHex(' '), QByteArray("03"));
 }
 
 QTEST_MAIN(TestVirtualStatus)

@@ -71,6 +71,8 @@ LiveController::LiveController(const Options &options, QObject *parent)
     }
     m_line.start();
     m_replies.start();
+    m_hostWatch = std::make_unique<HostWatch>(m_pty.slavePath());
+    connect(m_hostWatch.get(), &HostWatch::hostClosed, &m_replies, &ReplyQueue::dropLineReplies);
 }
 
 LiveController::~LiveController() = default;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "virtual/live/hostwatch.h"
 #include "virtual/live/linesettings.h"
 #include "virtual/live/livestats.h"
 #include "virtual/live/networkendpoint.h"
@@ -183,6 +184,7 @@ private:
     ReplyQueue m_replies;
     SerialLine m_line;
     StatusResponder m_status;
+    std::unique_ptr<HostWatch> m_hostWatch;
 };
 
 } // namespace Virtual

@@ -8,6 +8,7 @@
 #include <QTcpSocket>
 
 #include <cerrno>
+#include <termios.h>
 #include <unistd.h>
 #include <utility>
 
@@ -26,6 +27,15 @@ void ReplyQueue::start()
     m_writeNotifier = std::make_unique<QSocketNotifier>(m_pty.master(), QSocketNotifier::Write);
     m_writeNotifier->setEnabled(false);
     connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &ReplyQueue::flush);
+}
+
+void ReplyQueue::dropLineReplies()
+{
+    m_output.clear();
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(false);
+    if (m_pty.isOpen())
+        ::tcflush(m_pty.slave(), TCIFLUSH);
 }
 
 void ReplyQueue::sendFlow(char byte)

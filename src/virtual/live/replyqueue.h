@@ -33,6 +33,9 @@ public:
     void start();
     // XON or XOFF: sent before any reply that waits.
     void sendFlow(char byte);
+    // The host has closed the line: what it left unread is not the next host's, as a real line
+    // keeps nothing for the next one.
+    void dropLineReplies();
     // A reply, to the TCP client when the bytes that asked for it are the client's, else to the
     // line. A client that has gone cannot be answered. False when it was dropped.
     bool reply(const QByteArray &text, bool toClient);
