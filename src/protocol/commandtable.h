@@ -139,6 +139,7 @@ inline constexpr P align[] = {choice("n", alignments, "(unknown)", true)};
 inline constexpr P rightMargin[] = {choice("n", rightEdge, "at # mm")};
 inline constexpr P headType[] = {custom("n", Describe::headType)};
 inline constexpr P onOffSwitch[] = {onOff("n", offOn)};
+inline constexpr P italic[] = {choice("n", offOn, "unknown", true)};
 inline constexpr P underline[] = {choice("n", underlines, "unknown", true)};
 inline constexpr P rotation[] = {choice("n", rotations, "unknown", true)};
 inline constexpr P codePage[] = {custom("n", Describe::codePage)};
@@ -257,7 +258,6 @@ inline constexpr Command rows[] = {
     c2(Op::Initialise, ESC, '@', L::Fixed, none, "ESC @", "initialise"),
     c2(Op::PrintMode, ESC, '!', L::Fixed, printMode, "ESC !", "print mode: {n}"),
     c2(Op::Font, ESC, 'M', L::Fixed, font, "ESC M", "font: {n}"),
-    c2(Op::Darkness, ESC, 'm', L::Fixed, darkness, "ESC m", "darkness {n}"),
     c2(Op::Align, ESC, 'a', L::Fixed, align, "ESC a", "align {n}"),
     c2(Op::LineSpacing, ESC, '3', L::Fixed, n, "ESC 3", "line spacing {n} dots"),
     c2(Op::DefaultLineSpacing, ESC, '2', L::Fixed, none, "ESC 2", "default line spacing"),
@@ -270,9 +270,17 @@ inline constexpr Command rows[] = {
     c2(Op::PrintHead, ESC, 'Z', L::Fixed, headType, "ESC Z", "print head type {n}"),
     c2(Op::FullCut, ESC, 'i', L::Fixed, none, "ESC i", "full cut"),
     c2(Op::PartialCut, ESC, 'n', L::Fixed, none, "ESC n", "partial cut"),
+    // A row followed by one with the same bytes and no parameters: that short form is the
+    // command where the byte after them is outside the longer row's values.
+    c2(Op::Darkness, ESC, 'm', L::Fixed, darkness, "ESC m", "darkness {n}"),
+    c2(Op::PartialCut, ESC, 'm', L::Fixed, none, "ESC m", "partial cut (older form)"),
     // ESC: common printers' text and positions.
     c2(Op::Emphasis, ESC, 'E', L::Fixed, onOffSwitch, "ESC E", "emphasis {n}"),
-    c2(Op::Italic, ESC, '4', L::Fixed, onOffSwitch, "ESC 4", "italic {n}"),
+    c2(Op::Italic, ESC, '4', L::Fixed, italic, "ESC 4", "italic {n}"),
+    c2(Op::Italic, ESC, '4', L::Fixed, none, "ESC 4", "italic on"),
+    c2(Op::Italic, ESC, '5', L::Fixed, none, "ESC 5", "italic off"),
+    c2(Op::Font, ESC, 0x0F, L::Fixed, none, "ESC SI", "font: small (compressed characters)"),
+    skip(ESC, 'O', none, "ESC O", "cancel the bottom margin (ignored)"),
     c2(Op::DoubleStrike, ESC, 'G', L::Fixed, onOffSwitch, "ESC G",
        "double strike {n} (printed bold)"),
     c2(Op::Underline, ESC, '-', L::Fixed, underline, "ESC -", "underline {n}"),
@@ -445,6 +453,18 @@ inline constexpr Command realtimeParameters{Op::Skipped,
                                             "(parameters)",
                                             "parameters of a common printer's real-time command",
                                             true};
+
+// A control byte 01-1F that starts no command and makes no supported UTF-16 character with the
+// byte after it (BEL, SO, SI, DC2, CAN, a parameter byte left over): ignored, as common printers
+// ignore it, and the next byte starts what follows.
+inline constexpr Command strayControl{Op::Ignored,
+                                      0,
+                                      {0, 0, 0},
+                                      Layout::Fixed,
+                                      {},
+                                      "(control)",
+                                      "a control byte that starts no command (ignored)",
+                                      true};
 
 namespace Table {
 constexpr std::size_t indexOf(Op op)

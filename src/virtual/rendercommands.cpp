@@ -165,7 +165,10 @@ QString Renderer::onPrintMode(const Event &event)
 
 QString Renderer::onFont(const Event &event)
 {
-    const std::optional<int> font = event.accepted("n");
+    // ESC SI, compressed characters, has no parameter: the small font.
+    const std::optional<int> font = event.command->parameters.empty()
+                                        ? std::optional<int>(Protocol::Font::Small)
+                                        : event.accepted("n");
     if (!font)
         return ignored("no such font");
     m_state.font = *font == Protocol::Font::Small ? FontSet::Size::Small : FontSet::Size::Standard;
@@ -304,7 +307,8 @@ QString Renderer::onTextStyle(const Event &event)
         m.doubleStrike = on;
         break;
     case Op::Italic:
-        m.italic = on;
+        // ESC 4 and ESC 5 without a parameter: on and off.
+        m.italic = event.command->parameters.empty() ? event.command->bytes[1] == '4' : on;
         break;
     case Op::ReverseMode:
         m.reverse = on;

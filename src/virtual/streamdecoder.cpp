@@ -26,6 +26,53 @@ constexpr bool inRange(std::uint8_t byte, std::uint8_t low, std::uint8_t high)
     return byte >= low && byte <= high;
 }
 
+constexpr bool inRange(char16_t unit, char16_t low, char16_t high)
+{
+    return unit >= low && unit <= high;
+}
+
+// The characters the controller takes as UTF-16 with a high byte 01-1F: the Latin, Greek and
+// Arabic ranges the tool's language tour names (its Arabic rows also send U+0656-U+0658,
+// U+06EE, U+06EF and U+06FF).
+constexpr bool isSupportedUtf16(char16_t unit)
+{
+    switch (unit >> 8) {
+    case 0x01:
+        return unit <= 0x017F || inRange(unit, u'\u01A0', u'\u01CF') || unit >= 0x01F0;
+    case 0x02:
+        return inRange(unit, u'\u0210', u'\u021F');
+    case 0x03:
+        return inRange(unit, u'\u0374', u'\u0375') || inRange(unit, u'\u037A', u'\u037E') ||
+               inRange(unit, u'\u0384', u'\u038A') || unit == 0x038C ||
+               inRange(unit, u'\u038E', u'\u03A1') || inRange(unit, u'\u03A3', u'\u03CE');
+    case 0x06:
+        return unit == 0x060C || unit == 0x061B || unit == 0x061F ||
+               inRange(unit, u'\u0621', u'\u063A') || inRange(unit, u'\u0640', u'\u0658') ||
+               inRange(unit, u'\u0660', u'\u066F') || unit >= 0x0671;
+    case 0x1E:
+        return inRange(unit, u'\u1EA0', u'\u1EF9');
+    default:
+        return false;
+    }
+}
+
+// The row without parameters that follows `row` with the same bytes, which common printers
+// send where the byte after them is no value of `row`'s first parameter (ESC 4, ESC m).
+const Protocol::Command *shortForm(const Protocol::Command &row)
+{
+    const std::span<const Protocol::Command> table = Protocol::commandTable;
+    if (&row < table.data() || &row + 1 >= table.data() + table.size() || row.parameters.empty())
+        return nullptr;
+    const Protocol::Command *next = &row + 1;
+    const bool same = next->length == row.length && next->bytes == row.bytes;
+    return same && next->parameters.empty() && next->layout == Layout::Fixed ? next : nullptr;
+}
+
+constexpr bool isPrefix(std::uint8_t byte)
+{
+    return byte == ESC || byte == FS || byte == GS || byte == DLE;
+}
+
 constexpr int word(std::uint8_t low, std::uint8_t high)
 {
     return low | high << 8;
@@ -240,12 +287,15 @@ void StreamDecoder::step(std::uint8_t byte, std::uint64_t offset)
     if (result.verdict == Verdict::NeedMore)
         return;
 
-    // What the outcome does not take, at most the last byte, starts what follows. (A command
-    // that announces a block always takes every pending byte, so this is never block data.)
+    // What the outcome does not take, at most the last three bytes (after a UTF-16 high byte
+    // that proves stray), starts what follows. (A command that announces a block always takes
+    // every pending byte, so this is never block data.)
     const int used = result.used;
-    const bool hasRest = used < m_pendingCount;
-    const std::uint8_t rest = m_pending[std::size_t(m_pendingCount - 1)];
-    const std::uint64_t restOffset = m_pendingOffset + std::uint64_t(used);
+    const int restCount = std::min(m_pendingCount - used, 3);
+    std::array<std::uint8_t, 3> rest{};
+    std::copy_n(m_pending.begin() + (m_pendingCount - restCount), restCount, rest.begin());
+    const std::uint64_t restOffset =
+        m_pendingOffset + std::uint64_t(m_pendingCount - restCount);
 
     if (result.verdict == Verdict::Complete)
         complete(used);
@@ -257,8 +307,8 @@ void StreamDecoder::step(std::uint8_t byte, std::uint64_t offset)
     m_realtime = m_nextRealtime;
     m_nextRealtime = 0;
 
-    if (hasRest)
-        step(rest, restOffset);
+    for (int i = 0; i < restCount; ++i)
+        step(rest[std::size_t(i)], restOffset + std::uint64_t(i));
 }
 
 StreamDecoder::Result StreamDecoder::evaluate()
@@ -300,9 +350,36 @@ StreamDecoder::Result StreamDecoder::evaluate()
         break;
     }
 
-    if (first < 0x20) // the high byte of a UTF-16 code unit
-        return needs(2);
+    if (first < 0x20)
+        return evaluateUtf16();
     return evaluateText();
+}
+
+// A byte 01-1F that is no command byte: the high byte of a supported UTF-16 character, or a
+// stray control byte, ignored. A pair whose low byte is ESC, FS, GS or DLE is the character
+// only when that byte and those after it start no command.
+StreamDecoder::Result StreamDecoder::evaluateUtf16()
+{
+    const auto &p = m_pending;
+    const int n = m_pendingCount;
+    const auto stray = [this] {
+        m_command = &Protocol::strayControl;
+        return Result{Verdict::Complete, 1};
+    };
+    if (n < 2)
+        return {Verdict::NeedMore};
+    if (!isSupportedUtf16(char16_t(word(p[1], p[0]))))
+        return stray();
+    if (!isPrefix(p[1]))
+        return {Verdict::Complete, 2};
+    if (n < 3)
+        return {Verdict::NeedMore};
+    const bool three = Protocol::needsThirdByte(p[1], p[2]);
+    if (three && n < 4)
+        return {Verdict::NeedMore};
+    if (Protocol::findCommand(p[1], p[2], three ? p[3] : 0))
+        return stray();
+    return {Verdict::Complete, 2};
 }
 
 // A character of one or two bytes, in the encoding of the moment.
@@ -393,6 +470,12 @@ StreamDecoder::Result StreamDecoder::frame(const Protocol::Command &command)
     };
     switch (command.layout) {
     case Layout::Fixed:
+        if (const Protocol::Command *bare = shortForm(command);
+            bare && n == h + 1 && command.parameters[0].accepted(p[std::size_t(h)]) < 0) {
+            m_command = bare;
+            return {Verdict::Complete, h};
+        }
+        return needs(h + held);
     case Layout::Raster:
     case Layout::StoreBitmap:
     case Layout::Column:
@@ -517,8 +600,8 @@ void StreamDecoder::complete(int used)
     const auto &p = m_pending;
     const std::uint8_t first = p[0];
 
-    if (m_command == &Protocol::realtimeParameters) {
-        Event event = pendingEvent(Op::Skipped, used);
+    if (m_command == &Protocol::realtimeParameters || m_command == &Protocol::strayControl) {
+        Event event = pendingEvent(m_command->op, used);
         event.command = m_command;
         m_sink->handle(event);
         return;
