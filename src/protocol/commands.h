@@ -108,8 +108,9 @@ enum class Op : std::uint8_t {
     Graphics,         // GS ( L / GS 8 L with another function
     Cut,              // GS V m [n]
     Italic,           // ESC 4 n
+    MotionUnits,      // GS P x y
 };
-inline constexpr std::size_t opCount = std::size_t(Op::Italic) + 1;
+inline constexpr std::size_t opCount = std::size_t(Op::MotionUnits) + 1;
 
 // How a command's parameters follow its bytes; the parameters' own list says what they are.
 enum class Layout : std::uint8_t {

@@ -149,6 +149,7 @@ inline constexpr P column[] = {choice("m", columnModes, "unknown mode #"), word(
 inline constexpr P direction[] = {choice("n", directions, "unknown", true)};
 inline constexpr P area[] = {word("x"), word("y"), word("dx"), word("dy")};
 inline constexpr P panel[] = {function("fn", 5), choice("n", panelKeys, "#")};
+inline constexpr P beeper[] = {number("n"), number("t")};
 inline constexpr P drawerPulse[] = {number("m"), number("t1"), number("t2")};
 inline constexpr P extended2[] = {number("fn"), number("m")};
 inline constexpr P storedBitmap[] = {number("n"),
@@ -311,6 +312,7 @@ inline constexpr Command rows[] = {
     skip(ESC, 'u', n, "ESC u", "drawer status request (no drawer)"),
     skip(ESC, 'v', none, "ESC v", "paper sensor status request (no reply)"),
     skip(ESC, '<', none, "ESC <", "return home (ignored)"),
+    skip(ESC, 'B', beeper, "ESC B", "beeper {n} times, {t} x 100 ms (no beeper)"),
     skip(ESC, '(', 'A', extended2, "ESC ( A", "beeper (no beeper)"),
     skip(ESC, '(', 'Y', extended2, "ESC ( Y", "batch print (ignored)"),
     // FS.
@@ -403,7 +405,8 @@ inline constexpr Command rows[] = {
     c3(Op::Skipped, GS, '8', 'L', L::LongExtended, graphicsCapacity, "GS 8 L 48",
        "NV graphics capacity request (no reply)"),
     c3(Op::Graphics, GS, '8', 'L', L::LongExtended, graphics, "GS 8 L", "graphics function {fn}"),
-    skip(GS, 'P', motionUnits, "GS P", "motion units {x} and {y} (accepted)"),
+    c2(Op::MotionUnits, GS, 'P', L::Fixed, motionUnits, "GS P",
+       "motion units 1/{x} and 1/{y} inch (0: 1/203 inch, a dot)"),
     skip(GS, '$', nWord, "GS $", "page mode vertical position {n} (no page mode)"),
     skip(GS, '\\', relative, "GS \\", "page mode relative position {n} (no page mode)"),
     {Op::Skipped,

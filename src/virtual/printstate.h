@@ -23,6 +23,8 @@ struct PrintState
     int darkness = defaultDarkness;
     int align = 0;
     int lineSpacing = defaultLineSpacing;
+    // The vertical motion unit of GS P y, 1/y inch; 0 is the default, 1/203 inch, one dot.
+    int verticalUnit = 0;
     int leftMarginMm = 0;
     int rightEdgeMm = 0;
     std::array<int, StreamDecoder::maxTabStops> tabStops{};

@@ -38,6 +38,7 @@ const std::pair<Op, Renderer::Handler> Renderer::dispatch[] = {
     {Op::Align, &Renderer::onAlign},
     {Op::LineSpacing, &Renderer::onLineSpacing},
     {Op::DefaultLineSpacing, &Renderer::onLineSpacing},
+    {Op::MotionUnits, &Renderer::onMotionUnits},
     {Op::TabStops, &Renderer::onTabStops},
     {Op::FeedDots, &Renderer::onFeedDots},
     {Op::FeedLines, &Renderer::onFeedLines},
@@ -193,9 +194,25 @@ QString Renderer::onAlign(const Event &event)
     return {};
 }
 
+namespace {
+constexpr int dotsPerInch = 203;
+}
+
+// ESC 3 n counts in the vertical motion unit: a dot (1/203 inch) unless GS P set another.
 QString Renderer::onLineSpacing(const Event &event)
 {
-    m_state.lineSpacing = event.op == Op::LineSpacing ? event.value("n") : defaultLineSpacing;
+    const int n = event.value("n");
+    const int unit = m_state.verticalUnit;
+    m_state.lineSpacing = event.op != Op::LineSpacing ? defaultLineSpacing
+                          : unit == 0                 ? n
+                                                      : (n * dotsPerInch + unit / 2) / unit;
+    return {};
+}
+
+// GS P x y: the motion units 1/x and 1/y inch; only the vertical one moves anything here.
+QString Renderer::onMotionUnits(const Event &event)
+{
+    m_state.verticalUnit = event.value("y") == dotsPerInch ? 0 : event.value("y");
     return {};
 }
 

@@ -105,6 +105,7 @@ private:
     QString onDarkness(const Event &event);
     QString onAlign(const Event &event);
     QString onLineSpacing(const Event &event);
+    QString onMotionUnits(const Event &event);
     QString onTabStops(const Event &event);
     QString onFeedDots(const Event &event);
     QString onFeedLines(const Event &event);
