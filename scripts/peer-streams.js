@@ -235,4 +235,30 @@ for (const [model, dpi, height] of [['epson-tm-t20iii', 203, 40], ['epson-tm-t88
   fixture('ntp4-dialect-forms', p.getBuffer(), {lines});
 }
 
+// receiptline: Japanese receipt markup (cp932): rules and frames in the block and
+// box-drawing characters of the Katakana page (ESC t 1, 80-9F), and Shift_JIS text after
+// FS C 1 without FS &.
+{
+  const doc = ['{width:*,10}', '|Item|Price|', '-', '|Tea|1.20|', '{width:*; border:line}',
+    '|Framed|', '|日本語テキスト|', '{border:space}', 'カタカナ 円'].join('\n');
+  const bytes = receiptline.transform(doc, {cpl: 32, encoding: 'cp932', command: 'escpos'});
+  const rule = '─'.repeat(32);
+  fixture('receiptline-cp932', Buffer.from(bytes, 'binary'), {
+    lines: ['Item Price', rule, 'Tea 1.20', '╭' + '─'.repeat(30) + '╮', '│ Framed │',
+      '│ 日本語テキスト │', '╰' + '─'.repeat(30) + '╯', 'カタカナ 円'],
+  });
+}
+
+// receipt-printer-encoder 4: the code pages that the common 58 and 80 mm printers number
+// differently from the TM series (ESC t 6, 7, 8), and PC858's euro sign.
+for (const [model, pages] of [
+  ['xprinter-xp-n160ii', [['iso8859-1', 'Ñandú ½ ¿ Größe'], ['windows1253', 'Καλημέρα κόσμε'],
+    ['cp858', 'Preis: 5 €']]],
+  ['pos-5890', [['iso8859-1', 'Çà et là'], ['cp862', 'שלום']]],
+]) {
+  let e = new ReceiptPrinterEncoder({printerModel: model, columns: 32}).initialize();
+  for (const [page, text] of pages) e = e.codepage(page).line(text);
+  fixture(`rpe4-codepages-${model.split('-')[0]}`, e.encode(), {lines: pages.map(([, t]) => t)});
+}
+
 console.log('wrote ' + written.join(', '));

@@ -178,8 +178,11 @@ struct CodePage
     std::string_view name;
     const char *codec;
 };
-inline constexpr std::array<CodePage, 32> codePages{{
+inline constexpr std::array<CodePage, 36> codePages{{
     {0, "PC437", "IBM437"},          {1, "Katakana", "Shift_JIS"},
+    // 6-8 as the common 203-dpi printers of the 58 and 80 mm clone families number them.
+    {6, "ISO8859-1", "ISO-8859-1"},  {7, "WPC1253", "windows-1253"},
+    {8, "PC862", "ibm-862"},         {41, "PC1098", "ibm-1098"},
     {2, "PC850", "IBM850"},          {3, "PC860", "IBM860"},
     {4, "PC863", "IBM863"},          {5, "PC865", "IBM865"},
     {11, "PC851", "ibm-851"},        {13, "PC857", "IBM857"},

@@ -163,6 +163,18 @@ std::optional<std::array<char16_t, 256>> decodeCodePage(const char *codec)
     return table;
 }
 
+// What the printers' pages hold beyond the codec: the block and box-drawing characters of the
+// Katakana page at 80-9F (rules and frames of receipt markup), and the euro sign of PC858 at D5
+// where a codec reads the page as PC850.
+void completeCodePage(int n, std::array<char16_t, 256> &table)
+{
+    static constexpr char16_t katakanaGraphics[] = u"▁▂▃▄▅▆▇█▏▎▍▌▋▊▉┼┴┬┤├▔─│▕┌┐└┘╭╮╰╯";
+    if (n == 1)
+        std::copy_n(katakanaGraphics, 0x20, table.begin() + 0x80);
+    else if (n == 19)
+        table[0xD5] = u'€';
+}
+
 } // namespace
 
 const std::array<char16_t, 256> *codePageTable(int n)
@@ -176,8 +188,11 @@ const std::array<char16_t, 256> *codePageTable(int n)
         if (Protocol::codePages[i].n != n)
             continue;
         const std::lock_guard lock(mutex);
-        if (!pages[i])
+        if (!pages[i]) {
             pages[i] = decodeCodePage(Protocol::codePages[i].codec);
+            if (*pages[i])
+                completeCodePage(n, **pages[i]);
+        }
         return *pages[i] ? &**pages[i] : nullptr;
     }
     return nullptr;
@@ -388,7 +403,7 @@ StreamDecoder::Result StreamDecoder::evaluateText() const
     const auto &p = m_pending;
     const int n = m_pendingCount;
     const std::uint8_t first = p[0];
-    if (m_doubleByte && m_shiftJis) {
+    if (m_shiftJis) { // lead bytes tell double from single bytes, with or without FS &
         if (inRange(first, 0x81, 0x9F) || inRange(first, 0xE0, 0xFC)) {
             if (n < 2)
                 return {Verdict::NeedMore};

@@ -390,12 +390,17 @@ void TestVirtualPaper::peers()
     for (const char *fault : {"no command or character", "the stream ends inside", "not printed",
                               "not a function", "not carried out"})
         QVERIFY2(!rendered.trace.contains(fault), rendered.trace.constData());
-    // A gap of a character or more between cells (a tab, a print position) reads as a blank.
+    // A line reads left to right, whatever order its cells were printed in (a frame's right
+    // edge before the text inside); a gap of a character or more between cells (a tab, a print
+    // position) reads as a blank.
     QStringList printed, lines, scanned;
     for (const Virtual::PrintedLine &line : rendered.lines) {
         QString text;
         int end = 0;
-        for (const Virtual::PrintedLine::Cell &cell : line.cells) {
+        QList<Virtual::PrintedLine::Cell> cells(line.cells.begin(), line.cells.end());
+        std::stable_sort(cells.begin(), cells.end(),
+                         [](const auto &a, const auto &b) { return a.x < b.x; });
+        for (const Virtual::PrintedLine::Cell &cell : cells) {
             if (!text.isEmpty() && cell.x - end >= cell.width)
                 text += QLatin1Char(' ');
             text += QChar(cell.character);
