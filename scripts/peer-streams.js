@@ -23,7 +23,9 @@ function fixture(name, bytes, expected) {
   written.push(name);
 }
 
-// The expected text lines are compared with the printed ones with runs of blanks made one.
+// The expected text lines are compared with the printed ones with runs of blanks made one;
+// `barcodes` and `qr` are read back by zbar, `matrix` (PDF417, DataMatrix, Aztec, MaxiCode)
+// by zxing-cpp.
 
 // A black rectangle as RGBA pixels, the picture every encoder takes.
 function block(width, height) {
@@ -99,7 +101,7 @@ const rpe = () => new ReceiptPrinterEncoder({language: 'esc-pos', columns: 32});
       .qrcode(payloads[2], {model: 1, size: 5, errorlevel: 'l'}).newline()
       .pdf417('PDF417 from a peer').newline()
       .cut();
-  fixture('rpe4-symbols', e.encode(), {qr: payloads});
+  fixture('rpe4-symbols', e.encode(), {qr: payloads, matrix: ['PDF417 from a peer']});
 }
 
 // receipt-printer-encoder 4: pictures in column and raster mode.
@@ -259,6 +261,18 @@ for (const [model, pages] of [
   let e = new ReceiptPrinterEncoder({printerModel: model, columns: 32}).initialize();
   for (const [page, text] of pages) e = e.codepage(page).line(text);
   fixture(`rpe4-codepages-${model.split('-')[0]}`, e.encode(), {lines: pages.map(([, t]) => t)});
+}
+
+// node-thermal-printer 4: MaxiCode (mode 4) and PDF417 as its Epson type sends them.
+{
+  const p = new ThermalPrinter({type: PrinterTypes.EPSON, interface: 'tcp://127.0.0.1:9'});
+  p.alignCenter();
+  p.maxiCode('MaxiCode from a peer', {mode: 4});
+  p.newLine();
+  p.pdf417('PDF417 from node-thermal-printer', {correction: 1});
+  p.newLine();
+  fixture('ntp4-symbols', p.getBuffer(),
+      {matrix: ['MaxiCode from a peer', 'PDF417 from node-thermal-printer']});
 }
 
 console.log('wrote ' + written.join(', '));

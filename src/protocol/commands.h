@@ -109,8 +109,11 @@ enum class Op : std::uint8_t {
     Cut,              // GS V m [n]
     Italic,           // ESC 4 n
     MotionUnits,      // GS P x y
+    SymbolSetting,    // GS ( k: a MaxiCode, Aztec or DataMatrix setting
+    SymbolStore,      // GS ( k ... 50, 53, 54 80 m d...
+    SymbolPrint,      // GS ( k ... 50, 53, 54 81 m
 };
-inline constexpr std::size_t opCount = std::size_t(Op::MotionUnits) + 1;
+inline constexpr std::size_t opCount = std::size_t(Op::SymbolPrint) + 1;
 
 // How a command's parameters follow its bytes; the parameters' own list says what they are.
 enum class Layout : std::uint8_t {

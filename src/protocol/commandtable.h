@@ -203,6 +203,34 @@ inline constexpr P pdfStore[] = {function("cn", Symbol2D::Pdf417), function("fn"
                                  number("m")};
 inline constexpr P pdfPrint[] = {function("cn", Symbol2D::Pdf417), function("fn", 'Q'),
                                  number("m")};
+inline constexpr Named maxiModes[] = {{50, "2"}, {51, "3"}, {52, "4"}, {53, "5"}, {54, "6"}};
+inline constexpr Named aztecModes[] = {{0, "full range"}, {1, "compact"}};
+inline constexpr Named dataMatrixShapes[] = {{0, "square"}, {1, "rectangular"}};
+inline constexpr P maxiMode[] = {function("cn", Symbol2D::MaxiCode), function("fn", 'A'),
+                                 choice("n", maxiModes, "unknown #")};
+inline constexpr P maxiStore[] = {function("cn", Symbol2D::MaxiCode), function("fn", 'P'),
+                                  number("m")};
+inline constexpr P maxiPrint[] = {function("cn", Symbol2D::MaxiCode), function("fn", 'Q'),
+                                  number("m")};
+inline constexpr P aztecMode[] = {function("cn", Symbol2D::Aztec), function("fn", '2'),
+                                  choice("n1", aztecModes, "unknown #"), number("n2", 32)};
+inline constexpr P aztecModule[] = {function("cn", Symbol2D::Aztec), function("fn", '3'),
+                                    number("n", 16, 2)};
+inline constexpr P aztecLevel[] = {function("cn", Symbol2D::Aztec), function("fn", '5'),
+                                   number("n", 95, 5)};
+inline constexpr P aztecStore[] = {function("cn", Symbol2D::Aztec), function("fn", 'P'),
+                                   number("m")};
+inline constexpr P aztecPrint[] = {function("cn", Symbol2D::Aztec), function("fn", 'Q'),
+                                   number("m")};
+inline constexpr P dataMatrixShape[] = {function("cn", Symbol2D::DataMatrix), function("fn", 'B'),
+                                        choice("m", dataMatrixShapes, "unknown #"),
+                                        number("d1", 144), number("d2", 144)};
+inline constexpr P dataMatrixModule[] = {function("cn", Symbol2D::DataMatrix), function("fn", 'C'),
+                                         number("n", 16, 2)};
+inline constexpr P dataMatrixStore[] = {function("cn", Symbol2D::DataMatrix), function("fn", 'P'),
+                                        number("m")};
+inline constexpr P dataMatrixPrint[] = {function("cn", Symbol2D::DataMatrix), function("fn", 'Q'),
+                                        number("m")};
 inline constexpr P symbol[] = {number("cn"), number("fn")};
 // GS ( L and GS 8 L: the function (fn) after the tone (m) chooses the row.
 inline constexpr P graphicsStore[] = {number("m"),  function("fn", 112), number("a"), number("bx"),
@@ -369,6 +397,28 @@ inline constexpr Command rows[] = {
        "store {data} bytes of PDF417 data"),
     c3(Op::Pdf417Print, GS, '(', 'k', L::Extended, pdfPrint, "GS ( k 081",
        "print the PDF417 symbol"),
+    c3(Op::SymbolSetting, GS, '(', 'k', L::Extended, maxiMode, "GS ( k 265", "MaxiCode mode {n}"),
+    c3(Op::SymbolStore, GS, '(', 'k', L::Extended, maxiStore, "GS ( k 280",
+       "store {data} bytes of MaxiCode data"),
+    c3(Op::SymbolPrint, GS, '(', 'k', L::Extended, maxiPrint, "GS ( k 281", "print the MaxiCode"),
+    c3(Op::SymbolSetting, GS, '(', 'k', L::Extended, aztecMode, "GS ( k 550",
+       "Aztec {n1}, {n2} layers (0: automatic)"),
+    c3(Op::SymbolSetting, GS, '(', 'k', L::Extended, aztecModule, "GS ( k 551",
+       "Aztec module size {n} dots"),
+    c3(Op::SymbolSetting, GS, '(', 'k', L::Extended, aztecLevel, "GS ( k 553",
+       "Aztec error correction {n} %"),
+    c3(Op::SymbolStore, GS, '(', 'k', L::Extended, aztecStore, "GS ( k 580",
+       "store {data} bytes of Aztec data"),
+    c3(Op::SymbolPrint, GS, '(', 'k', L::Extended, aztecPrint, "GS ( k 581",
+       "print the Aztec symbol"),
+    c3(Op::SymbolSetting, GS, '(', 'k', L::Extended, dataMatrixShape, "GS ( k 666",
+       "DataMatrix {m}, {d1} x {d2} modules (0: automatic)"),
+    c3(Op::SymbolSetting, GS, '(', 'k', L::Extended, dataMatrixModule, "GS ( k 667",
+       "DataMatrix module size {n} dots"),
+    c3(Op::SymbolStore, GS, '(', 'k', L::Extended, dataMatrixStore, "GS ( k 680",
+       "store {data} bytes of DataMatrix data"),
+    c3(Op::SymbolPrint, GS, '(', 'k', L::Extended, dataMatrixPrint, "GS ( k 681",
+       "print the DataMatrix symbol"),
     c3(Op::Symbol, GS, '(', 'k', L::Extended, symbol, "GS ( k", "2D symbol cn {cn} fn {fn}"),
     c3(Op::Raster, GS, 'v', '0', L::Raster, raster, "GS v 0", "raster picture"),
     c2(Op::StoreBitmap, GS, 'q', L::StoreBitmap, storeBitmap, "GS q", "store bitmap"),

@@ -58,6 +58,13 @@ struct PrintState
     int pdfRowHeight = 3;
     int pdfLevel = -1;
     bool pdfTruncated = false;
+    int maxiMode = 2; // MaxiCode, Aztec and DataMatrix settings (GS ( k cn 50-54)
+    bool aztecCompact = false;
+    int aztecLayers = 0;
+    int aztecPercent = 23;
+    int aztecModule = 3;
+    bool dataMatrixSquare = true;
+    int dataMatrixModule = 3;
 
     // Everything as after ESC @, with a tab stop every eight standard characters.
     void reset();

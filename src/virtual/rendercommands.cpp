@@ -69,6 +69,9 @@ const std::pair<Op, Renderer::Handler> Renderer::dispatch[] = {
     {Op::Pdf417Options, &Renderer::onPdf417Setting},
     {Op::Pdf417Store, &Renderer::onSymbolStore},
     {Op::Pdf417Print, &Renderer::onPdf417Print},
+    {Op::SymbolSetting, &Renderer::onSymbolSetting},
+    {Op::SymbolStore, &Renderer::onSymbolStore},
+    {Op::SymbolPrint, &Renderer::onSymbolPrint},
     {Op::Symbol, &Renderer::onOtherSymbol},
     {Op::Raster, &Renderer::onRaster},
     {Op::StoreBitmap, &Renderer::onStoreBitmap},
@@ -423,6 +426,14 @@ QString Renderer::onBarcodeSetting(const Event &event)
     }
 }
 
+namespace {
+// MaxiCode, Aztec and DataMatrix: 0, 1 and 2 in the block collector.
+int symbolIndex(int cn)
+{
+    return cn == Protocol::Symbol2D::MaxiCode ? 0 : cn == Protocol::Symbol2D::Aztec ? 1 : 2;
+}
+} // namespace
+
 QString Renderer::onQrSetting(const Event &event)
 {
     const std::optional<int> n = event.accepted("n");
@@ -442,7 +453,10 @@ QString Renderer::onQrSetting(const Event &event)
 QString Renderer::onSymbolStore(const Event &event)
 {
     Block block;
-    block.kind = event.op == Op::QrStore ? BlockKind::Qr : BlockKind::Pdf417;
+    block.kind = event.op == Op::QrStore       ? BlockKind::Qr
+                 : event.op == Op::Pdf417Store ? BlockKind::Pdf417
+                                               : BlockKind::Symbol;
+    block.place = symbolIndex(event.value("cn"));
     m_blocks.begin(block);
     return {};
 }
@@ -485,6 +499,53 @@ QString Renderer::onPdf417Setting(const Event &event)
 QString Renderer::onPdf417Print(const Event &)
 {
     return printPdf417();
+}
+
+// MaxiCode, Aztec and DataMatrix settings; a value outside the row's is ignored.
+QString Renderer::onSymbolSetting(const Event &event)
+{
+    PrintState &m = m_state;
+    const int cn = event.value("cn");
+    const int fn = event.value("fn");
+    if (cn == Protocol::Symbol2D::DataMatrix && fn == 'B') {
+        const std::optional<int> shape = event.accepted("m");
+        if (!shape)
+            return ignored("no such DataMatrix shape");
+        m.dataMatrixSquare = *shape == 0;
+        return {};
+    }
+    const std::optional<int> n =
+        event.accepted(cn == Protocol::Symbol2D::Aztec && fn == '2' ? "n1" : "n");
+    if (!n)
+        return ignored("outside the values of this setting");
+    if (cn == Protocol::Symbol2D::MaxiCode)
+        m.maxiMode = *n - '0';
+    else if (cn == Protocol::Symbol2D::DataMatrix)
+        m.dataMatrixModule = *n;
+    else if (fn == '2') {
+        m.aztecCompact = *n == 1;
+        m.aztecLayers = event.value("n2");
+    } else if (fn == '3')
+        m.aztecModule = *n;
+    else
+        m.aztecPercent = *n;
+    return {};
+}
+
+// A MaxiCode is an inch across, as printers make it; Aztec and DataMatrix modules are squares.
+QString Renderer::onSymbolPrint(const Event &event)
+{
+    if (event.value("m") != Protocol::Symbol2D::PrintMode)
+        return ignored("unknown print mode");
+    const PrintState &m = m_state;
+    const int cn = event.value("cn");
+    const QByteArray &data = m_blocks.symbolData(symbolIndex(cn));
+    if (cn == Protocol::Symbol2D::MaxiCode)
+        return printModules(encodeMaxiCode(data, m.maxiMode, 203), 1);
+    if (cn == Protocol::Symbol2D::Aztec)
+        return printModules(encodeAztec(data, m.aztecCompact, m.aztecLayers, m.aztecPercent),
+                            m.aztecModule);
+    return printModules(encodeDataMatrix(data, m.dataMatrixSquare), m.dataMatrixModule);
 }
 
 // The QR model is accepted (a row of its own, with no handler); other symbols are skipped.

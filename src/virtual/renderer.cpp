@@ -156,10 +156,14 @@ QString Renderer::barcode(const Event &event)
 QString Renderer::printQr()
 {
     const std::shared_ptr<const Symbol> encoded = m_symbols.qr(m_blocks.qrData(), m_state.qrLevel);
-    const Symbol &symbol = *encoded;
+    return printModules(*encoded, m_state.qrModule);
+}
+
+// A symbol of square modules, `module` dots each, across the line at the alignment.
+QString Renderer::printModules(const Symbol &symbol, int module)
+{
     if (!symbol.ok)
         return QStringLiteral("not printed: %1").arg(symbol.error);
-    const int module = m_state.qrModule;
     const int size = symbol.columns * module;
     if (size > areaWidth())
         return QStringLiteral("%1 dots wide, more than the print area; not printed").arg(size);

@@ -123,6 +123,8 @@ private:
     QString onQrPrint(const Event &event);
     QString onPdf417Setting(const Event &event);
     QString onPdf417Print(const Event &event);
+    QString onSymbolSetting(const Event &event);
+    QString onSymbolPrint(const Event &event);
     QString onOtherSymbol(const Event &event);
     QString onRaster(const Event &event);
     QString onStoreBitmap(const Event &event);
@@ -149,6 +151,7 @@ private:
     QString printGraphics();
     QString drawGraphics(const Graphics &graphics, int scaleX, int scaleY);
     QString printPdf417();
+    QString printModules(const Symbol &symbol, int module);
 
     int areaWidth() const { return m_state.areaWidth(m_paper.width()); }
     int place(int width, int align) const { return m_state.place(width, align, m_paper.width()); }

@@ -309,8 +309,7 @@ void StreamDecoder::step(std::uint8_t byte, std::uint64_t offset)
     const int restCount = std::min(m_pendingCount - used, 3);
     std::array<std::uint8_t, 3> rest{};
     std::copy_n(m_pending.begin() + (m_pendingCount - restCount), restCount, rest.begin());
-    const std::uint64_t restOffset =
-        m_pendingOffset + std::uint64_t(m_pendingCount - restCount);
+    const std::uint64_t restOffset = m_pendingOffset + std::uint64_t(m_pendingCount - restCount);
 
     if (result.verdict == Verdict::Complete)
         complete(used);
@@ -649,7 +648,7 @@ void StreamDecoder::complete(int used)
     const Op op = command.op;
     const bool isBlock = event.blockLength > 0 || command.layout == Layout::Raster ||
                          command.layout == Layout::StoreBitmap || op == Op::QrStore ||
-                         op == Op::Pdf417Store;
+                         op == Op::Pdf417Store || op == Op::SymbolStore;
     m_sink->handle(event);
     if (!isBlock)
         return;

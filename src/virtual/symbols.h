@@ -59,6 +59,18 @@ Symbol encodePdf417(QByteArrayView data, int columns, int rows, int level, bool 
 // Encodes stored QR data (bytes as they are) at error correction level 0-3 (L, M, Q, H).
 Symbol encodeQr(QByteArrayView data, int level);
 
+// Encodes stored MaxiCode data in mode 2-6 as libzint draws it (hexagons and the bullseye), as
+// a picture `dots` wide: each module of the result is a dot.
+Symbol encodeMaxiCode(QByteArrayView data, int mode, int dots);
+
+// Encodes stored Aztec data: compact or full range, layers (0: automatic), error correction
+// in per cent of the symbol (0: libzint's default).
+Symbol encodeAztec(QByteArrayView data, bool compact, int layers, int percent);
+
+// Encodes stored DataMatrix (ECC 200) data, its size chosen automatically among the square
+// ones or among all.
+Symbol encodeDataMatrix(QByteArrayView data, bool square);
+
 // How many symbols libzint has been asked to make in this process (any thread).
 std::uint64_t symbolsEncoded();
 

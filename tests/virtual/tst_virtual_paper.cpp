@@ -38,6 +38,8 @@ private Q_SLOTS:
     void pictures();
     void symbols_data();
     void symbols();
+    void matrixSymbols_data();
+    void matrixSymbols();
     void rollLimitsAndReset();
     void jobs();
     void peers_data();
@@ -298,6 +300,71 @@ void TestVirtualPaper::symbols()
              2 * inkBounds(render(stream).paper, QRect(0, 0, r.paper.width(), 60)).width());
 }
 
+void TestVirtualPaper::matrixSymbols_data()
+{
+    // GS ( k cn fn settings (hex, functions of the symbol's cn), then its data stored and
+    // printed; zxing-cpp reads the paper. An empty reading: nothing printed, with the remark.
+    QTest::addColumn<char>("cn");
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QByteArray>("remark");
+    QTest::newRow("MaxiCode mode 4")
+        << '2' << QByteArray("4134") << QByteArray("Tessivar 0042") << "MaxiCode" << QByteArray();
+    QTest::newRow("MaxiCode, mode out of range ignored")
+        << '2' << QByteArray("4134 4139") << QByteArray("Mode 4 kept") << "MaxiCode"
+        << QByteArray("outside the values");
+    QTest::newRow("Aztec full range, module 4")
+        << '5' << QByteArray("320000 3304 3517") << QByteArray("Aztec from the controller")
+        << "Aztec" << QByteArray();
+    QTest::newRow("Aztec compact, 2 layers")
+        << '5' << QByteArray("320102") << QByteArray("AZ 12") << "Aztec" << QByteArray();
+    QTest::newRow("Aztec, more than 2 layers hold")
+        << '5' << QByteArray("320101") << QByteArray(200, 'x') << QString()
+        << QByteArray("not printed");
+    QTest::newRow("DataMatrix square")
+        << '6' << QByteArray("42000000 4305") << QByteArray("DataMatrix 0042") << "DataMatrix"
+        << QByteArray();
+    QTest::newRow("DataMatrix rectangular")
+        << '6' << QByteArray("42010000") << QByteArray("RECT 12") << "DataMatrix" << QByteArray();
+    QTest::newRow("PDF417, read by zxing too")
+        << '0' << QByteArray("4103") << QByteArray("PDF417 0042") << "PDF417" << QByteArray();
+    QTest::newRow("DataMatrix, nothing stored")
+        << '6' << QByteArray() << QByteArray() << QString() << QByteArray("no data stored");
+}
+
+void TestVirtualPaper::matrixSymbols()
+{
+    QFETCH(char, cn);
+    QFETCH(QByteArray, settings);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, type);
+    QFETCH(QByteArray, remark);
+    const auto function = [cn](const QByteArray &parameters) {
+        const qsizetype length = parameters.size() + 1;
+        return QByteArray("\x1d(k") + char(length & 0xFF) + char(length >> 8) + cn + parameters;
+    };
+    QByteArray stream = "\x1b@\x1b\x61\x01";
+    for (const QByteArray &setting : settings.split(' ')) {
+        if (!setting.isEmpty())
+            stream += function(QByteArray::fromHex(setting));
+    }
+    if (!data.isEmpty())
+        stream += function("P0" + data);
+    stream += function("Q0") + "\n";
+    const Rendered rendered = render(stream);
+    QVERIFY(!rendered.trace.contains("no command or character"));
+    QCOMPARE(rendered.trace.contains(remark), true);
+    const QList<Symbol> read = scanMatrix(rendered.paper);
+    if (type.isEmpty()) {
+        QVERIFY2(inkBounds(rendered.paper).isEmpty(), rendered.trace.constData());
+        return;
+    }
+    QCOMPARE(read.size(), 1);
+    QCOMPARE(read.at(0).type, type);
+    QCOMPARE(read.at(0).data, data);
+}
+
 void TestVirtualPaper::rollLimitsAndReset()
 {
     // Feeding past the end of a short roll: the paper stops at its end, said once.
@@ -418,6 +485,11 @@ void TestVirtualPaper::peers()
         for (const QJsonValue &data : expected.value(key).toArray())
             QVERIFY2(scanned.contains(data.toString()), qPrintable(data.toString()));
     }
+    QStringList matrix;
+    for (const Symbol &symbol : scanMatrix(rendered.paper))
+        matrix << QString::fromUtf8(symbol.data);
+    for (const QJsonValue &data : expected.value(QStringLiteral("matrix")).toArray())
+        QVERIFY2(matrix.contains(data.toString()), qPrintable(data.toString()));
     const QJsonArray ink = expected.value(QStringLiteral("ink")).toArray();
     if (!ink.isEmpty())
         QCOMPARE(inkBounds(rendered.paper).size(), QSize(ink.at(0).toInt(), ink.at(1).toInt()));
@@ -479,19 +551,21 @@ QString documentedParameter(const Protocol::Parameter &parameter)
         return name + QStringLiteral(" = %1").arg(parameter.low);
     if (parameter.reading == Reading::Data)
         return QStringLiteral("%1 bytes").arg(parameter.width);
-    QString text = parameter.width == 2 ? name + QStringLiteral("L ") + name + QLatin1Char('H')
-                                        : name;
+    QString text =
+        parameter.width == 2 ? name + QStringLiteral("L ") + name + QLatin1Char('H') : name;
     QStringList values;
     for (const Protocol::Named &named : parameter.names) {
         // The size modes of pictures are a suffix of the meaning: ", double width".
-        const QString meaning = fromStd(named.text).remove(QRegularExpression(QStringLiteral("^, ")));
+        const QString meaning =
+            fromStd(named.text).remove(QRegularExpression(QStringLiteral("^, ")));
         const QString value = parameter.reading == Reading::Bits
                                   ? QStringLiteral("0x%1").arg(named.value, 2, 16, QLatin1Char('0'))
                                   : QString::number(named.value);
         if (!meaning.isEmpty())
             values << value + QLatin1Char(' ') + meaning;
     }
-    if (parameter.reading == Reading::Number && (parameter.low > 0 || parameter.high < (parameter.width == 2 ? 0xFFFF : 255)))
+    if (parameter.reading == Reading::Number &&
+        (parameter.low > 0 || parameter.high < (parameter.width == 2 ? 0xFFFF : 255)))
         values << QStringLiteral("%1-%2").arg(parameter.low).arg(parameter.high);
     if (!values.isEmpty())
         text += QStringLiteral(" (") + values.join(QStringLiteral(", ")) + QLatin1Char(')');
