@@ -112,8 +112,12 @@ enum class Op : std::uint8_t {
     SymbolSetting,    // GS ( k: a MaxiCode, Aztec or DataMatrix setting
     SymbolStore,      // GS ( k ... 50, 53, 54 80 m d...
     SymbolPrint,      // GS ( k ... 50, 53, 54 81 m
+    DefineCharacters, // ESC & y c1 c2, then per character x and y * x bytes
+    UserCharacter,    // one character's x and dots after ESC &
+    UserCharactersOn, // ESC % n
+    CancelCharacter,  // ESC ? n
 };
-inline constexpr std::size_t opCount = std::size_t(Op::SymbolPrint) + 1;
+inline constexpr std::size_t opCount = std::size_t(Op::CancelCharacter) + 1;
 
 // How a command's parameters follow its bytes; the parameters' own list says what they are.
 enum class Layout : std::uint8_t {

@@ -150,6 +150,9 @@ inline constexpr P direction[] = {choice("n", directions, "unknown", true)};
 inline constexpr P area[] = {word("x"), word("y"), word("dx"), word("dy")};
 inline constexpr P panel[] = {function("fn", 5), choice("n", panelKeys, "#")};
 inline constexpr P beeper[] = {number("n"), number("t")};
+inline constexpr P defineCharacters[] = {number("y", 3, 1), number("c1", 126, 32),
+                                         number("c2", 126, 32)};
+inline constexpr P characterWidth[] = {number("x", 12)};
 inline constexpr P drawerPulse[] = {number("m"), number("t1"), number("t2")};
 inline constexpr P extended2[] = {number("fn"), number("m")};
 inline constexpr P storedBitmap[] = {number("n"),
@@ -322,9 +325,13 @@ inline constexpr Command rows[] = {
     c2(Op::RelativePosition, ESC, '\\', L::Fixed, relative, "ESC \\",
        "relative print position {n}"),
     c2(Op::ColumnPicture, ESC, '*', L::Column, column, "ESC *", "column picture, {m}, {n} columns"),
-    skip(ESC, '%', onOffSwitch, "ESC %", "user-defined characters {n} (none defined)"),
+    c2(Op::DefineCharacters, ESC, '&', L::Fixed, defineCharacters, "ESC &",
+       "define user-defined characters {c1} to {c2}, {y} bytes tall"),
+    c2(Op::UserCharactersOn, ESC, '%', L::Fixed, onOffSwitch, "ESC %",
+       "user-defined characters {n}"),
     skip(ESC, '=', n, "ESC =", "select peripheral device {n} (ignored)"),
-    skip(ESC, '?', n, "ESC ?", "cancel the user-defined character {n} (none defined)"),
+    c2(Op::CancelCharacter, ESC, '?', L::Fixed, n, "ESC ?",
+       "cancel the user-defined character {n}"),
     skip(ESC, 'L', none, "ESC L", "page mode (not carried out)"),
     skip(ESC, 'S', none, "ESC S", "standard mode"),
     skip(ESC, 'T', direction, "ESC T", "page mode print direction {n} (no page mode)"),
@@ -506,6 +513,16 @@ inline constexpr Command realtimeParameters{Op::Skipped,
                                             "(parameters)",
                                             "parameters of a common printer's real-time command",
                                             true};
+
+// One character's definition after ESC & y c1 c2: its width x (at most 12 dots, a cell of the
+// standard font) and y * x bytes of dots, column by column, top byte first.
+inline constexpr Command userCharacter{Op::UserCharacter,
+                                       0,
+                                       {0, 0, 0},
+                                       Layout::Fixed,
+                                       Table::characterWidth,
+                                       "(character)",
+                                       "user-defined character, {x} dots wide"};
 
 // A control byte 01-1F that starts no command and makes no supported UTF-16 character with the
 // byte after it (BEL, SO, SI, DC2, CAN, a parameter byte left over): ignored, as common printers

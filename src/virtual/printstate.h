@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 
 namespace Virtual {
 
@@ -65,6 +66,12 @@ struct PrintState
     int aztecModule = 3;
     bool dataMatrixSquare = true;
     int dataMatrixModule = 3;
+    // User-defined characters (ESC &, ESC %, ESC ?), by the character they replace, and where
+    // the definitions of ESC & being read go.
+    std::map<char16_t, GlyphCell> userCharacters;
+    bool userCharactersOn = false;
+    int nextUserCharacter = 0;
+    int userCharacterHeight = 3;
 
     // Everything as after ESC @, with a tab stop every eight standard characters.
     void reset();

@@ -39,6 +39,10 @@ const std::pair<Op, Renderer::Handler> Renderer::dispatch[] = {
     {Op::LineSpacing, &Renderer::onLineSpacing},
     {Op::DefaultLineSpacing, &Renderer::onLineSpacing},
     {Op::MotionUnits, &Renderer::onMotionUnits},
+    {Op::DefineCharacters, &Renderer::onDefineCharacters},
+    {Op::UserCharacter, &Renderer::onUserCharacter},
+    {Op::UserCharactersOn, &Renderer::onUserCharacterSetting},
+    {Op::CancelCharacter, &Renderer::onUserCharacterSetting},
     {Op::TabStops, &Renderer::onTabStops},
     {Op::FeedDots, &Renderer::onFeedDots},
     {Op::FeedLines, &Renderer::onFeedLines},
@@ -308,6 +312,53 @@ QString Renderer::onCut(const Event &event)
         advance(event.value("n"));
     }
     cut(m == 1 || m == 49 || m == 66 || m == 98 || m == 104);
+    return {};
+}
+
+// --- User-defined characters -----------------------------------------------------------------
+
+// ESC & y c1 c2: the definitions that follow are those of c1, c1 + 1, ... c2.
+QString Renderer::onDefineCharacters(const Event &event)
+{
+    if (!event.accepted("y") || !event.accepted("c1") || !event.accepted("c2") ||
+        event.value("c1") > event.value("c2"))
+        return ignored("y goes from 1 to 3, c1 to c2 within 32-126");
+    m_state.nextUserCharacter = event.value("c1");
+    m_state.userCharacterHeight = event.value("y");
+    return {};
+}
+
+// One definition: x columns of y bytes, the top dot in each byte's high bit.
+QString Renderer::onUserCharacter(const Event &event)
+{
+    const int code = m_state.nextUserCharacter++;
+    const int x = event.value("x");
+    if (!event.accepted("x")) {
+        m_blocks.begin(Block{BlockKind::None});
+        return QStringLiteral("wider than a cell of 12 dots; refused, its data skipped");
+    }
+    const int y = m_state.userCharacterHeight;
+    GlyphCell cell;
+    cell.width = x;
+    cell.height = 24;
+    cell.found = true;
+    for (int column = 0; column < x; ++column) {
+        for (int row = 0; row < 8 * y; ++row) {
+            if (event.data[std::size_t(column * y + row / 8)] & (0x80 >> (row % 8)))
+                cell.setDot(column, row);
+        }
+    }
+    m_state.userCharacters[char16_t(code)] = cell;
+    return {};
+}
+
+// ESC % n switches the user-defined characters on or off; ESC ? n forgets the one of n.
+QString Renderer::onUserCharacterSetting(const Event &event)
+{
+    if (event.op == Op::UserCharactersOn)
+        m_state.userCharactersOn = event.value("n") & 1;
+    else
+        m_state.userCharacters.erase(char16_t(event.value("n")));
     return {};
 }
 

@@ -106,6 +106,9 @@ private:
     QString onAlign(const Event &event);
     QString onLineSpacing(const Event &event);
     QString onMotionUnits(const Event &event);
+    QString onDefineCharacters(const Event &event);
+    QString onUserCharacter(const Event &event);
+    QString onUserCharacterSetting(const Event &event);
     QString onTabStops(const Event &event);
     QString onFeedDots(const Event &event);
     QString onFeedLines(const Event &event);

@@ -263,6 +263,7 @@ void StreamDecoder::finish()
     m_functionChosen = false;
     m_realtime = 0;
     m_nextRealtime = 0;
+    m_userCharactersLeft = 0;
     m_pendingCount = 0;
     m_inBlock = false;
     m_blockRemaining = 0;
@@ -343,6 +344,9 @@ StreamDecoder::Result StreamDecoder::evaluate()
             return needs(m_realtimeLength);
         }
     }
+
+    if (m_userCharactersLeft > 0)
+        return frameUserCharacter();
 
     switch (first) {
     case NUL:
@@ -524,6 +528,18 @@ StreamDecoder::Result StreamDecoder::frame(const Protocol::Command &command)
     return {Verdict::Reject, n};
 }
 
+// A user-defined character's width, then its dots. One wider than a cell is refused, and its
+// data pass as a block that nothing keeps.
+StreamDecoder::Result StreamDecoder::frameUserCharacter()
+{
+    m_command = &Protocol::userCharacter;
+    const int x = m_pending[0];
+    if (x > maxUserCharacterWidth)
+        return {Verdict::Complete, 1};
+    const int length = 1 + m_userCharacterHeight * x;
+    return m_pendingCount < length ? Result{Verdict::NeedMore} : Result{Verdict::Complete, length};
+}
+
 // Stops up to NUL; a stop that does not rise, or one too many, ends the list without being
 // part of it.
 StreamDecoder::Result StreamDecoder::frameTabStops() const
@@ -614,6 +630,10 @@ void StreamDecoder::complete(int used)
     const auto &p = m_pending;
     const std::uint8_t first = p[0];
 
+    if (m_command == &Protocol::userCharacter) {
+        completeUserCharacter(used);
+        return;
+    }
     if (m_command == &Protocol::realtimeParameters || m_command == &Protocol::strayControl) {
         Event event = pendingEvent(m_command->op, used);
         event.command = m_command;
@@ -663,6 +683,25 @@ void StreamDecoder::complete(int used)
     m_inBlock = true;
     m_blockRemaining = event.blockLength;
     m_blockPosition = 0;
+}
+
+// A user-defined character's definition; one too wide announces its data as a block.
+void StreamDecoder::completeUserCharacter(int used)
+{
+    const auto &p = m_pending;
+    Event event = pendingEvent(Op::UserCharacter, used);
+    event.command = m_command;
+    event.values = Protocol::readValues(*m_command, {p.data(), std::size_t(used)});
+    event.data = {p.data() + 1, std::size_t(used - 1)};
+    const int x = p[0];
+    event.blockLength = x > maxUserCharacterWidth ? std::uint64_t(x * m_userCharacterHeight) : 0;
+    --m_userCharactersLeft;
+    m_sink->handle(event);
+    if (event.blockLength > 0) {
+        m_inBlock = true;
+        m_blockRemaining = event.blockLength;
+        m_blockPosition = 0;
+    }
 }
 
 void StreamDecoder::completeText(int used)
@@ -731,6 +770,13 @@ void StreamDecoder::followRow(Op op, const Event &event)
     case Op::DoubleByteOn:
         m_doubleByte = true;
         break;
+    case Op::DefineCharacters: {
+        const bool fits = event.accepted("y") && event.accepted("c1") && event.accepted("c2") &&
+                          event.value("c1") <= event.value("c2");
+        m_userCharactersLeft = fits ? event.value("c2") - event.value("c1") + 1 : 0;
+        m_userCharacterHeight = event.value("y");
+        break;
+    }
     case Op::DoubleByteOff:
         m_doubleByte = false;
         break;

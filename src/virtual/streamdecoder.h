@@ -97,6 +97,8 @@ public:
     // The largest barcode, tab and parameter parts a command may hold back.
     static constexpr int maxPending = 4 + 255;
     static constexpr int maxTabStops = 32;
+    // The widest user-defined character, a cell of the standard font; a wider one is refused.
+    static constexpr int maxUserCharacterWidth = 12;
 
 private:
     enum class Verdict : std::uint8_t { NeedMore, Complete, Reject };
@@ -120,8 +122,10 @@ private:
     Result frame(const Protocol::Command &command);
     Result frameTabStops() const;
     Result frameBarcode() const;
+    Result frameUserCharacter();
     void followRow(Op op, const Event &event);
     void completeText(int used);
+    void completeUserCharacter(int used);
     std::uint64_t blockLength(const Protocol::Command &command, const Protocol::Values &values,
                               int used) const;
 
@@ -137,6 +141,9 @@ private:
     std::uint8_t m_realtime = 0;
     std::uint8_t m_nextRealtime = 0;
     int m_realtimeLength = 0;
+    // After ESC & y c1 c2: the characters whose definitions are still to come, y bytes tall.
+    int m_userCharactersLeft = 0;
+    int m_userCharacterHeight = 0;
 
     std::array<std::uint8_t, maxPending> m_pending{};
     int m_pendingCount = 0;

@@ -350,7 +350,7 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
         // row of their own.
         if (event.command == &Protocol::strayControl)
             mnemonic += QLatin1Char(' ') + byteName(event.bytes[0]);
-        else if (event.command && event.command->length == 0)
+        else if (event.command && event.command->length == 0 && event.command->parameters.empty())
             mnemonic += QLatin1Char(' ') + commandName(event, 0, event.byteCount);
         break;
     }

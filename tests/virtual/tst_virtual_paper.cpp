@@ -39,6 +39,8 @@ private Q_SLOTS:
     void symbols_data();
     void symbols();
     void matrixSymbols_data();
+    void userCharacters_data();
+    void userCharacters();
     void matrixSymbols();
     void rollLimitsAndReset();
     void jobs();
@@ -363,6 +365,50 @@ void TestVirtualPaper::matrixSymbols()
     QCOMPARE(read.size(), 1);
     QCOMPARE(read.at(0).type, type);
     QCOMPARE(read.at(0).data, data);
+}
+
+void TestVirtualPaper::userCharacters_data()
+{
+    // ESC & 3 c1 c2 defines characters; "A" is then printed at the left edge. The ink the line
+    // leaves: the defined character's box, the font's "A" (about 10 x 17 dots), or nothing.
+    QTest::addColumn<QByteArray>("commands");
+    QTest::addColumn<QSize>("ink");
+    QTest::addColumn<QByteArray>("remark");
+    const QByteArray block = "0c" + QByteArray("ffffff").repeated(12); // 12 x 24, all ink
+    const QByteArray bar = "02" + QByteArray("ff0000").repeated(2);    // 2 x 8 at the top
+    QTest::newRow("a block for A, switched on")
+        << "1b2603 4141" + block + "1b2501" << QSize(12, 24) << QByteArray();
+    QTest::newRow("defined, not switched on") << "1b2603 4141" + block << QSize() << QByteArray();
+    QTest::newRow("three in a row, A the middle one")
+        << "1b2603 4042" + bar + block + bar + "1b2501" << QSize(12, 24) << QByteArray();
+    QTest::newRow("cancelled by ESC ?")
+        << "1b2603 4141" + block + "1b2501 1b3f41" << QSize() << QByteArray();
+    QTest::newRow("forgotten at ESC @")
+        << "1b2603 4141" + block + "1b40 1b2501" << QSize() << QByteArray();
+    QTest::newRow("y out of range: refused")
+        << QByteArray("1b2604 4141 1b2501") << QSize() << QByteArray("y goes from 1 to 3");
+    QTest::newRow("wider than a cell: refused, data skipped")
+        << "1b2603 4141 0d" + QByteArray("ffffff").repeated(13) + "1b2501" << QSize()
+        << QByteArray("wider than a cell of 12 dots");
+    QTest::newRow("8 dots tall, 2 wide")
+        << QByteArray("1b2601 4141 02ffff 1b2501") << QSize(2, 8) << QByteArray();
+}
+
+void TestVirtualPaper::userCharacters()
+{
+    QFETCH(QByteArray, commands);
+    QFETCH(QSize, ink);
+    QFETCH(QByteArray, remark);
+    const Rendered rendered = render(QByteArray::fromHex(commands) + "A\n");
+    QVERIFY2(rendered.trace.contains(remark), rendered.trace.constData());
+    QVERIFY2(!rendered.trace.contains("no command or character"), rendered.trace.constData());
+    const QSize printed = inkBounds(rendered.paper).size();
+    if (ink.isValid())
+        QCOMPARE(printed, ink);
+    else // the font's own A
+        QVERIFY2(printed.width() > 4 && printed.width() <= 12 && printed.height() > 10 &&
+                     printed.height() < 24 && printed != QSize(12, 24),
+                 qPrintable(QStringLiteral("%1 x %2").arg(printed.width()).arg(printed.height())));
 }
 
 void TestVirtualPaper::rollLimitsAndReset()
