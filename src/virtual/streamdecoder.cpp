@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <functional>
 #include <mutex>
 
 namespace Virtual {
@@ -61,7 +62,9 @@ constexpr bool isSupportedUtf16(char16_t unit)
 const Protocol::Command *shortForm(const Protocol::Command &row)
 {
     const std::span<const Protocol::Command> table = Protocol::commandTable;
-    if (&row < table.data() || &row + 1 >= table.data() + table.size() || row.parameters.empty())
+    const std::less<const Protocol::Command *> before;
+    if (before(&row, table.data()) || !before(&row + 1, table.data() + table.size()) ||
+        row.parameters.empty())
         return nullptr;
     const Protocol::Command *next = &row + 1;
     const bool same = next->length == row.length && next->bytes == row.bytes;
