@@ -10,6 +10,9 @@ const load = createRequire(path.join(path.resolve(npmDir), 'package.json'));
 const ReceiptPrinterEncoder = load('@point-of-sale/receipt-printer-encoder');
 const EscPosEncoder = load('esc-pos-encoder');
 const receiptline = load('receiptline');
+const {ThermalPrinter, PrinterTypes} = load('node-thermal-printer');
+// The byte tables of node-thermal-printer's printer types: the bytes it sends for them.
+const thermalConfig = (type) => load(`node-thermal-printer/lib/types/${type}-config.js`);
 
 fs.mkdirSync(outDir, {recursive: true});
 const written = [];
@@ -20,7 +23,9 @@ function fixture(name, bytes, expected) {
   written.push(name);
 }
 
-// The expected text lines are compared with the printed ones with runs of blanks made one.
+// The expected text lines are compared with the printed ones with runs of blanks made one;
+// `barcodes` and `qr` are read back by zbar, `matrix` (PDF417, DataMatrix, Aztec, MaxiCode)
+// by zxing-cpp.
 
 // A black rectangle as RGBA pixels, the picture every encoder takes.
 function block(width, height) {
@@ -96,7 +101,7 @@ const rpe = () => new ReceiptPrinterEncoder({language: 'esc-pos', columns: 32});
       .qrcode(payloads[2], {model: 1, size: 5, errorlevel: 'l'}).newline()
       .pdf417('PDF417 from a peer').newline()
       .cut();
-  fixture('rpe4-symbols', e.encode(), {qr: payloads, pdf417: ['PDF417 from a peer']});
+  fixture('rpe4-symbols', e.encode(), {qr: payloads, matrix: ['PDF417 from a peer']});
 }
 
 // receipt-printer-encoder 4: pictures in column and raster mode.
@@ -174,6 +179,103 @@ for (const mode of ['column', 'raster']) {
     lines,
     barcodes: codes.map(([, , read]) => read),
   });
+}
+
+// receipt-printer-encoder 4: column pictures with the motion unit set to the printer's
+// resolution (GS P), then ESC 3 24 between 24-dot strips. At 203 dpi the strips meet; a
+// stream made for a 180-dpi printer feeds 24/180 inch, 27 dots here, and leaves 3 blank rows.
+for (const [model, dpi, height] of [['epson-tm-t20iii', 203, 40], ['epson-tm-t88iv', 180, 43]]) {
+  const e = new ReceiptPrinterEncoder({printerModel: model, imageMode: 'column'})
+      .initialize().image(block(96, 40), 96, 40, 'threshold');
+  fixture(`rpe4-picture-column-${dpi}dpi`, e.encode(), {ink: [96, height]});
+}
+
+// receipt-printer-encoder 4 with the stray control bytes other clients send: a buzzer's BEL,
+// the SO, SI, DC2 and DC4 of other dialects' text modes, CAN, and a parameter byte left over
+// (01) before ESC a.
+{
+  const lines = ['After BEL', 'After SO and SI', 'Centred after 01', 'After DC2, DC4, CAN'];
+  const e = rpe().initialize()
+      .raw([0x07]).line(lines[0])
+      .raw([0x0e]).raw([0x0f]).line(lines[1])
+      .raw([0x01]).align('center').line(lines[2]).align('left')
+      .raw([0x12, 0x14, 0x18]).line(lines[3]);
+  fixture('rpe4-stray-controls', e.encode(), {lines});
+}
+
+// node-thermal-printer 4: a receipt as its Epson type sends it (beeper, fonts, a drawer pulse,
+// a barcode and a QR code, a partial cut).
+{
+  const p = new ThermalPrinter({type: PrinterTypes.EPSON, interface: 'tcp://127.0.0.1:9', width: 32});
+  const lines = ['NTP STORE', 'Small font line', 'Bold line', 'Coffee 3.50', 'Thank you'];
+  p.beep();
+  p.alignCenter(); p.setTextDoubleHeight(); p.println(lines[0]); p.setTextNormal();
+  p.alignLeft(); p.setTypeFontB(); p.println(lines[1]); p.setTypeFontA();
+  p.bold(true); p.println(lines[2]); p.bold(false);
+  p.leftRight('Coffee', '3.50');
+  p.alignCenter();
+  p.code128('NTP-0042', {width: 'MEDIUM', height: 60, hriPos: 0});
+  p.printQR('https://example.com/ntp', {cellSize: 4, correction: 'M'});
+  p.println(lines[4]);
+  p.openCashDrawer();
+  p.partialCut();
+  fixture('ntp4-receipt', p.getBuffer(), {
+    lines, barcodes: ['NTP-0042'], qr: ['https://example.com/ntp']});
+}
+
+// node-thermal-printer 4: the dialect forms of its other printer types, each byte string taken
+// from that type's table: bare ESC 4 and ESC 5 0 (italic), ESC SI (compressed characters),
+// bare ESC m (a partial cut), between lines of an Epson-type stream.
+{
+  const brother = thermalConfig('brother'), daruma = thermalConfig('daruma');
+  const p = new ThermalPrinter({type: PrinterTypes.EPSON, interface: 'tcp://127.0.0.1:9'});
+  const lines = ['Italic by ESC 4', 'Upright by ESC 5', 'Compressed by ESC SI', 'Font A again',
+    'After ESC m'];
+  p.append(brother.ESC4); p.println(lines[0]);
+  p.append(brother.ESC5); p.println(lines[1]);
+  p.append(daruma.TXT_FONT_B); p.println(lines[2]);
+  p.setTypeFontA(); p.println(lines[3]);
+  p.append(daruma.PAPER_PART_CUT);
+  p.println(lines[4]);
+  fixture('ntp4-dialect-forms', p.getBuffer(), {lines});
+}
+
+// receiptline: Japanese receipt markup (cp932): rules and frames in the block and
+// box-drawing characters of the Katakana page (ESC t 1, 80-9F), and Shift_JIS text after
+// FS C 1 without FS &.
+{
+  const doc = ['{width:*,10}', '|Item|Price|', '-', '|Tea|1.20|', '{width:*; border:line}',
+    '|Framed|', '|日本語テキスト|', '{border:space}', 'カタカナ 円'].join('\n');
+  const bytes = receiptline.transform(doc, {cpl: 32, encoding: 'cp932', command: 'escpos'});
+  const rule = '─'.repeat(32);
+  fixture('receiptline-cp932', Buffer.from(bytes, 'binary'), {
+    lines: ['Item Price', rule, 'Tea 1.20', '╭' + '─'.repeat(30) + '╮', '│ Framed │',
+      '│ 日本語テキスト │', '╰' + '─'.repeat(30) + '╯', 'カタカナ 円'],
+  });
+}
+
+// receipt-printer-encoder 4: the code pages that the common 58 and 80 mm printers number
+// differently from the TM series (ESC t 6, 7, 8), and PC858's euro sign.
+for (const [model, pages] of [
+  ['xprinter-xp-n160ii', [['iso8859-1', 'Ñandú ½ ¿ Größe'], ['windows1253', 'Καλημέρα κόσμε'],
+    ['cp858', 'Preis: 5 €']]],
+  ['pos-5890', [['iso8859-1', 'Çà et là'], ['cp862', 'שלום']]],
+]) {
+  let e = new ReceiptPrinterEncoder({printerModel: model, columns: 32}).initialize();
+  for (const [page, text] of pages) e = e.codepage(page).line(text);
+  fixture(`rpe4-codepages-${model.split('-')[0]}`, e.encode(), {lines: pages.map(([, t]) => t)});
+}
+
+// node-thermal-printer 4: MaxiCode (mode 4) and PDF417 as its Epson type sends them.
+{
+  const p = new ThermalPrinter({type: PrinterTypes.EPSON, interface: 'tcp://127.0.0.1:9'});
+  p.alignCenter();
+  p.maxiCode('MaxiCode from a peer', {mode: 4});
+  p.newLine();
+  p.pdf417('PDF417 from node-thermal-printer', {correction: 1});
+  p.newLine();
+  fixture('ntp4-symbols', p.getBuffer(),
+      {matrix: ['MaxiCode from a peer', 'PDF417 from node-thermal-printer']});
 }
 
 console.log('wrote ' + written.join(', '));

@@ -115,8 +115,16 @@ enum class Op : std::uint8_t {
     PrinterId,       // GS I n
     DrawerKick,      // ESC p m t1 t2
     Buzzer,          // ESC B n t, ESC ( A pL pH n c t1 t2
+    MotionUnits,      // GS P x y
+    SymbolSetting,    // GS ( k: a MaxiCode, Aztec or DataMatrix setting
+    SymbolStore,      // GS ( k ... 50, 53, 54 80 m d...
+    SymbolPrint,      // GS ( k ... 50, 53, 54 81 m
+    DefineCharacters, // ESC & y c1 c2, then per character x and y * x bytes
+    UserCharacter,    // one character's x and dots after ESC &
+    UserCharactersOn, // ESC % n
+    CancelCharacter,  // ESC ? n
 };
-inline constexpr std::size_t opCount = std::size_t(Op::Buzzer) + 1;
+inline constexpr std::size_t opCount = std::size_t(Op::CancelCharacter) + 1;
 
 // How a command's parameters follow its bytes; the parameters' own list says what they are.
 enum class Layout : std::uint8_t {

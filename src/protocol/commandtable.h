@@ -139,6 +139,7 @@ inline constexpr P align[] = {choice("n", alignments, "(unknown)", true)};
 inline constexpr P rightMargin[] = {choice("n", rightEdge, "at # mm")};
 inline constexpr P headType[] = {custom("n", Describe::headType)};
 inline constexpr P onOffSwitch[] = {onOff("n", offOn)};
+inline constexpr P italic[] = {choice("n", offOn, "unknown", true)};
 inline constexpr P underline[] = {choice("n", underlines, "unknown", true)};
 inline constexpr P rotation[] = {choice("n", rotations, "unknown", true)};
 inline constexpr P codePage[] = {custom("n", Describe::codePage)};
@@ -148,6 +149,9 @@ inline constexpr P column[] = {choice("m", columnModes, "unknown mode #"), word(
 inline constexpr P direction[] = {choice("n", directions, "unknown", true)};
 inline constexpr P area[] = {word("x"), word("y"), word("dx"), word("dy")};
 inline constexpr P panel[] = {function("fn", 5), choice("n", panelKeys, "#")};
+inline constexpr P defineCharacters[] = {number("y", 3, 1), number("c1", 126, 32),
+                                         number("c2", 126, 32)};
+inline constexpr P characterWidth[] = {number("x", 12)};
 inline constexpr P drawerPulse[] = {number("m"), number("t1"), number("t2")};
 inline constexpr P extended2[] = {number("fn"), number("m")};
 inline constexpr P storedBitmap[] = {number("n"),
@@ -207,6 +211,34 @@ inline constexpr P pdfStore[] = {function("cn", Symbol2D::Pdf417), function("fn"
                                  number("m")};
 inline constexpr P pdfPrint[] = {function("cn", Symbol2D::Pdf417), function("fn", 'Q'),
                                  number("m")};
+inline constexpr Named maxiModes[] = {{50, "2"}, {51, "3"}, {52, "4"}, {53, "5"}, {54, "6"}};
+inline constexpr Named aztecModes[] = {{0, "full range"}, {1, "compact"}};
+inline constexpr Named dataMatrixShapes[] = {{0, "square"}, {1, "rectangular"}};
+inline constexpr P maxiMode[] = {function("cn", Symbol2D::MaxiCode), function("fn", 'A'),
+                                 choice("n", maxiModes, "unknown #")};
+inline constexpr P maxiStore[] = {function("cn", Symbol2D::MaxiCode), function("fn", 'P'),
+                                  number("m")};
+inline constexpr P maxiPrint[] = {function("cn", Symbol2D::MaxiCode), function("fn", 'Q'),
+                                  number("m")};
+inline constexpr P aztecMode[] = {function("cn", Symbol2D::Aztec), function("fn", '2'),
+                                  choice("n1", aztecModes, "unknown #"), number("n2", 32)};
+inline constexpr P aztecModule[] = {function("cn", Symbol2D::Aztec), function("fn", '3'),
+                                    number("n", 16, 2)};
+inline constexpr P aztecLevel[] = {function("cn", Symbol2D::Aztec), function("fn", '5'),
+                                   number("n", 95, 5)};
+inline constexpr P aztecStore[] = {function("cn", Symbol2D::Aztec), function("fn", 'P'),
+                                   number("m")};
+inline constexpr P aztecPrint[] = {function("cn", Symbol2D::Aztec), function("fn", 'Q'),
+                                   number("m")};
+inline constexpr P dataMatrixShape[] = {function("cn", Symbol2D::DataMatrix), function("fn", 'B'),
+                                        choice("m", dataMatrixShapes, "unknown #"),
+                                        number("d1", 144), number("d2", 144)};
+inline constexpr P dataMatrixModule[] = {function("cn", Symbol2D::DataMatrix), function("fn", 'C'),
+                                         number("n", 16, 2)};
+inline constexpr P dataMatrixStore[] = {function("cn", Symbol2D::DataMatrix), function("fn", 'P'),
+                                        number("m")};
+inline constexpr P dataMatrixPrint[] = {function("cn", Symbol2D::DataMatrix), function("fn", 'Q'),
+                                        number("m")};
 inline constexpr P symbol[] = {number("cn"), number("fn")};
 // GS ( L and GS 8 L: the function (fn) after the tone (m) chooses the row.
 inline constexpr P graphicsStore[] = {number("m"),  function("fn", 112), number("a"), number("bx"),
@@ -263,7 +295,6 @@ inline constexpr Command rows[] = {
     c2(Op::Initialise, ESC, '@', L::Fixed, none, "ESC @", "initialise"),
     c2(Op::PrintMode, ESC, '!', L::Fixed, printMode, "ESC !", "print mode: {n}"),
     c2(Op::Font, ESC, 'M', L::Fixed, font, "ESC M", "font: {n}"),
-    c2(Op::Darkness, ESC, 'm', L::Fixed, darkness, "ESC m", "darkness {n}"),
     c2(Op::Align, ESC, 'a', L::Fixed, align, "ESC a", "align {n}"),
     c2(Op::LineSpacing, ESC, '3', L::Fixed, n, "ESC 3", "line spacing {n} dots"),
     c2(Op::DefaultLineSpacing, ESC, '2', L::Fixed, none, "ESC 2", "default line spacing"),
@@ -276,9 +307,17 @@ inline constexpr Command rows[] = {
     c2(Op::PrintHead, ESC, 'Z', L::Fixed, headType, "ESC Z", "print head type {n}"),
     c2(Op::FullCut, ESC, 'i', L::Fixed, none, "ESC i", "full cut"),
     c2(Op::PartialCut, ESC, 'n', L::Fixed, none, "ESC n", "partial cut"),
+    // A row followed by one with the same bytes and no parameters: that short form is the
+    // command where the byte after them is outside the longer row's values.
+    c2(Op::Darkness, ESC, 'm', L::Fixed, darkness, "ESC m", "darkness {n}"),
+    c2(Op::PartialCut, ESC, 'm', L::Fixed, none, "ESC m", "partial cut (older form)"),
     // ESC: common printers' text and positions.
     c2(Op::Emphasis, ESC, 'E', L::Fixed, onOffSwitch, "ESC E", "emphasis {n}"),
-    c2(Op::Italic, ESC, '4', L::Fixed, onOffSwitch, "ESC 4", "italic {n}"),
+    c2(Op::Italic, ESC, '4', L::Fixed, italic, "ESC 4", "italic {n}"),
+    c2(Op::Italic, ESC, '4', L::Fixed, none, "ESC 4", "italic on"),
+    c2(Op::Italic, ESC, '5', L::Fixed, none, "ESC 5", "italic off"),
+    c2(Op::Font, ESC, 0x0F, L::Fixed, none, "ESC SI", "font: small (compressed characters)"),
+    skip(ESC, 'O', none, "ESC O", "cancel the bottom margin (ignored)"),
     c2(Op::DoubleStrike, ESC, 'G', L::Fixed, onOffSwitch, "ESC G",
        "double strike {n} (printed bold)"),
     c2(Op::Underline, ESC, '-', L::Fixed, underline, "ESC -", "underline {n}"),
@@ -291,9 +330,13 @@ inline constexpr Command rows[] = {
     c2(Op::RelativePosition, ESC, '\\', L::Fixed, relative, "ESC \\",
        "relative print position {n}"),
     c2(Op::ColumnPicture, ESC, '*', L::Column, column, "ESC *", "column picture, {m}, {n} columns"),
-    skip(ESC, '%', onOffSwitch, "ESC %", "user-defined characters {n} (none defined)"),
+    c2(Op::DefineCharacters, ESC, '&', L::Fixed, defineCharacters, "ESC &",
+       "define user-defined characters {c1} to {c2}, {y} bytes tall"),
+    c2(Op::UserCharactersOn, ESC, '%', L::Fixed, onOffSwitch, "ESC %",
+       "user-defined characters {n}"),
     skip(ESC, '=', n, "ESC =", "select peripheral device {n} (ignored)"),
-    skip(ESC, '?', n, "ESC ?", "cancel the user-defined character {n} (none defined)"),
+    c2(Op::CancelCharacter, ESC, '?', L::Fixed, n, "ESC ?",
+       "cancel the user-defined character {n}"),
     skip(ESC, 'L', none, "ESC L", "page mode (not carried out)"),
     skip(ESC, 'S', none, "ESC S", "standard mode"),
     skip(ESC, 'T', direction, "ESC T", "page mode print direction {n} (no page mode)"),
@@ -366,6 +409,28 @@ inline constexpr Command rows[] = {
        "store {data} bytes of PDF417 data"),
     c3(Op::Pdf417Print, GS, '(', 'k', L::Extended, pdfPrint, "GS ( k 081",
        "print the PDF417 symbol"),
+    c3(Op::SymbolSetting, GS, '(', 'k', L::Extended, maxiMode, "GS ( k 265", "MaxiCode mode {n}"),
+    c3(Op::SymbolStore, GS, '(', 'k', L::Extended, maxiStore, "GS ( k 280",
+       "store {data} bytes of MaxiCode data"),
+    c3(Op::SymbolPrint, GS, '(', 'k', L::Extended, maxiPrint, "GS ( k 281", "print the MaxiCode"),
+    c3(Op::SymbolSetting, GS, '(', 'k', L::Extended, aztecMode, "GS ( k 550",
+       "Aztec {n1}, {n2} layers (0: automatic)"),
+    c3(Op::SymbolSetting, GS, '(', 'k', L::Extended, aztecModule, "GS ( k 551",
+       "Aztec module size {n} dots"),
+    c3(Op::SymbolSetting, GS, '(', 'k', L::Extended, aztecLevel, "GS ( k 553",
+       "Aztec error correction {n} %"),
+    c3(Op::SymbolStore, GS, '(', 'k', L::Extended, aztecStore, "GS ( k 580",
+       "store {data} bytes of Aztec data"),
+    c3(Op::SymbolPrint, GS, '(', 'k', L::Extended, aztecPrint, "GS ( k 581",
+       "print the Aztec symbol"),
+    c3(Op::SymbolSetting, GS, '(', 'k', L::Extended, dataMatrixShape, "GS ( k 666",
+       "DataMatrix {m}, {d1} x {d2} modules (0: automatic)"),
+    c3(Op::SymbolSetting, GS, '(', 'k', L::Extended, dataMatrixModule, "GS ( k 667",
+       "DataMatrix module size {n} dots"),
+    c3(Op::SymbolStore, GS, '(', 'k', L::Extended, dataMatrixStore, "GS ( k 680",
+       "store {data} bytes of DataMatrix data"),
+    c3(Op::SymbolPrint, GS, '(', 'k', L::Extended, dataMatrixPrint, "GS ( k 681",
+       "print the DataMatrix symbol"),
     c3(Op::Symbol, GS, '(', 'k', L::Extended, symbol, "GS ( k", "2D symbol cn {cn} fn {fn}"),
     c3(Op::Raster, GS, 'v', '0', L::Raster, raster, "GS v 0", "raster picture"),
     c2(Op::StoreBitmap, GS, 'q', L::StoreBitmap, storeBitmap, "GS q", "store bitmap"),
@@ -402,7 +467,8 @@ inline constexpr Command rows[] = {
     c3(Op::Skipped, GS, '8', 'L', L::LongExtended, graphicsCapacity, "GS 8 L 48",
        "NV graphics capacity request (no reply)"),
     c3(Op::Graphics, GS, '8', 'L', L::LongExtended, graphics, "GS 8 L", "graphics function {fn}"),
-    skip(GS, 'P', motionUnits, "GS P", "motion units {x} and {y} (accepted)"),
+    c2(Op::MotionUnits, GS, 'P', L::Fixed, motionUnits, "GS P",
+       "motion units 1/{x} and 1/{y} inch (0: 1/203 inch, a dot)"),
     skip(GS, '$', nWord, "GS $", "page mode vertical position {n} (no page mode)"),
     skip(GS, '\\', relative, "GS \\", "page mode relative position {n} (no page mode)"),
     {Op::Skipped,
@@ -453,6 +519,28 @@ inline constexpr Command realtimeRequest{Op::Skipped, 0, {0, 0, 0}, Layout::Fixe
 inline constexpr Command realtimeControl{Op::RealtimeControl, 0, {0, 0, 0}, Layout::Fixed,
                                          Table::realtimeControl, "DLE DC4 fn",
                                          "real-time command {fn}"};
+
+// One character's definition after ESC & y c1 c2: its width x (at most 12 dots, a cell of the
+// standard font) and y * x bytes of dots, column by column, top byte first.
+inline constexpr Command userCharacter{Op::UserCharacter,
+                                       0,
+                                       {0, 0, 0},
+                                       Layout::Fixed,
+                                       Table::characterWidth,
+                                       "(character)",
+                                       "user-defined character, {x} dots wide"};
+
+// A control byte 01-1F that starts no command and makes no supported UTF-16 character with the
+// byte after it (BEL, SO, SI, DC2, CAN, a parameter byte left over): ignored, as common printers
+// ignore it, and the next byte starts what follows.
+inline constexpr Command strayControl{Op::Ignored,
+                                      0,
+                                      {0, 0, 0},
+                                      Layout::Fixed,
+                                      {},
+                                      "(control)",
+                                      "a control byte that starts no command (ignored)",
+                                      true};
 
 namespace Table {
 constexpr std::size_t indexOf(Op op)

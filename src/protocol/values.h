@@ -154,6 +154,9 @@ constexpr std::optional<BarcodeSystem> barcodeSystem(int m)
 namespace Symbol2D {
 inline constexpr std::uint8_t Pdf417 = '0';
 inline constexpr std::uint8_t Qr = '1';
+inline constexpr std::uint8_t MaxiCode = '2';
+inline constexpr std::uint8_t Aztec = '5';
+inline constexpr std::uint8_t DataMatrix = '6';
 inline constexpr std::uint8_t Model = 'A';           // fn 165
 inline constexpr std::uint8_t Columns = 'A';         // PDF417 fn 65
 inline constexpr std::uint8_t Rows = 'B';            // PDF417 fn 66
@@ -178,23 +181,44 @@ struct CodePage
     std::string_view name;
     const char *codec;
 };
-inline constexpr std::array<CodePage, 32> codePages{{
-    {0, "PC437", "IBM437"},          {1, "Katakana", "Shift_JIS"},
-    {2, "PC850", "IBM850"},          {3, "PC860", "IBM860"},
-    {4, "PC863", "IBM863"},          {5, "PC865", "IBM865"},
-    {11, "PC851", "ibm-851"},        {13, "PC857", "IBM857"},
-    {14, "PC737", "IBM737"},         {15, "ISO8859-7", "ISO-8859-7"},
-    {16, "WPC1252", "windows-1252"}, {17, "PC866", "IBM866"},
-    {18, "PC852", "IBM852"},         {19, "PC858", "IBM858"},
-    {32, "PC720", "ibm-720"},        {44, "PC1125", "ibm-1125"},
-    {33, "WPC775", "IBM775"},        {34, "PC855", "IBM855"},
-    {35, "PC861", "IBM861"},         {36, "PC862", "IBM862"},
-    {37, "PC864", "IBM864"},         {38, "PC869", "IBM869"},
-    {39, "ISO8859-2", "ISO-8859-2"}, {40, "ISO8859-15", "ISO-8859-15"},
-    {45, "WPC1250", "windows-1250"}, {46, "WPC1251", "windows-1251"},
-    {47, "WPC1253", "windows-1253"}, {48, "WPC1254", "windows-1254"},
-    {49, "WPC1255", "windows-1255"}, {50, "WPC1256", "windows-1256"},
-    {51, "WPC1257", "windows-1257"}, {52, "WPC1258", "windows-1258"},
+inline constexpr std::array<CodePage, 36> codePages{{
+    {0, "PC437", "IBM437"},
+    {1, "Katakana", "Shift_JIS"},
+    // 6-8 as the common 203-dpi printers of the 58 and 80 mm clone families number them.
+    {6, "ISO8859-1", "ISO-8859-1"},
+    {7, "WPC1253", "windows-1253"},
+    {8, "PC862", "ibm-862"},
+    {41, "PC1098", "ibm-1098"},
+    {2, "PC850", "IBM850"},
+    {3, "PC860", "IBM860"},
+    {4, "PC863", "IBM863"},
+    {5, "PC865", "IBM865"},
+    {11, "PC851", "ibm-851"},
+    {13, "PC857", "IBM857"},
+    {14, "PC737", "IBM737"},
+    {15, "ISO8859-7", "ISO-8859-7"},
+    {16, "WPC1252", "windows-1252"},
+    {17, "PC866", "IBM866"},
+    {18, "PC852", "IBM852"},
+    {19, "PC858", "IBM858"},
+    {32, "PC720", "ibm-720"},
+    {44, "PC1125", "ibm-1125"},
+    {33, "WPC775", "IBM775"},
+    {34, "PC855", "IBM855"},
+    {35, "PC861", "IBM861"},
+    {36, "PC862", "IBM862"},
+    {37, "PC864", "IBM864"},
+    {38, "PC869", "IBM869"},
+    {39, "ISO8859-2", "ISO-8859-2"},
+    {40, "ISO8859-15", "ISO-8859-15"},
+    {45, "WPC1250", "windows-1250"},
+    {46, "WPC1251", "windows-1251"},
+    {47, "WPC1253", "windows-1253"},
+    {48, "WPC1254", "windows-1254"},
+    {49, "WPC1255", "windows-1255"},
+    {50, "WPC1256", "windows-1256"},
+    {51, "WPC1257", "windows-1257"},
+    {52, "WPC1258", "windows-1258"},
 }};
 constexpr const CodePage *codePage(int n)
 {

@@ -22,6 +22,9 @@ void BlockCollector::begin(const Block &block)
     case Kind::Pdf417:
         m_pdfData.clear();
         break;
+    case Kind::Symbol:
+        m_symbolData[std::size_t(block.place)].clear();
+        break;
     default:
         break;
     }
@@ -45,6 +48,8 @@ void BlockCollector::reset()
 {
     m_qrData.clear();
     m_pdfData.clear();
+    for (QByteArray &data : m_symbolData)
+        data.clear();
     m_graphics = Graphics{};
 }
 
@@ -72,6 +77,11 @@ void BlockCollector::data(const Event &event)
     case Kind::Qr:
         keep(m_qrData, bytes, count, maxQrData);
         break;
+    case Kind::Symbol: {
+        const auto which = std::size_t(m_block.place);
+        keep(m_symbolData[which], bytes, count, maxSymbolData[which]);
+        break;
+    }
     case Kind::None:
         break;
     }
@@ -136,6 +146,11 @@ BlockCollector::Ended BlockCollector::end(const Event &event)
             return {.note =
                         QStringLiteral("more than a PDF417 symbol holds; kept the first %1 bytes")
                             .arg(maxPdf417Data)};
+        return {};
+    case Kind::Symbol:
+        if (block.overflow)
+            return {.note = QStringLiteral("more than the symbol holds; kept the first %1 bytes")
+                                .arg(maxSymbolData[std::size_t(block.place)])};
         return {};
     case Kind::None:
         break;

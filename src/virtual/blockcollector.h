@@ -24,8 +24,11 @@ public:
     static constexpr int maxPdf417Data = 2710;        // the most a PDF417 symbol holds
     static constexpr int bitmapMemory = 128 * 1024;   // bytes for the stored bitmaps (GS q)
     static constexpr int maxQrData = 7089;            // the most a QR code holds
+    // The most a MaxiCode, an Aztec and a DataMatrix symbol hold, in bytes.
+    static constexpr std::array<int, 3> maxSymbolData{138, 1914, 1556};
 
-    enum class Kind : std::uint8_t { None, Raster, Store, Qr, Column, Graphics, Pdf417 };
+    // Symbol: MaxiCode, Aztec or DataMatrix data, the block's `place` saying which (0-2).
+    enum class Kind : std::uint8_t { None, Raster, Store, Qr, Column, Graphics, Pdf417, Symbol };
     struct Block
     {
         Kind kind = Kind::None;
@@ -86,6 +89,7 @@ public:
 
     const QByteArray &qrData() const { return m_qrData; }
     const QByteArray &pdfData() const { return m_pdfData; }
+    const QByteArray &symbolData(int which) const { return m_symbolData[std::size_t(which)]; }
     const StoredBitmap *stored(int place) const;
     Graphics takeGraphics();
     const Graphics *nvGraphics(int key) const;
@@ -106,8 +110,9 @@ private:
     QByteArray m_collect; // a bitmap to store while it arrives
     QByteArray m_qrData;
     QByteArray m_pdfData;
-    Graphics m_graphics;                  // GS ( L function 112, printed by function 50
-    std::map<int, Graphics> m_nvGraphics; // GS ( L function 67 by key, printed by function 69
+    std::array<QByteArray, 3> m_symbolData; // MaxiCode, Aztec, DataMatrix
+    Graphics m_graphics;                    // GS ( L function 112, printed by function 50
+    std::map<int, Graphics> m_nvGraphics;   // GS ( L function 67 by key, printed by function 69
     Graphics m_nvCollect;
     int m_nvKey = -1;
     std::map<int, StoredBitmap> m_stored;

@@ -107,9 +107,13 @@ void LineLayout::start()
 LineLayout::Glyph LineLayout::shape(char16_t ch) const
 {
     const PrintState &m = m_state;
+    const auto own = m.userCharactersOn ? m.userCharacters.find(ch) : m.userCharacters.end();
     ch = international(ch, m.international);
     const bool small = m.font == FontSet::Size::Small || (m.printMode & Mode::SmallFont);
-    GlyphCell cell = m_fonts.glyph(ch, small ? FontSet::Size::Small : FontSet::Size::Standard);
+    GlyphCell cell =
+        own != m.userCharacters.end()
+            ? own->second
+            : m_fonts.glyph(ch, small ? FontSet::Size::Small : FontSet::Size::Standard);
     if (m.rotated)
         cell = turned(cell, true);
     if (m.upsideDown)

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 
 namespace Virtual {
 
@@ -23,6 +24,8 @@ struct PrintState
     int darkness = defaultDarkness;
     int align = 0;
     int lineSpacing = defaultLineSpacing;
+    // The vertical motion unit of GS P y, 1/y inch; 0 is the default, 1/203 inch, one dot.
+    int verticalUnit = 0;
     int leftMarginMm = 0;
     int rightEdgeMm = 0;
     std::array<int, StreamDecoder::maxTabStops> tabStops{};
@@ -56,6 +59,19 @@ struct PrintState
     int pdfRowHeight = 3;
     int pdfLevel = -1;
     bool pdfTruncated = false;
+    int maxiMode = 2; // MaxiCode, Aztec and DataMatrix settings (GS ( k cn 50-54)
+    bool aztecCompact = false;
+    int aztecLayers = 0;
+    int aztecPercent = 23;
+    int aztecModule = 3;
+    bool dataMatrixSquare = true;
+    int dataMatrixModule = 3;
+    // User-defined characters (ESC &, ESC %, ESC ?), by the character they replace, and where
+    // the definitions of ESC & being read go.
+    std::map<char16_t, GlyphCell> userCharacters;
+    bool userCharactersOn = false;
+    int nextUserCharacter = 0;
+    int userCharacterHeight = 3;
 
     // Everything as after ESC @, with a tab stop every eight standard characters.
     void reset();

@@ -78,15 +78,23 @@ void ReceiptRecord::addLine(const PrintedLine &line)
         [](const PrintedLine::Cell &a, const PrintedLine::Cell &b) { return a.x < b.x; });
     const int left = first->x;
     const int right = std::max(last->x + last->width, first->x + first->width);
-    // The text as it reads, a blank for each gap a tab or a print position left.
+    // The text as it reads, left to right whatever order its cells were printed in (a frame's
+    // right edge before the text inside it), a blank for each gap of a character or more that a
+    // tab or a print position left.
+    std::vector<PrintedLine::Cell> cells = line.cells;
+    std::stable_sort(cells.begin(), cells.end(),
+                     [](const PrintedLine::Cell &a, const PrintedLine::Cell &b) { return a.x < b.x; });
     QString text;
-    QJsonArray spans;
-    for (const PrintedLine::Span &span : line.spans) {
-        if (span.afterGap)
+    int end = cells.front().x;
+    for (const PrintedLine::Cell &cell : cells) {
+        if (!text.isEmpty() && cell.x - end >= cell.width)
             text += QLatin1Char(' ');
-        text += span.text;
-        spans.append(spanJson(span));
+        text += QChar(cell.character);
+        end = cell.x + cell.width;
     }
+    QJsonArray spans;
+    for (const PrintedLine::Span &span : line.spans)
+        spans.append(spanJson(span));
     QJsonObject entry = area({left, line.top, right - left, line.height});
     entry.insert(QStringLiteral("text"), text);
     entry.insert(QStringLiteral("align"), QLatin1String(alignments[std::clamp(line.align, 0, 2)]));

@@ -38,6 +38,11 @@ const std::pair<Op, Renderer::Handler> Renderer::dispatch[] = {
     {Op::Align, &Renderer::onAlign},
     {Op::LineSpacing, &Renderer::onLineSpacing},
     {Op::DefaultLineSpacing, &Renderer::onLineSpacing},
+    {Op::MotionUnits, &Renderer::onMotionUnits},
+    {Op::DefineCharacters, &Renderer::onDefineCharacters},
+    {Op::UserCharacter, &Renderer::onUserCharacter},
+    {Op::UserCharactersOn, &Renderer::onUserCharacterSetting},
+    {Op::CancelCharacter, &Renderer::onUserCharacterSetting},
     {Op::TabStops, &Renderer::onTabStops},
     {Op::FeedDots, &Renderer::onFeedDots},
     {Op::FeedLines, &Renderer::onFeedLines},
@@ -68,6 +73,9 @@ const std::pair<Op, Renderer::Handler> Renderer::dispatch[] = {
     {Op::Pdf417Options, &Renderer::onPdf417Setting},
     {Op::Pdf417Store, &Renderer::onSymbolStore},
     {Op::Pdf417Print, &Renderer::onPdf417Print},
+    {Op::SymbolSetting, &Renderer::onSymbolSetting},
+    {Op::SymbolStore, &Renderer::onSymbolStore},
+    {Op::SymbolPrint, &Renderer::onSymbolPrint},
     {Op::Symbol, &Renderer::onOtherSymbol},
     {Op::Raster, &Renderer::onRaster},
     {Op::StoreBitmap, &Renderer::onStoreBitmap},
@@ -165,7 +173,10 @@ QString Renderer::onPrintMode(const Event &event)
 
 QString Renderer::onFont(const Event &event)
 {
-    const std::optional<int> font = event.accepted("n");
+    // ESC SI, compressed characters, has no parameter: the small font.
+    const std::optional<int> font = event.command->parameters.empty()
+                                        ? std::optional<int>(Protocol::Font::Small)
+                                        : event.accepted("n");
     if (!font)
         return ignored("no such font");
     m_state.font = *font == Protocol::Font::Small ? FontSet::Size::Small : FontSet::Size::Standard;
@@ -190,9 +201,25 @@ QString Renderer::onAlign(const Event &event)
     return {};
 }
 
+namespace {
+constexpr int dotsPerInch = 203;
+}
+
+// ESC 3 n counts in the vertical motion unit: a dot (1/203 inch) unless GS P set another.
 QString Renderer::onLineSpacing(const Event &event)
 {
-    m_state.lineSpacing = event.op == Op::LineSpacing ? event.value("n") : defaultLineSpacing;
+    const int n = event.value("n");
+    const int unit = m_state.verticalUnit;
+    m_state.lineSpacing = event.op != Op::LineSpacing ? defaultLineSpacing
+                          : unit == 0                 ? n
+                                                      : (n * dotsPerInch + unit / 2) / unit;
+    return {};
+}
+
+// GS P x y: the motion units 1/x and 1/y inch; only the vertical one moves anything here.
+QString Renderer::onMotionUnits(const Event &event)
+{
+    m_state.verticalUnit = event.value("y") == dotsPerInch ? 0 : event.value("y");
     return {};
 }
 
@@ -288,6 +315,53 @@ QString Renderer::onCut(const Event &event)
     return {};
 }
 
+// --- User-defined characters -----------------------------------------------------------------
+
+// ESC & y c1 c2: the definitions that follow are those of c1, c1 + 1, ... c2.
+QString Renderer::onDefineCharacters(const Event &event)
+{
+    if (!event.accepted("y") || !event.accepted("c1") || !event.accepted("c2") ||
+        event.value("c1") > event.value("c2"))
+        return ignored("y goes from 1 to 3, c1 to c2 within 32-126");
+    m_state.nextUserCharacter = event.value("c1");
+    m_state.userCharacterHeight = event.value("y");
+    return {};
+}
+
+// One definition: x columns of y bytes, the top dot in each byte's high bit.
+QString Renderer::onUserCharacter(const Event &event)
+{
+    const int code = m_state.nextUserCharacter++;
+    const int x = event.value("x");
+    if (!event.accepted("x")) {
+        m_blocks.begin(Block{BlockKind::None});
+        return QStringLiteral("wider than a cell of 12 dots; refused, its data skipped");
+    }
+    const int y = m_state.userCharacterHeight;
+    GlyphCell cell;
+    cell.width = x;
+    cell.height = 24;
+    cell.found = true;
+    for (int column = 0; column < x; ++column) {
+        for (int row = 0; row < 8 * y; ++row) {
+            if (event.data[std::size_t(column * y + row / 8)] & (0x80 >> (row % 8)))
+                cell.setDot(column, row);
+        }
+    }
+    m_state.userCharacters[char16_t(code)] = cell;
+    return {};
+}
+
+// ESC % n switches the user-defined characters on or off; ESC ? n forgets the one of n.
+QString Renderer::onUserCharacterSetting(const Event &event)
+{
+    if (event.op == Op::UserCharactersOn)
+        m_state.userCharactersOn = event.value("n") & 1;
+    else
+        m_state.userCharacters.erase(char16_t(event.value("n")));
+    return {};
+}
+
 // --- Text styles of common printers ----------------------------------------------------------
 
 // An on/off switch counts by its lowest bit, as on common printers (ESC E, ESC G, ESC {, GS B).
@@ -304,7 +378,8 @@ QString Renderer::onTextStyle(const Event &event)
         m.doubleStrike = on;
         break;
     case Op::Italic:
-        m.italic = on;
+        // ESC 4 and ESC 5 without a parameter: on and off.
+        m.italic = event.command->parameters.empty() ? event.command->bytes[1] == '4' : on;
         break;
     case Op::ReverseMode:
         m.reverse = on;
@@ -402,6 +477,14 @@ QString Renderer::onBarcodeSetting(const Event &event)
     }
 }
 
+namespace {
+// MaxiCode, Aztec and DataMatrix: 0, 1 and 2 in the block collector.
+int symbolIndex(int cn)
+{
+    return cn == Protocol::Symbol2D::MaxiCode ? 0 : cn == Protocol::Symbol2D::Aztec ? 1 : 2;
+}
+} // namespace
+
 QString Renderer::onQrSetting(const Event &event)
 {
     const std::optional<int> n = event.accepted("n");
@@ -421,7 +504,10 @@ QString Renderer::onQrSetting(const Event &event)
 QString Renderer::onSymbolStore(const Event &event)
 {
     Block block;
-    block.kind = event.op == Op::QrStore ? BlockKind::Qr : BlockKind::Pdf417;
+    block.kind = event.op == Op::QrStore       ? BlockKind::Qr
+                 : event.op == Op::Pdf417Store ? BlockKind::Pdf417
+                                               : BlockKind::Symbol;
+    block.place = symbolIndex(event.value("cn"));
     m_blocks.begin(block);
     return {};
 }
@@ -464,6 +550,55 @@ QString Renderer::onPdf417Setting(const Event &event)
 QString Renderer::onPdf417Print(const Event &)
 {
     return printPdf417();
+}
+
+// MaxiCode, Aztec and DataMatrix settings; a value outside the row's is ignored.
+QString Renderer::onSymbolSetting(const Event &event)
+{
+    PrintState &m = m_state;
+    const int cn = event.value("cn");
+    const int fn = event.value("fn");
+    if (cn == Protocol::Symbol2D::DataMatrix && fn == 'B') {
+        const std::optional<int> shape = event.accepted("m");
+        if (!shape)
+            return ignored("no such DataMatrix shape");
+        m.dataMatrixSquare = *shape == 0;
+        return {};
+    }
+    const std::optional<int> n =
+        event.accepted(cn == Protocol::Symbol2D::Aztec && fn == '2' ? "n1" : "n");
+    if (!n)
+        return ignored("outside the values of this setting");
+    if (cn == Protocol::Symbol2D::MaxiCode)
+        m.maxiMode = *n - '0';
+    else if (cn == Protocol::Symbol2D::DataMatrix)
+        m.dataMatrixModule = *n;
+    else if (fn == '2') {
+        m.aztecCompact = *n == 1;
+        m.aztecLayers = event.value("n2");
+    } else if (fn == '3')
+        m.aztecModule = *n;
+    else
+        m.aztecPercent = *n;
+    return {};
+}
+
+// A MaxiCode is an inch across, as printers make it; Aztec and DataMatrix modules are squares.
+QString Renderer::onSymbolPrint(const Event &event)
+{
+    if (event.value("m") != Protocol::Symbol2D::PrintMode)
+        return ignored("unknown print mode");
+    const PrintState &m = m_state;
+    const int cn = event.value("cn");
+    const QByteArray &data = m_blocks.symbolData(symbolIndex(cn));
+    if (cn == Protocol::Symbol2D::MaxiCode)
+        return printModules(encodeMaxiCode(data, m.maxiMode, 203), 1, QStringLiteral("MaxiCode"),
+                            data);
+    if (cn == Protocol::Symbol2D::Aztec)
+        return printModules(encodeAztec(data, m.aztecCompact, m.aztecLayers, m.aztecPercent),
+                            m.aztecModule, QStringLiteral("Aztec"), data);
+    return printModules(encodeDataMatrix(data, m.dataMatrixSquare), m.dataMatrixModule,
+                        QStringLiteral("DataMatrix"), data);
 }
 
 // The QR model is accepted (a row of its own, with no handler); other symbols are skipped.

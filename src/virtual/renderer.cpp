@@ -192,10 +192,15 @@ QString Renderer::barcode(const Event &event)
 QString Renderer::printQr()
 {
     const std::shared_ptr<const Symbol> encoded = m_symbols.qr(m_blocks.qrData(), m_state.qrLevel);
-    const Symbol &symbol = *encoded;
+    return printModules(*encoded, m_state.qrModule, QStringLiteral("QR Code"), m_blocks.qrData());
+}
+
+// A symbol of square modules, `module` dots each, across the line at the alignment.
+QString Renderer::printModules(const Symbol &symbol, int module, const QString &symbology,
+                               QByteArrayView data)
+{
     if (!symbol.ok)
         return QStringLiteral("not printed: %1").arg(symbol.error);
-    const int module = m_state.qrModule;
     const int size = symbol.columns * module;
     if (size > areaWidth())
         return QStringLiteral("%1 dots wide, more than the print area; not printed").arg(size);
@@ -212,8 +217,7 @@ QString Renderer::printQr()
                 m_paper.inkSpan(x + column * module, m_y + row * module + dy, module, level);
         }
     }
-    m_receipt.addSymbol(QStringLiteral("QR Code"), m_blocks.qrData(), {}, {},
-                        QRect(x, m_y, size, symbol.rows * module));
+    m_receipt.addSymbol(symbology, data, {}, {}, QRect(x, m_y, size, symbol.rows * module));
     advance(symbol.rows * module);
     return {};
 }

@@ -116,6 +116,10 @@ private:
     QString onDarkness(const Event &event);
     QString onAlign(const Event &event);
     QString onLineSpacing(const Event &event);
+    QString onMotionUnits(const Event &event);
+    QString onDefineCharacters(const Event &event);
+    QString onUserCharacter(const Event &event);
+    QString onUserCharacterSetting(const Event &event);
     QString onTabStops(const Event &event);
     QString onFeedDots(const Event &event);
     QString onFeedLines(const Event &event);
@@ -133,6 +137,8 @@ private:
     QString onQrPrint(const Event &event);
     QString onPdf417Setting(const Event &event);
     QString onPdf417Print(const Event &event);
+    QString onSymbolSetting(const Event &event);
+    QString onSymbolPrint(const Event &event);
     QString onOtherSymbol(const Event &event);
     QString onRaster(const Event &event);
     QString onStoreBitmap(const Event &event);
@@ -160,6 +166,8 @@ private:
     QString printGraphics();
     QString drawGraphics(const Graphics &graphics, int scaleX, int scaleY);
     QString printPdf417();
+    QString printModules(const Symbol &symbol, int module, const QString &symbology,
+                         QByteArrayView data);
 
     int areaWidth() const { return m_state.areaWidth(m_paper.width()); }
     int place(int width, int align) const { return m_state.place(width, align, m_paper.width()); }

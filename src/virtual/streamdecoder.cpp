@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <functional>
 #include <mutex>
 
 namespace Virtual {
@@ -26,6 +27,55 @@ constexpr bool inRange(std::uint8_t byte, std::uint8_t low, std::uint8_t high)
     return byte >= low && byte <= high;
 }
 
+constexpr bool inRange(char16_t unit, char16_t low, char16_t high)
+{
+    return unit >= low && unit <= high;
+}
+
+// The characters the controller takes as UTF-16 with a high byte 01-1F: the Latin, Greek and
+// Arabic ranges the tool's language tour names (its Arabic rows also send U+0656-U+0658,
+// U+06EE, U+06EF and U+06FF).
+constexpr bool isSupportedUtf16(char16_t unit)
+{
+    switch (unit >> 8) {
+    case 0x01:
+        return unit <= 0x017F || inRange(unit, u'\u01A0', u'\u01CF') || unit >= 0x01F0;
+    case 0x02:
+        return inRange(unit, u'\u0210', u'\u021F');
+    case 0x03:
+        return inRange(unit, u'\u0374', u'\u0375') || inRange(unit, u'\u037A', u'\u037E') ||
+               inRange(unit, u'\u0384', u'\u038A') || unit == 0x038C ||
+               inRange(unit, u'\u038E', u'\u03A1') || inRange(unit, u'\u03A3', u'\u03CE');
+    case 0x06:
+        return unit == 0x060C || unit == 0x061B || unit == 0x061F ||
+               inRange(unit, u'\u0621', u'\u063A') || inRange(unit, u'\u0640', u'\u0658') ||
+               inRange(unit, u'\u0660', u'\u066F') || unit >= 0x0671;
+    case 0x1E:
+        return inRange(unit, u'\u1EA0', u'\u1EF9');
+    default:
+        return false;
+    }
+}
+
+// The row without parameters that follows `row` with the same bytes, which common printers
+// send where the byte after them is no value of `row`'s first parameter (ESC 4, ESC m).
+const Protocol::Command *shortForm(const Protocol::Command &row)
+{
+    const std::span<const Protocol::Command> table = Protocol::commandTable;
+    const std::less<const Protocol::Command *> before;
+    if (before(&row, table.data()) || !before(&row + 1, table.data() + table.size()) ||
+        row.parameters.empty())
+        return nullptr;
+    const Protocol::Command *next = &row + 1;
+    const bool same = next->length == row.length && next->bytes == row.bytes;
+    return same && next->parameters.empty() && next->layout == Layout::Fixed ? next : nullptr;
+}
+
+constexpr bool isPrefix(std::uint8_t byte)
+{
+    return byte == ESC || byte == FS || byte == GS || byte == DLE;
+}
+
 constexpr int word(std::uint8_t low, std::uint8_t high)
 {
     return low | high << 8;
@@ -46,6 +96,13 @@ constexpr int realtimeParameterBytes(std::uint8_t command, std::uint8_t first)
     default:
         return 0;
     }
+}
+
+// The rows of the parameters that common printers take after DLE EOT, DLE ENQ and DLE DC4.
+bool isRealtimeRow(const Protocol::Command *command)
+{
+    return command == &Protocol::realtimeStatus || command == &Protocol::realtimeRequest ||
+           command == &Protocol::realtimeControl;
 }
 
 constexpr std::uint64_t longWord(const std::uint8_t *bytes)
@@ -116,6 +173,18 @@ std::optional<std::array<char16_t, 256>> decodeCodePage(const char *codec)
     return table;
 }
 
+// What the printers' pages hold beyond the codec: the block and box-drawing characters of the
+// Katakana page at 80-9F (rules and frames of receipt markup), and the euro sign of PC858 at D5
+// where a codec reads the page as PC850.
+void completeCodePage(int n, std::array<char16_t, 256> &table)
+{
+    static constexpr char16_t katakanaGraphics[] = u"▁▂▃▄▅▆▇█▏▎▍▌▋▊▉┼┴┬┤├▔─│▕┌┐└┘╭╮╰╯";
+    if (n == 1)
+        std::copy_n(katakanaGraphics, 0x20, table.begin() + 0x80);
+    else if (n == 19)
+        table[0xD5] = u'€';
+}
+
 } // namespace
 
 const std::array<char16_t, 256> *codePageTable(int n)
@@ -129,8 +198,11 @@ const std::array<char16_t, 256> *codePageTable(int n)
         if (Protocol::codePages[i].n != n)
             continue;
         const std::lock_guard lock(mutex);
-        if (!pages[i])
+        if (!pages[i]) {
             pages[i] = decodeCodePage(Protocol::codePages[i].codec);
+            if (*pages[i])
+                completeCodePage(n, **pages[i]);
+        }
         return *pages[i] ? &**pages[i] : nullptr;
     }
     return nullptr;
@@ -201,6 +273,7 @@ void StreamDecoder::finish()
     m_functionChosen = false;
     m_realtime = 0;
     m_nextRealtime = 0;
+    m_userCharactersLeft = 0;
     m_pendingCount = 0;
     m_inBlock = false;
     m_blockRemaining = 0;
@@ -240,12 +313,14 @@ void StreamDecoder::step(std::uint8_t byte, std::uint64_t offset)
     if (result.verdict == Verdict::NeedMore)
         return;
 
-    // What the outcome does not take, at most the last byte, starts what follows. (A command
-    // that announces a block always takes every pending byte, so this is never block data.)
+    // What the outcome does not take, at most the last three bytes (after a UTF-16 high byte
+    // that proves stray), starts what follows. (A command that announces a block always takes
+    // every pending byte, so this is never block data.)
     const int used = result.used;
-    const bool hasRest = used < m_pendingCount;
-    const std::uint8_t rest = m_pending[std::size_t(m_pendingCount - 1)];
-    const std::uint64_t restOffset = m_pendingOffset + std::uint64_t(used);
+    const int restCount = std::min(m_pendingCount - used, 3);
+    std::array<std::uint8_t, 3> rest{};
+    std::copy_n(m_pending.begin() + (m_pendingCount - restCount), restCount, rest.begin());
+    const std::uint64_t restOffset = m_pendingOffset + std::uint64_t(m_pendingCount - restCount);
 
     if (result.verdict == Verdict::Complete)
         complete(used);
@@ -257,8 +332,8 @@ void StreamDecoder::step(std::uint8_t byte, std::uint64_t offset)
     m_realtime = m_nextRealtime;
     m_nextRealtime = 0;
 
-    if (hasRest)
-        step(rest, restOffset);
+    for (int i = 0; i < restCount; ++i)
+        step(rest[std::size_t(i)], restOffset + std::uint64_t(i));
 }
 
 StreamDecoder::Result StreamDecoder::evaluate()
@@ -271,7 +346,7 @@ StreamDecoder::Result StreamDecoder::evaluate()
     const std::uint8_t first = p[0];
 
     if (m_realtime != 0) {
-        if (m_command && m_command->length == 0)
+        if (isRealtimeRow(m_command))
             return needs(m_realtimeLength);
         m_realtimeLength = realtimeParameterBytes(m_realtime, first);
         if (m_realtimeLength > 0) {
@@ -281,6 +356,9 @@ StreamDecoder::Result StreamDecoder::evaluate()
             return needs(m_realtimeLength);
         }
     }
+
+    if (m_userCharactersLeft > 0)
+        return frameUserCharacter();
 
     switch (first) {
     case NUL:
@@ -302,9 +380,36 @@ StreamDecoder::Result StreamDecoder::evaluate()
         break;
     }
 
-    if (first < 0x20) // the high byte of a UTF-16 code unit
-        return needs(2);
+    if (first < 0x20)
+        return evaluateUtf16();
     return evaluateText();
+}
+
+// A byte 01-1F that is no command byte: the high byte of a supported UTF-16 character, or a
+// stray control byte, ignored. A pair whose low byte is ESC, FS, GS or DLE is the character
+// only when that byte and those after it start no command.
+StreamDecoder::Result StreamDecoder::evaluateUtf16()
+{
+    const auto &p = m_pending;
+    const int n = m_pendingCount;
+    const auto stray = [this] {
+        m_command = &Protocol::strayControl;
+        return Result{Verdict::Complete, 1};
+    };
+    if (n < 2)
+        return {Verdict::NeedMore};
+    if (!isSupportedUtf16(char16_t(word(p[1], p[0]))))
+        return stray();
+    if (!isPrefix(p[1]))
+        return {Verdict::Complete, 2};
+    if (n < 3)
+        return {Verdict::NeedMore};
+    const bool three = Protocol::needsThirdByte(p[1], p[2]);
+    if (three && n < 4)
+        return {Verdict::NeedMore};
+    if (Protocol::findCommand(p[1], p[2], three ? p[3] : 0))
+        return stray();
+    return {Verdict::Complete, 2};
 }
 
 // A character of one or two bytes, in the encoding of the moment.
@@ -313,7 +418,7 @@ StreamDecoder::Result StreamDecoder::evaluateText() const
     const auto &p = m_pending;
     const int n = m_pendingCount;
     const std::uint8_t first = p[0];
-    if (m_doubleByte && m_shiftJis) {
+    if (m_shiftJis) { // lead bytes tell double from single bytes, with or without FS &
         if (inRange(first, 0x81, 0x9F) || inRange(first, 0xE0, 0xFC)) {
             if (n < 2)
                 return {Verdict::NeedMore};
@@ -395,6 +500,12 @@ StreamDecoder::Result StreamDecoder::frame(const Protocol::Command &command)
     };
     switch (command.layout) {
     case Layout::Fixed:
+        if (const Protocol::Command *bare = shortForm(command);
+            bare && n == h + 1 && command.parameters[0].accepted(p[std::size_t(h)]) < 0) {
+            m_command = bare;
+            return {Verdict::Complete, h};
+        }
+        return needs(h + held);
     case Layout::Raster:
     case Layout::StoreBitmap:
     case Layout::Column:
@@ -427,6 +538,18 @@ StreamDecoder::Result StreamDecoder::frame(const Protocol::Command &command)
     }
     }
     return {Verdict::Reject, n};
+}
+
+// A user-defined character's width, then its dots. One wider than a cell is refused, and its
+// data pass as a block that nothing keeps.
+StreamDecoder::Result StreamDecoder::frameUserCharacter()
+{
+    m_command = &Protocol::userCharacter;
+    const int x = m_pending[0];
+    if (x > maxUserCharacterWidth)
+        return {Verdict::Complete, 1};
+    const int length = 1 + m_userCharacterHeight * x;
+    return m_pendingCount < length ? Result{Verdict::NeedMore} : Result{Verdict::Complete, length};
 }
 
 // Stops up to NUL; a stop that does not rise, or one too many, ends the list without being
@@ -519,7 +642,11 @@ void StreamDecoder::complete(int used)
     const auto &p = m_pending;
     const std::uint8_t first = p[0];
 
-    if (m_command && m_command->length == 0) { // the parameters of a real-time command
+    if (m_command == &Protocol::userCharacter) {
+        completeUserCharacter(used);
+        return;
+    }
+    if (isRealtimeRow(m_command) || m_command == &Protocol::strayControl) {
         Event event = pendingEvent(m_command->op, used);
         event.command = m_command;
         event.values = Protocol::readValues(*m_command, {p.data(), std::size_t(used)});
@@ -554,7 +681,7 @@ void StreamDecoder::complete(int used)
     const Op op = command.op;
     const bool isBlock = event.blockLength > 0 || command.layout == Layout::Raster ||
                          command.layout == Layout::StoreBitmap || op == Op::QrStore ||
-                         op == Op::Pdf417Store;
+                         op == Op::Pdf417Store || op == Op::SymbolStore;
     m_sink->handle(event);
     if (!isBlock)
         return;
@@ -569,6 +696,25 @@ void StreamDecoder::complete(int used)
     m_inBlock = true;
     m_blockRemaining = event.blockLength;
     m_blockPosition = 0;
+}
+
+// A user-defined character's definition; one too wide announces its data as a block.
+void StreamDecoder::completeUserCharacter(int used)
+{
+    const auto &p = m_pending;
+    Event event = pendingEvent(Op::UserCharacter, used);
+    event.command = m_command;
+    event.values = Protocol::readValues(*m_command, {p.data(), std::size_t(used)});
+    event.data = {p.data() + 1, std::size_t(used - 1)};
+    const int x = p[0];
+    event.blockLength = x > maxUserCharacterWidth ? std::uint64_t(x * m_userCharacterHeight) : 0;
+    --m_userCharactersLeft;
+    m_sink->handle(event);
+    if (event.blockLength > 0) {
+        m_inBlock = true;
+        m_blockRemaining = event.blockLength;
+        m_blockPosition = 0;
+    }
 }
 
 void StreamDecoder::completeText(int used)
@@ -637,6 +783,13 @@ void StreamDecoder::followRow(Op op, const Event &event)
     case Op::DoubleByteOn:
         m_doubleByte = true;
         break;
+    case Op::DefineCharacters: {
+        const bool fits = event.accepted("y") && event.accepted("c1") && event.accepted("c2") &&
+                          event.value("c1") <= event.value("c2");
+        m_userCharactersLeft = fits ? event.value("c2") - event.value("c1") + 1 : 0;
+        m_userCharacterHeight = event.value("y");
+        break;
+    }
     case Op::DoubleByteOff:
         m_doubleByte = false;
         break;

@@ -63,7 +63,10 @@ public:
 // Text is decoded here, in the controller's three encodings:
 //  - a byte 20-FF is a character of Windows-1252 (80 is the euro sign);
 //  - a byte 01-1F that is not a control or command byte (HT, LF, CR, DLE, ESC, FS, GS) is the
-//    high byte of a UTF-16 code unit whose low byte follows;
+//    high byte of a UTF-16 code unit whose low byte follows, where the two make a character of
+//    the supported Latin, Greek and Arabic ranges and, for a low byte ESC, FS, GS or DLE, that
+//    byte and those after it start no command; otherwise it is a stray control byte, ignored
+//    alone;
 //  - in double-byte mode (FS & to FS .) two bytes A1-FE make a GB2312 character and two bytes
 //    21-7E a JIS X 0208 character; other bytes keep their single-byte meaning.
 //  - after ESC t n a byte 80-FF is a character of that code page (Windows-1252 again after
@@ -94,6 +97,8 @@ public:
     // The largest barcode, tab and parameter parts a command may hold back.
     static constexpr int maxPending = 4 + 255;
     static constexpr int maxTabStops = 32;
+    // The widest user-defined character, a cell of the standard font; a wider one is refused.
+    static constexpr int maxUserCharacterWidth = 12;
 
 private:
     enum class Verdict : std::uint8_t { NeedMore, Complete, Reject };
@@ -113,11 +118,14 @@ private:
     Event pendingEvent(Op op, int used) const;
     Result identify();
     Result evaluateText() const;
+    Result evaluateUtf16();
     Result frame(const Protocol::Command &command);
     Result frameTabStops() const;
     Result frameBarcode() const;
+    Result frameUserCharacter();
     void followRow(Op op, const Event &event);
     void completeText(int used);
+    void completeUserCharacter(int used);
     std::uint64_t blockLength(const Protocol::Command &command, const Protocol::Values &values,
                               int used) const;
 
@@ -133,6 +141,9 @@ private:
     std::uint8_t m_realtime = 0;
     std::uint8_t m_nextRealtime = 0;
     int m_realtimeLength = 0;
+    // After ESC & y c1 c2: the characters whose definitions are still to come, y bytes tall.
+    int m_userCharactersLeft = 0;
+    int m_userCharacterHeight = 0;
 
     std::array<std::uint8_t, maxPending> m_pending{};
     int m_pendingCount = 0;

@@ -413,4 +413,60 @@ QString scannedContent(BarcodeSystem system, const Symbol &symbol)
     return text;
 }
 
+Symbol encodeMaxiCode(QByteArrayView data, int mode, int dots)
+{
+    if (data.isEmpty())
+        return failure(QStringLiteral("no data stored"));
+    std::unique_ptr<zint_symbol, ZintDeleter> z(ZBarcode_Create());
+    if (!z)
+        return failure(QStringLiteral("out of memory"));
+    encodes.fetch_add(1, std::memory_order_relaxed);
+    z->symbology = BARCODE_MAXICODE;
+    z->option_1 = std::clamp(mode, 2, 6);
+    const auto *bytes = reinterpret_cast<const unsigned char *>(data.data());
+    if (ZBarcode_Encode(z.get(), bytes, int(data.size())) >= ZINT_ERROR ||
+        ZBarcode_Buffer(z.get(), 0) >= ZINT_ERROR || z->bitmap_width <= 0)
+        return failure(QString::fromUtf8(z->errtxt));
+    // Drawn again at the scale that makes it `dots` wide.
+    z->scale = float(dots) / float(z->bitmap_width);
+    if (ZBarcode_Buffer(z.get(), 0) >= ZINT_ERROR)
+        return failure(QString::fromUtf8(z->errtxt));
+    Symbol symbol;
+    symbol.ok = true;
+    symbol.columns = z->bitmap_width;
+    symbol.rows = z->bitmap_height;
+    symbol.modules.resize(std::size_t(symbol.columns) * std::size_t(symbol.rows));
+    for (std::size_t i = 0; i < symbol.modules.size(); ++i)
+        symbol.modules[i] = z->bitmap[i * 3] < 128 ? 1 : 0; // RGB, dark is ink
+    return symbol;
+}
+
+Symbol encodeAztec(QByteArrayView data, bool compact, int layers, int percent)
+{
+    if (data.isEmpty())
+        return failure(QStringLiteral("no data stored"));
+    // libzint's sizes: 1-4 compact with 1-4 layers, 5-36 full range with 1-32 layers; its error
+    // correction levels 1-4 are about 10, 23, 36 and 50 per cent.
+    const int size = layers <= 0 ? 0 : compact ? std::min(layers, 4) : 4 + std::min(layers, 32);
+    const int level = percent <= 0    ? -1
+                      : percent <= 10 ? 1
+                      : percent <= 23 ? 2
+                      : percent <= 36 ? 3
+                                      : 4;
+    std::unique_ptr<zint_symbol, ZintDeleter> z(ZBarcode_Create());
+    if (!z)
+        return failure(QStringLiteral("out of memory"));
+    return encodeWith(z.get(), BARCODE_AZTEC, data, level, size, 0, DATA_MODE);
+}
+
+Symbol encodeDataMatrix(QByteArrayView data, bool square)
+{
+    if (data.isEmpty())
+        return failure(QStringLiteral("no data stored"));
+    std::unique_ptr<zint_symbol, ZintDeleter> z(ZBarcode_Create());
+    if (!z)
+        return failure(QStringLiteral("out of memory"));
+    return encodeWith(z.get(), BARCODE_DATAMATRIX, data, -1, 0, square ? DM_SQUARE : 0, DATA_MODE);
+}
+
 } // namespace Virtual

@@ -63,6 +63,18 @@ Symbol encodeQr(QByteArrayView data, int level);
 // characters and without the brackets round GS1 application identifiers.
 QString scannedContent(BarcodeSystem system, const Symbol &symbol);
 
+// Encodes stored MaxiCode data in mode 2-6 as libzint draws it (hexagons and the bullseye), as
+// a picture `dots` wide: each module of the result is a dot.
+Symbol encodeMaxiCode(QByteArrayView data, int mode, int dots);
+
+// Encodes stored Aztec data: compact or full range, layers (0: automatic), error correction
+// in per cent of the symbol (0: libzint's default).
+Symbol encodeAztec(QByteArrayView data, bool compact, int layers, int percent);
+
+// Encodes stored DataMatrix (ECC 200) data, its size chosen automatically among the square
+// ones or among all.
+Symbol encodeDataMatrix(QByteArrayView data, bool square);
+
 // How many symbols libzint has been asked to make in this process (any thread).
 std::uint64_t symbolsEncoded();
 

@@ -18,34 +18,12 @@ constexpr int mnemonicColumn = 16;
 
 QString byteName(std::uint8_t byte)
 {
-    switch (byte) {
-    case NUL:
-        return QStringLiteral("NUL");
-    case EOT:
-        return QStringLiteral("EOT");
-    case ENQ:
-        return QStringLiteral("ENQ");
-    case HT:
-        return QStringLiteral("HT");
-    case LF:
-        return QStringLiteral("LF");
-    case CR:
-        return QStringLiteral("CR");
-    case DLE:
-        return QStringLiteral("DLE");
-    case DC4:
-        return QStringLiteral("DC4");
-    case SYN:
-        return QStringLiteral("SYN");
-    case ESC:
-        return QStringLiteral("ESC");
-    case FS:
-        return QStringLiteral("FS");
-    case GS:
-        return QStringLiteral("GS");
-    default:
-        break;
-    }
+    static constexpr const char *controls[] = {
+        "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",
+        "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
+        "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+    if (byte < 0x20)
+        return QString::fromLatin1(controls[byte]);
     if (byte > 0x20 && byte < 0x7F)
         return QString(QChar::fromLatin1(char(byte)));
     return QStringLiteral("0x%1").arg(unsigned(byte), 2, 16, QLatin1Char('0'));
@@ -414,6 +392,9 @@ void TraceWriter::describe(const Event &event, QString &mnemonic, QString &meani
         meaning = QStringLiteral("the stream ends inside this command");
         break;
     default:
+        // A stray control byte has no row of its own.
+        if (event.command == &Protocol::strayControl)
+            mnemonic += QLatin1Char(' ') + byteName(event.bytes[0]);
         break;
     }
 }

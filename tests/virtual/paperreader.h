@@ -39,6 +39,10 @@ struct Symbol
 // `upcAsEan13` a UPC-A is reported as the EAN-13 it also is.
 QList<Symbol> scan(const QImage &paper, bool upcAsEan13 = false);
 
+// Every PDF417, DataMatrix, Aztec and MaxiCode symbol zxing-cpp finds (zbar reads none of
+// them), its type as zxing names it.
+QList<Symbol> scanMatrix(const QImage &paper);
+
 // The smallest rectangle holding every dot that is not white, within `area` (the whole paper
 // when empty); an empty rectangle when there is none.
 QRect inkBounds(const QImage &paper, const QRect &area = {});

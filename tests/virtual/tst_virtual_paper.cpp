@@ -42,6 +42,10 @@ private Q_SLOTS:
     void pictures();
     void symbols_data();
     void symbols();
+    void matrixSymbols_data();
+    void userCharacters_data();
+    void userCharacters();
+    void matrixSymbols();
     void rollLimitsAndReset();
     void jobs();
     void peers_data();
@@ -332,6 +336,115 @@ void TestVirtualPaper::symbols()
              2 * inkBounds(render(stream).paper, QRect(0, 0, r.paper.width(), 60)).width());
 }
 
+void TestVirtualPaper::matrixSymbols_data()
+{
+    // GS ( k cn fn settings (hex, functions of the symbol's cn), then its data stored and
+    // printed; zxing-cpp reads the paper. An empty reading: nothing printed, with the remark.
+    QTest::addColumn<char>("cn");
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QByteArray>("remark");
+    QTest::newRow("MaxiCode mode 4")
+        << '2' << QByteArray("4134") << QByteArray("Tessivar 0042") << "MaxiCode" << QByteArray();
+    QTest::newRow("MaxiCode, mode out of range ignored")
+        << '2' << QByteArray("4134 4139") << QByteArray("Mode 4 kept") << "MaxiCode"
+        << QByteArray("outside the values");
+    QTest::newRow("Aztec full range, module 4")
+        << '5' << QByteArray("320000 3304 3517") << QByteArray("Aztec from the controller")
+        << "Aztec" << QByteArray();
+    QTest::newRow("Aztec compact, 2 layers")
+        << '5' << QByteArray("320102") << QByteArray("AZ 12") << "Aztec" << QByteArray();
+    QTest::newRow("Aztec, more than 2 layers hold")
+        << '5' << QByteArray("320101") << QByteArray(200, 'x') << QString()
+        << QByteArray("not printed");
+    QTest::newRow("DataMatrix square")
+        << '6' << QByteArray("42000000 4305") << QByteArray("DataMatrix 0042") << "DataMatrix"
+        << QByteArray();
+    QTest::newRow("DataMatrix rectangular")
+        << '6' << QByteArray("42010000") << QByteArray("RECT 12") << "DataMatrix" << QByteArray();
+    QTest::newRow("PDF417, read by zxing too")
+        << '0' << QByteArray("4103") << QByteArray("PDF417 0042") << "PDF417" << QByteArray();
+    QTest::newRow("DataMatrix, nothing stored")
+        << '6' << QByteArray() << QByteArray() << QString() << QByteArray("no data stored");
+}
+
+void TestVirtualPaper::matrixSymbols()
+{
+    QFETCH(char, cn);
+    QFETCH(QByteArray, settings);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, type);
+    QFETCH(QByteArray, remark);
+    const auto function = [cn](const QByteArray &parameters) {
+        const qsizetype length = parameters.size() + 1;
+        return QByteArray("\x1d(k") + char(length & 0xFF) + char(length >> 8) + cn + parameters;
+    };
+    QByteArray stream = "\x1b@\x1b\x61\x01";
+    for (const QByteArray &setting : settings.split(' ')) {
+        if (!setting.isEmpty())
+            stream += function(QByteArray::fromHex(setting));
+    }
+    if (!data.isEmpty())
+        stream += function("P0" + data);
+    stream += function("Q0") + "\n";
+    const Rendered rendered = render(stream);
+    QVERIFY(!rendered.trace.contains("no command or character"));
+    QCOMPARE(rendered.trace.contains(remark), true);
+    const QList<Symbol> read = scanMatrix(rendered.paper);
+    if (type.isEmpty()) {
+        QVERIFY2(inkBounds(rendered.paper).isEmpty(), rendered.trace.constData());
+        return;
+    }
+    QCOMPARE(read.size(), 1);
+    QCOMPARE(read.at(0).type, type);
+    QCOMPARE(read.at(0).data, data);
+}
+
+void TestVirtualPaper::userCharacters_data()
+{
+    // ESC & 3 c1 c2 defines characters; "A" is then printed at the left edge. The ink the line
+    // leaves: the defined character's box, the font's "A" (about 10 x 17 dots), or nothing.
+    QTest::addColumn<QByteArray>("commands");
+    QTest::addColumn<QSize>("ink");
+    QTest::addColumn<QByteArray>("remark");
+    const QByteArray block = "0c" + QByteArray("ffffff").repeated(12); // 12 x 24, all ink
+    const QByteArray bar = "02" + QByteArray("ff0000").repeated(2);    // 2 x 8 at the top
+    QTest::newRow("a block for A, switched on")
+        << "1b2603 4141" + block + "1b2501" << QSize(12, 24) << QByteArray();
+    QTest::newRow("defined, not switched on") << "1b2603 4141" + block << QSize() << QByteArray();
+    QTest::newRow("three in a row, A the middle one")
+        << "1b2603 4042" + bar + block + bar + "1b2501" << QSize(12, 24) << QByteArray();
+    QTest::newRow("cancelled by ESC ?")
+        << "1b2603 4141" + block + "1b2501 1b3f41" << QSize() << QByteArray();
+    QTest::newRow("forgotten at ESC @")
+        << "1b2603 4141" + block + "1b40 1b2501" << QSize() << QByteArray();
+    QTest::newRow("y out of range: refused")
+        << QByteArray("1b2604 4141 1b2501") << QSize() << QByteArray("y goes from 1 to 3");
+    QTest::newRow("wider than a cell: refused, data skipped")
+        << "1b2603 4141 0d" + QByteArray("ffffff").repeated(13) + "1b2501" << QSize()
+        << QByteArray("wider than a cell of 12 dots");
+    QTest::newRow("8 dots tall, 2 wide")
+        << QByteArray("1b2601 4141 02ffff 1b2501") << QSize(2, 8) << QByteArray();
+}
+
+void TestVirtualPaper::userCharacters()
+{
+    QFETCH(QByteArray, commands);
+    QFETCH(QSize, ink);
+    QFETCH(QByteArray, remark);
+    const Rendered rendered = render(QByteArray::fromHex(commands) + "A\n");
+    QVERIFY2(rendered.trace.contains(remark), rendered.trace.constData());
+    QVERIFY2(!rendered.trace.contains("no command or character"), rendered.trace.constData());
+    const QSize printed = inkBounds(rendered.paper).size();
+    if (ink.isValid())
+        QCOMPARE(printed, ink);
+    else // the font's own A
+        QVERIFY2(printed.width() > 4 && printed.width() <= 12 && printed.height() > 10 &&
+                     printed.height() < 24 && printed != QSize(12, 24),
+                 qPrintable(QStringLiteral("%1 x %2").arg(printed.width()).arg(printed.height())));
+}
+
 void TestVirtualPaper::rollLimitsAndReset()
 {
     // Feeding past the end of a short roll: the paper stops at its end, said once.
@@ -447,7 +560,7 @@ void TestVirtualPaper::peers()
             readable << data.toString();
     }
     expectedSymbols = readable;
-    for (const QJsonValue &data : expected.value(QStringLiteral("pdf417")).toArray())
+    for (const QJsonValue &data : expected.value(QStringLiteral("matrix")).toArray())
         expectedSymbols << data.toString();
     for (const QJsonValue &data : expected.value(QStringLiteral("pictures")).toArray())
         expectedSymbols.removeOne(data.toString());
@@ -458,6 +571,12 @@ void TestVirtualPaper::peers()
         scanned << QString::fromUtf8(symbol.data);
     for (const QString &data : std::as_const(readable))
         QVERIFY2(scanned.contains(data), qPrintable(data));
+    // 2D symbols that zbar does not read, read back by zxing.
+    QStringList matrix;
+    for (const Symbol &symbol : scanMatrix(rendered.paper))
+        matrix << QString::fromUtf8(symbol.data);
+    for (const QJsonValue &data : expected.value(QStringLiteral("matrix")).toArray())
+        QVERIFY2(matrix.contains(data.toString()), qPrintable(data.toString()));
     const QJsonArray ink = expected.value(QStringLiteral("ink")).toArray();
     if (!ink.isEmpty())
         QCOMPARE(inkBounds(rendered.paper).size(), QSize(ink.at(0).toInt(), ink.at(1).toInt()));
