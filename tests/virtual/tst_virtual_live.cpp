@@ -71,6 +71,9 @@ private Q_SLOTS:
     void idleClientIsClosedAndNextServed();
     void twoHostsPrintWholeJobsInTurn_data();
     void twoHostsPrintWholeJobsInTurn();
+    void waitingHostIsAnsweredAtOnce_data();
+    void waitingHostIsAnsweredAtOnce();
+    void lineJobEndsBeforeClientsJob();
     void repliesWaitingAreBounded_data();
     void repliesWaitingAreBounded();
     void connectAndCloseLeavesNoDescriptor();
@@ -494,6 +497,59 @@ void TestVirtualLive::twoHostsPrintWholeJobsInTurn()
     }
     QVERIFY(m_rig->waitForPrinted(lineJob.size() + clientJob.size(), 60000));
     QCOMPARE(m_rig->printed(), lineFirst ? lineJob + clientJob : clientJob + lineJob);
+}
+
+void TestVirtualLive::waitingHostIsAnsweredAtOnce_data()
+{
+    QTest::addColumn<bool>("lineHasTheJob");
+    QTest::newRow("line prints, client asks") << true;
+    QTest::newRow("client prints, line asks") << false;
+}
+
+void TestVirtualLive::waitingHostIsAnsweredAtOnce()
+{
+    // The first host's job never ends by silence here: only an answer given at once reaches the
+    // waiting host, whose own bytes do not print meanwhile.
+    QFETCH(bool, lineHasTheJob);
+    QVERIFY(listen());
+    m_rig->controller().setJobTimeout(600000);
+    m_host = std::make_unique<QSerialPort>(m_rig->device());
+    m_host->setBaudRate(115200);
+    m_host->setFlowControl(QSerialPort::NoFlowControl);
+    QVERIFY(m_host->open(QIODevice::ReadWrite));
+    QTcpSocket client;
+    QVERIFY(connectClient(client));
+    QIODevice &first = lineHasTheJob ? static_cast<QIODevice &>(*m_host) : client;
+    QIODevice &waiting = lineHasTheJob ? static_cast<QIODevice &>(client) : *m_host;
+    first.write("first job\n");
+    QTRY_COMPARE(m_rig->printed(), "first job\n");
+    waiting.write("second job\n\x10\x04\x01");
+    QTRY_COMPARE_WITH_TIMEOUT(waiting.bytesAvailable(), 1, 20000);
+    // One status byte: bits 1 and 4 set, 0 and 7 clear.
+    QCOMPARE(waiting.read(1).at(0) & 0x93, 0x12);
+    QCOMPARE(m_rig->printed(), "first job\n");
+}
+
+void TestVirtualLive::lineJobEndsBeforeClientsJob()
+{
+    // The line falls silent inside a raster picture that announces 32 bytes and brings 4: its job
+    // ends there, and the client's text prints as text, not as the rest of the picture.
+    QVERIFY(listen());
+    m_rig->controller().setJobTimeout(100);
+    QFile line(m_rig->device());
+    QVERIFY(line.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray cutShort = QByteArray::fromHex("1d7630000200100011223344");
+    QCOMPARE(line.write(cutShort), cutShort.size());
+    QTRY_COMPARE(m_rig->printed(), cutShort);
+    QTcpSocket client;
+    QVERIFY(connectClient(client));
+    client.write("from the client\n");
+    client.disconnectFromHost();
+    QVERIFY(m_rig->waitForPrinted(cutShort.size() + 16));
+    const QString trace = m_rig->trace();
+    const qsizetype over = trace.indexOf(QLatin1String("the line's job is over"));
+    QVERIFY2(over > 0 && over < trace.indexOf(QLatin1String("\"from the client\"")),
+             qPrintable(trace));
 }
 
 void TestVirtualLive::repliesWaitingAreBounded_data()

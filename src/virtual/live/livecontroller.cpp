@@ -101,7 +101,7 @@ void LiveController::connectParts()
         m_network.readClient();
     };
     connect(&m_engine, &PrintEngine::turnEnded, this, [this, readOn] {
-        if (m_buffer.isEmpty())
+        if (!m_buffer.mayTake())
             m_status.endOfInput();
         readOn();
     });

@@ -36,7 +36,7 @@ class Paper;
 //     settings allow (speed / bits per byte: 11,520 bytes a second at 115200 8N1), unless pacing
 //     is off. Bytes sent while the host's settings do not match the controller's (GS ( switches
 //     them) are garbage to the controller: they are dropped and the trace says why.
-//  2. The receive buffer (ReceiveBuffer), receiveBufferSize bytes. With XON/XOFF flow control at
+//  2. The receive buffer (ReceiveBuffer), receiveBufferSize bytes for each host. With XON/XOFF flow control at
 //     both ends the controller sends XOFF as the buffer reaches highWater bytes (just before the
 //     read that would take it there) and XON once it is down to lowWater; the host's kernel then
 //     really stops and restarts the host's output. Otherwise a full buffer takes nothing more
@@ -50,8 +50,9 @@ class Paper;
 //
 // With listen(), the controller also takes jobs over TCP (NetworkEndpoint), as network receipt
 // printers do: one client at a time, each connection one job. Its bytes go into the same receive
-// buffer and print engine as the line's; while the buffer is full the controller reads nothing
-// from the socket, so TCP's own flow control holds the client back. The end of a connection ends
+// buffer and print engine as the line's, one host's job at a time; while its share of the buffer
+// is full the controller reads nothing from the socket, so TCP's own flow control holds the
+// client back. The end of a connection ends
 // its job as the end of a stream does: a command it left unfinished is reported, and the next
 // connection is taken. Replies go back to the endpoint whose bytes asked for them (ReplyQueue).
 //

@@ -153,10 +153,9 @@ void NetworkEndpoint::readClient()
         return m_client->state() == QAbstractSocket::UnconnectedState &&
                m_client->bytesAvailable() == 0;
     };
-    // While the line's job prints, the client's bytes (and its end) wait in the system.
-    if ((ended() || m_client->bytesAvailable() > 0) && !m_buffer.mayTake(true))
-        return;
-    const qsizetype room = m_buffer.room();
+    // While the line's job prints, the client's bytes wait unprinted in its share of the buffer,
+    // and the rest in the system.
+    const qsizetype room = m_buffer.room(true);
     if (room > 0 && m_client->bytesAvailable() > 0) {
         if (m_idleTimeoutMs > 0)
             m_idleTimer.start(m_idleTimeoutMs);

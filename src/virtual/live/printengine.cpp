@@ -33,6 +33,8 @@ PrintEngine::PrintEngine(ReceiveBuffer &buffer, LiveStats &stats, const Setup &s
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &PrintEngine::run);
     connect(&m_buffer, &ReceiveBuffer::arrived, this, &PrintEngine::schedule);
+    // The other host's bytes may have waited for their turn.
+    connect(&m_buffer, &ReceiveBuffer::turnEnded, this, &PrintEngine::schedule);
 }
 
 PrintEngine::~PrintEngine() = default;
@@ -55,6 +57,8 @@ void PrintEngine::newRoll(int headType)
     options.fonts = m_setup.fonts;
     options.observer = m_setup.observer;
     options.stampTimes = true;
+    // A controller may print for hours: it holds the last 12.5 m of its roll.
+    options.endlessRoll = true;
     m_controller = std::make_unique<VirtualController>(options);
     nameSource();
     m_fed = 0;
@@ -109,6 +113,13 @@ void PrintEngine::emitReceipts()
 // client sent.
 void PrintEngine::startClientJob()
 {
+    // The line's job ended when it fell silent; a command it left unfinished ends with it, and
+    // none of the client's bytes go into it.
+    if (m_fed > 0) {
+        m_controller->finish();
+        note(QStringLiteral("the line's job is over: nothing came for the job timeout"), m_fed);
+        emitReceipts();
+    }
     m_controller->restartOffsets();
     m_fed = 0;
     note(QStringLiteral("the connection's bytes: offsets count from its first byte"), 0);
@@ -134,7 +145,7 @@ void PrintEngine::setHeld(bool held)
 
 void PrintEngine::schedule()
 {
-    if (m_held || m_buffer.isEmpty() || m_timer.isActive())
+    if (m_held || !m_buffer.mayTake() || m_timer.isActive())
         return;
     const qint64 wait = m_mechanismFreeAt - m_clock.nsecsElapsed();
     m_timer.start(wait > 0 ? int((wait + 999999) / 1000000) : 0);
@@ -153,7 +164,7 @@ void PrintEngine::run()
     qsizetype taken = 0;
     QElapsedTimer turn;
     turn.start();
-    while (!m_held && !m_buffer.isEmpty() && taken < ReceiveBuffer::capacity &&
+    while (!m_held && m_buffer.mayTake() && taken < ReceiveBuffer::capacity &&
            turn.nsecsElapsed() < engineTurnNs) {
         const ReceiveBuffer::Piece piece = m_buffer.take(enginePiece);
         if (piece.bytes.isEmpty()) {

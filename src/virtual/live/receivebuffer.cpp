@@ -2,7 +2,6 @@
 #include "virtual/live/receivebuffer.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace Virtual {
 
@@ -13,14 +12,6 @@ ReceiveBuffer::ReceiveBuffer(LiveStats &stats) : m_stats(stats)
     connect(&m_jobTimeout, &QTimer::timeout, this, &ReceiveBuffer::jobTimedOut);
 }
 
-bool ReceiveBuffer::mayTake(bool fromClient)
-{
-    if (!heldBack(fromClient))
-        return true;
-    m_waiting[fromClient] = true;
-    return false;
-}
-
 void ReceiveBuffer::append(const char *data, qsizetype size, bool fromClient)
 {
     if (!m_turn)
@@ -28,6 +19,7 @@ void ReceiveBuffer::append(const char *data, qsizetype size, bool fromClient)
     if (*m_turn == fromClient)
         m_jobTimeout.start();
     m_bytes.append(data, size);
+    m_fill[fromClient] += int(size);
     if (!m_spans.empty() && m_spans.back().fromClient == fromClient && !m_spans.back().endsJob)
         m_spans.back().length += size;
     else
@@ -57,20 +49,34 @@ void ReceiveBuffer::endClientJob()
     Q_EMIT arrived();
 }
 
+std::deque<ReceiveBuffer::Span>::iterator ReceiveBuffer::firstSpan(bool fromClient,
+                                                                   qsizetype &offset)
+{
+    offset = 0;
+    auto span = m_spans.begin();
+    for (; span != m_spans.end() && span->fromClient != fromClient; ++span)
+        offset += span->length;
+    return span;
+}
+
 ReceiveBuffer::Piece ReceiveBuffer::take(qsizetype most)
 {
-    Span &span = m_spans.front();
-    if (span.length == 0) {
-        const Piece end{{}, span.fromClient, span.endsJob};
-        m_spans.pop_front();
-        if (end.endsJob && m_turn == true)
+    qsizetype offset = 0;
+    const auto span = firstSpan(*m_turn, offset);
+    if (span->length == 0) {
+        const Piece end{{}, span->fromClient, span->endsJob};
+        m_spans.erase(span);
+        if (end.endsJob)
             endTurn();
         return end;
     }
     // Out of the buffer before it prints, so that a status reply counts what still waits.
-    Piece piece{m_bytes.first(std::min(most, span.length)), span.fromClient, false};
-    m_bytes.remove(0, piece.bytes.size());
-    span.length -= piece.bytes.size();
+    Piece piece{m_bytes.mid(offset, std::min(most, span->length)), span->fromClient, false};
+    m_bytes.remove(offset, piece.bytes.size());
+    m_fill[piece.fromClient] -= int(piece.bytes.size());
+    span->length -= piece.bytes.size();
+    if (span->length == 0)
+        m_spans.erase(span);
     return piece;
 }
 
@@ -86,14 +92,19 @@ void ReceiveBuffer::jobTimedOut()
         endTurn();
 }
 
-// The turn goes to the host that waited for it, or to whichever comes first.
+// The turn goes to the host whose bytes wait, or to whichever comes first.
 void ReceiveBuffer::endTurn()
 {
     const bool other = !*m_turn;
     m_jobTimeout.stop();
     m_turn.reset();
-    if (std::exchange(m_waiting[other], false))
-        m_turn = other;
+    for (const bool next : {other, !other}) {
+        if (holds(next)) {
+            m_turn = next;
+            m_jobTimeout.start();
+            break;
+        }
+    }
     Q_EMIT turnEnded();
 }
 

@@ -125,9 +125,7 @@ void SerialLine::readLine(bool notified)
         addCredit(rate);
     char chunk[1 + ReceiveBuffer::capacity];
     for (int reads = 0; reads < readsPerTurn; ++reads) {
-        if (m_buffer.heldBack(false))
-            return holdForTurn(notified || reads > 0);
-        const int room = m_buffer.room();
+        const int room = m_buffer.room(false);
         const int allowed = m_pacing ? std::min(room, int(m_credit)) : room;
         if (xoffDue(allowed)) {
             // Never in the turn of the event loop that read from the line, nor right after a
@@ -197,25 +195,6 @@ void SerialLine::waitForRoom()
     }
 }
 
-// A client's job has the print engine: the host's bytes wait in the pseudo-terminal, and with
-// XON/XOFF the host is stopped as at a full buffer (never right after a read, as there).
-void SerialLine::holdForTurn(bool justRead)
-{
-    int waiting = 0;
-    if (::ioctl(m_pty.master(), FIONREAD, &waiting) != 0 || waiting > 0)
-        m_buffer.mayTake(false); // the line's job is next
-    if (xonXoffInUse() && !m_xoff) {
-        if (justRead) {
-            readLater(1);
-            return;
-        }
-        sendFlow(true);
-    }
-    m_waitingForRoom = true;
-    m_lineIdle = true;
-    m_readNotifier->setEnabled(false);
-}
-
 void SerialLine::readLater(int ms)
 {
     m_readNotifier->setEnabled(false);
@@ -226,7 +205,7 @@ bool SerialLine::xoffDue(int allowed) const
 {
     if (m_xoff || !xonXoffInUse())
         return false;
-    const int fill = m_buffer.fill();
+    const int fill = m_buffer.fill(false);
     if (fill >= highWater)
         return true;
     // XOFF goes out before the read that brings the buffer to the mark, not after it. A read
@@ -287,7 +266,7 @@ void SerialLine::updateFlow()
 {
     // XOFF is sent by readLine() before it reads; here the buffer has drained, or the flow
     // control has changed.
-    if (m_xoff && (!xonXoffInUse() || (m_buffer.fill() <= lowWater && !m_buffer.heldBack(false))))
+    if (m_xoff && (!xonXoffInUse() || m_buffer.fill(false) <= lowWater))
         sendFlow(false);
 }
 

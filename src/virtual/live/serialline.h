@@ -35,8 +35,8 @@ class ReplyQueue;
 //    until there is room: that is hardware flow control, which a pseudo-terminal cannot signal
 //    otherwise; without flow control at both ends a real controller would lose bytes there, and
 //    the trace says so.
-//  - Turns: while a TCP client's job has the print engine, nothing is read from the line; the
-//    host is held back as at a full buffer until the client's job is over.
+//  - Turns: while a TCP client's job has the print engine, the line's bytes wait unprinted in
+//    the line's share of the receive buffer; once that is full the host is held back as above.
 class SerialLine : public QObject
 {
     Q_OBJECT
@@ -73,7 +73,6 @@ private:
     void readLine(bool notified);
     void addCredit(double rate);
     void waitForRoom();
-    void holdForTurn(bool justRead);
     void readLater(int ms);
     void receive(const char *data, qsizetype size);
     void hostFlow(unsigned char status);
