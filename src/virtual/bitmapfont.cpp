@@ -15,8 +15,8 @@ namespace Virtual {
 
 namespace {
 
-// One FreeType library for the process. Made before the first face and so destroyed after the
-// last one (the process's font set is a static too).
+// One FreeType library for the process. Made before the first font set, which reads its faces
+// later, and so destroyed after the last face (the process's font set is a static too).
 FT_Library library()
 {
     struct Library
@@ -190,21 +190,46 @@ QString FontSet::directory()
                          : QString::fromLocal8Bit(dir);
 }
 
-FontSet::FontSet(const QString &directory)
-    : m_standard(QDir(directory).filePath(QLatin1String(standardFile.name))),
-      m_small(QDir(directory).filePath(QLatin1String(smallFile.name))),
-      m_fallback(QDir(directory).filePath(QLatin1String(fallbackFile.name)))
-{}
+FontSet::FontSet(const QString &directory) : m_directory(directory)
+{
+    library();
+}
+
+FontSet::~FontSet()
+{
+    if (m_preload.joinable())
+        m_preload.join();
+}
+
+FontSet::Faces::Faces(const QString &directory)
+    : standard(QDir(directory).filePath(QLatin1String(standardFile.name))),
+      small(QDir(directory).filePath(QLatin1String(smallFile.name))),
+      fallback(QDir(directory).filePath(QLatin1String(fallbackFile.name)))
+{
+}
+
+const FontSet::Faces &FontSet::faces() const
+{
+    std::call_once(m_loaded, [this] { m_faces = std::make_unique<Faces>(m_directory); });
+    return *m_faces;
+}
+
+void FontSet::preload() const
+{
+    if (!m_preload.joinable())
+        m_preload = std::thread([this] { faces(); });
+}
 
 bool FontSet::isComplete() const
 {
-    return m_standard.isValid() && m_small.isValid() && m_fallback.isValid();
+    const Faces &fonts = faces();
+    return fonts.standard.isValid() && fonts.small.isValid() && fonts.fallback.isValid();
 }
 
 QString FontSet::missing() const
 {
     QStringList problems;
-    for (const BitmapFont *font : {&m_standard, &m_small, &m_fallback}) {
+    for (const BitmapFont *font : {&faces().standard, &faces().small, &faces().fallback}) {
         if (!font->isValid())
             problems << font->error();
     }
@@ -214,9 +239,10 @@ QString FontSet::missing() const
 QStringList FontSet::missingPackages() const
 {
     QStringList packages;
-    if (!m_standard.isValid() || !m_small.isValid())
+    const Faces &fonts = faces();
+    if (!fonts.standard.isValid() || !fonts.small.isValid())
         packages << QLatin1String(standardFile.package);
-    if (!m_fallback.isValid())
+    if (!fonts.fallback.isValid())
         packages << QLatin1String(fallbackFile.package);
     return packages;
 }
@@ -238,7 +264,7 @@ GlyphCell FontSet::draw(char16_t ch, Size size) const
     const int half = cellWidth(size);
     GlyphCell cell;
     cell.height = cellHeight(size);
-    const BitmapFont &primary = size == Size::Standard ? m_standard : m_small;
+    const BitmapFont &primary = size == Size::Standard ? faces().standard : faces().small;
     if (primary.has(ch) && primary.ascent() + primary.descent() == cell.height) {
         cell.fullWidth = primary.advance(ch) > half;
         cell.width = cell.fullWidth ? 2 * half : half;
@@ -255,14 +281,15 @@ GlyphCell FontSet::scaledFallback(char16_t ch, Size size) const
     // Unifont is 16 dots high: 8 or 16 wide. The small font takes it as it is; the standard
     // font scales it by 3/2 to 12 or 24 wide and 24 high.
     GlyphCell cell;
-    if (!m_fallback.has(ch))
+    const BitmapFont &fallback = faces().fallback;
+    if (!fallback.has(ch))
         return cell;
     GlyphCell source;
-    source.height = m_fallback.ascent() + m_fallback.descent();
+    source.height = fallback.ascent() + fallback.descent();
     const int fallbackHalf = 8;
-    source.fullWidth = m_fallback.advance(ch) > fallbackHalf;
+    source.fullWidth = fallback.advance(ch) > fallbackHalf;
     source.width = source.fullWidth ? 2 * fallbackHalf : fallbackHalf;
-    if (source.height > 24 || !m_fallback.draw(ch, source))
+    if (source.height > 24 || !fallback.draw(ch, source))
         return cell;
     cell.height = cellHeight(size);
     cell.fullWidth = source.fullWidth;

@@ -10,6 +10,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 struct FT_FaceRec_;
 
@@ -87,7 +89,14 @@ public:
     // The font folder: $TESSIVAR_FONT_DIR if set, else Debian's X11 misc font folder.
     static QString directory();
 
+    // Reads nothing yet: the fonts are read when first wanted, or by preload().
     explicit FontSet(const QString &directory);
+    ~FontSet();
+    FontSet(const FontSet &) = delete;
+    FontSet &operator=(const FontSet &) = delete;
+    // Starts reading the fonts on a thread of their own (some 50 ms of inflating and parsing),
+    // so that a program can go on starting; whoever wants them first waits for the rest.
+    void preload() const;
 
     bool isComplete() const;
     QString missing() const;
@@ -105,9 +114,19 @@ private:
     GlyphCell scaledFallback(char16_t ch, Size size) const;
     static GlyphCell replacementBox(Size size);
 
-    BitmapFont m_standard;
-    BitmapFont m_small;
-    BitmapFont m_fallback;
+    struct Faces
+    {
+        explicit Faces(const QString &directory);
+        BitmapFont standard;
+        BitmapFont small;
+        BitmapFont fallback;
+    };
+    const Faces &faces() const;
+
+    QString m_directory;
+    mutable std::once_flag m_loaded;
+    mutable std::unique_ptr<Faces> m_faces;
+    mutable std::thread m_preload;
     mutable QMutex m_mutex;
     mutable QHash<std::uint32_t, GlyphCell> m_cells; // key: size << 16 | character
 };

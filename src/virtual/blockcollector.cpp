@@ -215,12 +215,12 @@ void BlockCollector::drawBits(const std::uint8_t *bytes, qsizetype count, std::u
                               const Block &block)
 {
     // Once the roll has run out below the picture's top nothing more reaches it.
-    const bool rollUsedUp = m_paper.ranOut() && block.y >= m_paper.maxLength();
+    const bool rollUsedUp = m_paper.ranOut() && block.y >= m_paper.endRow();
     if (block.bytesPerRow == 0 || count <= 0 || rollUsedUp)
         return;
     const auto perRow = std::uint64_t(block.bytesPerRow);
     const int paperWidth = m_paper.width();
-    const int maxLength = m_paper.maxLength();
+    const int endRow = m_paper.endRow();
     // Bytes whose dots would all fall beyond the paper's right edge are never looked at.
     const int byteWidth = 8 * block.scaleX;
     const std::uint64_t onPaper =
@@ -242,9 +242,9 @@ void BlockCollector::drawBits(const std::uint8_t *bytes, qsizetype count, std::u
         if (std::all_of(first, last, [](std::uint8_t byte) { return byte == 0; }))
             continue;
         const std::uint64_t y = std::uint64_t(block.y) + row * std::uint64_t(block.scaleY);
-        if (y >= std::uint64_t(maxLength)) {
+        if (y >= std::uint64_t(endRow)) {
             // The roll is used up once a dot would go beyond it; what follows is lost.
-            m_paper.extendTo(maxLength + 1);
+            m_paper.extendTo(endRow + 1);
             return;
         }
         for (int dy = 0; dy < block.scaleY; ++dy) {

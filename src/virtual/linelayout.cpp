@@ -252,7 +252,7 @@ void LineLayout::drawText(const QString &text, int x, int y, std::uint8_t level,
 void LineLayout::drawGlyph(const Glyph &glyph, int x, int y)
 {
     // Once the roll has run out nothing more reaches it: a glyph below its end costs nothing.
-    if (m_paper.ranOut() && y >= m_paper.maxLength())
+    if (m_paper.ranOut() && y >= m_paper.endRow())
         return;
     const GlyphCell &cell = glyph.cell;
     const int sx = glyph.width / std::max(cell.width, 1);

@@ -6,14 +6,16 @@
 
 namespace Virtual {
 
-Paper::Paper(int maxLength) : m_maxLength(std::max(1, maxLength)) {}
+Paper::Paper(int maxLength, bool endless) : m_maxLength(std::max(1, maxLength)), m_endless(endless)
+{
+}
 
 Paper::~Paper() = default;
 
 void Paper::setWidth(int width, int fromRow)
 {
     width = std::clamp(width, 1, maxWidth);
-    fromRow = std::clamp(fromRow, 0, m_maxLength);
+    fromRow = std::clamp(fromRow, 0, endRow());
     m_width = width;
     m_widest = std::max(m_widest, width);
     // Rows only grow; a change on the row of the last one replaces it, so the list cannot
@@ -30,9 +32,46 @@ void Paper::setWidth(int width, int fromRow)
         m_widths.pop_back();
 }
 
+// Whether row y is on the roll; the roll runs out below its end, and an endless one lets its
+// oldest rows go to hold y.
+bool Paper::reaches(int y)
+{
+    if (y < firstRow())
+        return false;
+    if (y >= endRow()) {
+        m_ranOut = true;
+        return false;
+    }
+    if (y - firstRow() >= m_maxLength) {
+        int band = (y - m_maxLength) / bandRows + 1;
+        // The receipt under way stays whole, up to a default roll's worth of rows.
+        const int keepBand = m_keepFrom / bandRows;
+        if (band > keepBand && y - keepBand * bandRows < defaultMaxLength)
+            band = keepBand;
+        if (band > m_firstBand)
+            letGoBefore(band);
+    }
+    m_length = std::max(m_length, y + 1);
+    return true;
+}
+
+void Paper::letGoBefore(int band)
+{
+    const std::size_t gone = std::min(std::size_t(band - m_firstBand), m_bands.size());
+    for (std::size_t i = 0; i < gone; ++i) {
+        if (m_bands.front())
+            m_allocated -= std::size_t(bandRows) * maxWidth;
+        m_bands.pop_front();
+    }
+    m_firstBand = band;
+    // The width of the first row held is all that is still wanted of the changes before it.
+    while (m_widths.size() > 1 && m_widths[1].fromRow <= firstRow())
+        m_widths.erase(m_widths.begin());
+}
+
 std::uint8_t *Paper::row(int y)
 {
-    const std::size_t band = std::size_t(y / bandRows);
+    const std::size_t band = std::size_t(y / bandRows - m_firstBand);
     if (band >= m_bands.size())
         m_bands.resize(band + 1);
     if (!m_bands[band]) {
@@ -42,80 +81,69 @@ std::uint8_t *Paper::row(int y)
     return m_bands[band].get() + std::size_t(y % bandRows) * maxWidth;
 }
 
+const std::uint8_t *Paper::heldRow(int y) const
+{
+    if (y < firstRow() || y >= endRow())
+        return nullptr;
+    const std::size_t band = std::size_t(y / bandRows - m_firstBand);
+    if (band >= m_bands.size() || !m_bands[band])
+        return nullptr;
+    return m_bands[band].get() + std::size_t(y % bandRows) * maxWidth;
+}
+
 std::uint8_t *Paper::printableRow(int y)
 {
-    if (y < 0)
-        return nullptr;
-    if (y >= m_maxLength) {
-        m_ranOut = true;
-        return nullptr;
-    }
-    m_length = std::max(m_length, y + 1);
-    return row(y);
+    return reaches(y) ? row(y) : nullptr;
 }
 
 void Paper::ink(int x, int y, std::uint8_t level)
 {
-    if (x < 0 || x >= m_width || y < 0)
+    if (x < 0 || x >= m_width || !reaches(y))
         return;
-    if (y >= m_maxLength) {
-        m_ranOut = true;
-        return;
-    }
     std::uint8_t &dot = row(y)[x];
     dot = std::max(dot, level);
-    m_length = std::max(m_length, y + 1);
 }
 
 void Paper::inkSpan(int x, int y, int count, std::uint8_t level)
 {
     const int from = std::max(x, 0);
     const int to = std::min(x + count, m_width);
-    if (from >= to || y < 0)
+    if (from >= to || !reaches(y))
         return;
-    if (y >= m_maxLength) {
-        m_ranOut = true;
-        return;
-    }
     std::uint8_t *dots = row(y);
     for (int i = from; i < to; ++i)
         dots[i] = std::max(dots[i], level);
-    m_length = std::max(m_length, y + 1);
 }
 
 std::uint8_t Paper::at(int x, int y) const
 {
-    if (x < 0 || x >= maxWidth || y < 0 || y >= m_maxLength)
-        return 0;
-    const std::size_t band = std::size_t(y / bandRows);
-    if (band >= m_bands.size() || !m_bands[band])
-        return 0;
-    return m_bands[band][std::size_t(y % bandRows) * maxWidth + std::size_t(x)];
+    const std::uint8_t *dots = x >= 0 && x < maxWidth ? heldRow(y) : nullptr;
+    return dots ? dots[x] : 0;
 }
 
 void Paper::extendTo(int rows)
 {
-    if (rows > m_maxLength) {
+    if (rows > endRow()) {
         m_ranOut = true;
-        rows = m_maxLength;
+        rows = endRow();
     }
-    m_length = std::max(m_length, rows);
+    if (rows > m_length)
+        reaches(rows - 1);
 }
 
 QImage Paper::image(int fromRow, int toRow) const
 {
-    fromRow = std::clamp(fromRow, 0, m_maxLength);
-    const int height = std::max(1, std::min(toRow, m_maxLength) - fromRow);
+    fromRow = std::clamp(fromRow, 0, endRow());
+    // No more than the roll holds, however many rows are asked for.
+    const int height = std::clamp(std::min(toRow, endRow()) - fromRow, 1, m_maxLength);
     QImage image(m_widest, height, QImage::Format_Grayscale8);
     if (image.isNull())
         return image;
     image.fill(255);
     for (int i = 0; i < height; ++i) {
-        const int y = fromRow + i;
-        const std::size_t band = std::size_t(y / bandRows);
-        if (band >= m_bands.size() || !m_bands[band])
+        const std::uint8_t *dots = heldRow(fromRow + i);
+        if (!dots)
             continue;
-        const std::uint8_t *dots = m_bands[band].get() + std::size_t(y % bandRows) * maxWidth;
         std::uint8_t *pixels = image.scanLine(i);
         for (int x = 0; x < m_widest; ++x)
             pixels[x] = std::uint8_t(255 - dots[x]);
@@ -125,7 +153,7 @@ QImage Paper::image(int fromRow, int toRow) const
         if (width >= m_widest)
             continue;
         const int from = std::max(m_widths[i].fromRow, fromRow);
-        const int to = std::min(i + 1 < m_widths.size() ? m_widths[i + 1].fromRow : m_maxLength,
+        const int to = std::min(i + 1 < m_widths.size() ? m_widths[i + 1].fromRow : endRow(),
                                 fromRow + height);
         for (int y = from; y < to; ++y)
             std::memset(image.scanLine(y - fromRow) + width, 0xC0, std::size_t(m_widest - width));

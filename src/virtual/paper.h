@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -14,20 +15,30 @@ namespace Virtual {
 // blank paper costs nothing, and no size announced by a command allocates anything.
 //
 // The roll has a maximum length (maxLength rows, 100 000 by default: 12.5 m at 8 dots per mm).
-// Whatever would be printed beyond it is lost, as on a printer whose paper has run out.
+// Whatever would be printed beyond it is lost, as on a printer whose paper has run out. An
+// endless roll (a controller that prints for hours) holds only its last maxLength rows: as it
+// grows beyond them, the oldest bands are let go and read as blank, and it ends only at
+// endlessRows. The receipt under way (from keepFrom()) stays whole, up to defaultMaxLength rows.
 class Paper
 {
 public:
     static constexpr int maxWidth = 576;
     static constexpr int defaultMaxLength = 100000;
     static constexpr int bandRows = 64;
+    static constexpr int endlessRows = 1 << 30;
 
-    explicit Paper(int maxLength = defaultMaxLength);
+    explicit Paper(int maxLength = defaultMaxLength, bool endless = false);
     Paper(const Paper &) = delete;
     Paper &operator=(const Paper &) = delete;
     ~Paper();
 
     int maxLength() const { return m_maxLength; }
+    // Where the roll ends: the row after its last.
+    int endRow() const { return m_endless ? endlessRows : m_maxLength; }
+    // The first row still held; the rows before it were let go.
+    int firstRow() const { return m_firstBand * bandRows; }
+    // The rows from `row` on are wanted whole (a receipt begins there).
+    void keepFrom(int row) { m_keepFrom = row; }
     // The head's width from row `fromRow` on (ESC Z may change heads in the middle of a roll).
     void setWidth(int width, int fromRow);
     int width() const { return m_width; }
@@ -47,8 +58,8 @@ public:
     bool ranOut() const { return m_ranOut; }
 
     // White paper, one pixel per dot, as wide as the widest head used; rows printed while a
-    // narrower head was fitted show grey beyond its edge.
-    QImage image() const { return image(0, m_length); }
+    // narrower head was fitted show grey beyond its edge. All the rows held.
+    QImage image() const { return image(firstRow(), m_length); }
     // Rows fromRow to toRow (not included) of it, for a view of a long roll or a piece cut off.
     QImage image(int fromRow, int toRow) const;
 
@@ -56,13 +67,19 @@ public:
 
 private:
     std::uint8_t *row(int y);
+    const std::uint8_t *heldRow(int y) const;
+    bool reaches(int y);
+    void letGoBefore(int band);
 
     int m_maxLength;
+    bool m_endless;
+    int m_firstBand = 0;
+    int m_keepFrom = 0;
     int m_width = 384;
     int m_widest = 384;
     int m_length = 0;
     bool m_ranOut = false;
-    std::vector<std::unique_ptr<std::uint8_t[]>> m_bands;
+    std::deque<std::unique_ptr<std::uint8_t[]>> m_bands; // from m_firstBand on
     std::size_t m_allocated = 0;
     struct WidthChange
     {

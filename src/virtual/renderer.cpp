@@ -21,7 +21,7 @@ constexpr std::uint8_t cutInk = 0x90;
 } // namespace
 
 Renderer::Renderer(const Options &options)
-    : m_paper(options.maxLength),
+    : m_paper(options.maxLength, options.endless),
       m_layout(options.fonts ? *options.fonts : FontSet::system(), m_paper, m_state),
       m_blocks(m_paper),
       m_stampTimes(options.stampTimes),
@@ -89,7 +89,7 @@ QString Renderer::handle(const Event &event)
     if (m_paper.ranOut() && !m_ranOutReported) {
         m_ranOutReported = true;
         const QString ranOut = QStringLiteral("the roll ends after %1 rows; the rest is lost")
-                                   .arg(m_paper.maxLength());
+                                   .arg(m_paper.endRow());
         note = note.isEmpty() ? ranOut : note + QStringLiteral("; ") + ranOut;
     }
     return note;
@@ -105,7 +105,7 @@ void Renderer::printLine()
 
 void Renderer::advance(int dots)
 {
-    m_y = std::min(m_y + std::max(dots, 0), m_paper.maxLength());
+    m_y = std::min(m_y + std::max(dots, 0), m_paper.endRow());
     m_paper.extendTo(m_y);
     m_rowHeight = 0;
 }

@@ -66,6 +66,7 @@ public:
         int maxLength = Paper::defaultMaxLength;
         const FontSet *fonts = nullptr; // the system fonts when null
         bool stampTimes = false;        // receipts say when they started and ended
+        bool endless = false;           // the roll holds its last maxLength rows and goes on
     };
 
     explicit Renderer(const Options &options);
@@ -85,7 +86,12 @@ public:
     // The receipt under way, and those that have ended since the last call (by a cut, or by
     // endReceipt()).
     ReceiptRecord &receipt() { return m_receipt; }
-    std::vector<ReceiptRecord> takeReceipts() { return std::exchange(m_receipts, {}); }
+    std::vector<ReceiptRecord> takeReceipts()
+    {
+        // Their rows have been seen: the paper may let them go.
+        m_paper.keepFrom(m_receipt.fromRow());
+        return std::exchange(m_receipts, {});
+    }
     // The end of a job: the receipt under way ends without a cut, if anything is on it.
     void endReceipt();
     // Where the bytes of this receipt and the next come from ("tcp", "127.0.0.1:53124").
@@ -174,7 +180,7 @@ private:
     std::uint8_t ink() const { return m_state.ink(); }
     // Once the roll has run out nothing reaches the paper any more, and printing commands cost
     // no more than their decoding.
-    bool rollUsedUp() const { return m_paper.ranOut() && m_y >= m_paper.maxLength(); }
+    bool rollUsedUp() const { return m_paper.ranOut() && m_y >= m_paper.endRow(); }
 
     Paper m_paper;
     PrintState m_state;

@@ -2,25 +2,29 @@
 #include "virtual/virtualcontroller.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace Virtual {
 
 VirtualController::VirtualController(const Options &options)
-    : m_renderer({options.headType, options.maxLength, options.fonts, options.stampTimes}),
+    : m_renderer({options.headType, options.maxLength, options.fonts, options.stampTimes,
+                  options.endlessRoll}),
       m_decoder(this),
       m_observer(options.observer)
 {
     if (options.trace)
         m_trace.emplace(options.trace);
-    // The fonts come from packages the controller only recommends: say once why text is boxes.
-    const FontSet &fonts = options.fonts ? *options.fonts : FontSet::system();
-    if (m_trace && !fonts.isComplete())
-        m_trace->note(0, QStringLiteral("fonts missing, characters print as boxes (%1); install %2")
-                             .arg(fonts.missing(), fonts.missingPackages().join(QLatin1Char(' '))));
+    m_fonts = options.fonts ? options.fonts : &FontSet::system();
 }
 
 void VirtualController::feed(QByteArrayView bytes)
 {
+    // The fonts come from packages the controller only recommends: say once why text is boxes.
+    // Not before the first bytes, so that making a controller does not wait for its fonts.
+    if (const FontSet *fonts = std::exchange(m_fonts, nullptr); fonts && m_trace &&
+                                                               !fonts->isComplete())
+        m_trace->note(0, QStringLiteral("fonts missing, characters print as boxes (%1); install %2")
+                             .arg(fonts->missing(), fonts->missingPackages().join(u' ')));
     m_decoder.feed(bytes);
 }
 

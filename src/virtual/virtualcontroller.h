@@ -32,6 +32,7 @@ public:
         const FontSet *fonts = nullptr;          // the system fonts when null
         EventSink *observer = nullptr;           // told of every event after the paper and trace
         bool stampTimes = false;                 // receipts say when they started and ended
+        bool endlessRoll = false;                // the roll holds its last maxLength rows
     };
 
     explicit VirtualController(const Options &options);
@@ -75,6 +76,7 @@ private:
     std::optional<TraceWriter> m_trace;
     StreamDecoder m_decoder;
     EventSink *m_observer;
+    const FontSet *m_fonts; // until the first bytes: whether they are complete is said then
 };
 
 } // namespace Virtual

@@ -7,10 +7,13 @@
 #include "jobs/jobstreams.h"
 #include "protocol/commands.h"
 #include "virtual/bitmapfont.h"
+#include "virtual/paperpng.h"
 #include "virtual/receiptpdf.h"
 #include "virtual/symbols.h"
 #include "virtual/tracewriter.h"
+#include "virtual/virtualcontroller.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -52,6 +55,8 @@ private Q_SLOTS:
     void peers();
     void glyphs_data();
     void glyphs();
+    void pngKeepsEveryDot_data();
+    void pngKeepsEveryDot();
     void pdfAtTheHeadsWidth_data();
     void pdfAtTheHeadsWidth();
     void documentedCommands();
@@ -464,6 +469,25 @@ void TestVirtualPaper::rollLimitsAndReset()
                                    QByteArray(512 * 512, '\0') + QByteArray::fromHex("1c700100"));
     QVERIFY(stored.trace.contains("does not fit the bitmap memory"));
     QVERIFY(inkBounds(stored.paper).isEmpty());
+
+    // An endless roll, as a live controller has, that holds 2000 rows: 300 receipts of a line and
+    // 100 rows' feed each print on, the oldest rows let go and read blank.
+    Virtual::VirtualController::Options options;
+    options.maxLength = 2000;
+    options.endlessRoll = true;
+    Virtual::VirtualController endless(options);
+    for (int i = 0; i < 300; ++i)
+        endless.feed(QByteArray("A\n") + QByteArray::fromHex("1b4a64"));
+    const Virtual::Paper &roll = endless.renderer().paper();
+    QVERIFY(!roll.ranOut());
+    QVERIFY(roll.length() > 300 * 100);
+    QVERIFY(roll.length() - roll.firstRow() <= 2000);
+    QVERIFY(roll.allocatedBytes() <= std::size_t(2000 + 2 * Virtual::Paper::bandRows) *
+                                         Virtual::Paper::maxWidth);
+    const QImage last = roll.image(roll.length() - 130, roll.length());
+    QVERIFY(inkDots(last, last.rect()) > 0);
+    const QImage first = roll.image(0, 130);
+    QCOMPARE(inkDots(first, first.rect()), 0);
 }
 
 void TestVirtualPaper::jobs()
@@ -580,6 +604,39 @@ void TestVirtualPaper::peers()
     const QJsonArray ink = expected.value(QStringLiteral("ink")).toArray();
     if (!ink.isEmpty())
         QCOMPARE(inkBounds(rendered.paper).size(), QSize(ink.at(0).toInt(), ink.at(1).toInt()));
+}
+
+void TestVirtualPaper::pngKeepsEveryDot_data()
+{
+    // Pictures of `levels` darkness levels in a pattern that puts every level at every bit
+    // position of a packed byte, as wide as given; more than 16 levels are written as grey.
+    QTest::addColumn<int>("levels");
+    QTest::addColumn<int>("width");
+    QTest::newRow("white only") << 1 << 576;
+    QTest::newRow("black and white, odd width") << 2 << 383;
+    QTest::newRow("three levels, 2 bits") << 3 << 385;
+    QTest::newRow("four levels, 2 bits") << 4 << 7;
+    QTest::newRow("five levels, 4 bits") << 5 << 573;
+    QTest::newRow("sixteen levels") << 16 << 577;
+    QTest::newRow("seventeen levels, grey") << 17 << 101;
+    QTest::newRow("every level") << 256 << 576;
+}
+
+void TestVirtualPaper::pngKeepsEveryDot()
+{
+    QFETCH(int, levels);
+    QFETCH(int, width);
+    QImage paper(width, 40, QImage::Format_Grayscale8);
+    const int step = 255 / std::max(1, levels - 1);
+    for (int y = 0; y < paper.height(); ++y) {
+        for (int x = 0; x < width; ++x)
+            paper.scanLine(y)[x] = std::uint8_t(255 - (x * 7 + y) % levels * step);
+    }
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    QVERIFY(Virtual::PaperPng::write(paper, png));
+    const QImage read = QImage::fromData(png.data(), "PNG");
+    QCOMPARE(read.convertToFormat(QImage::Format_Grayscale8), paper);
 }
 
 void TestVirtualPaper::pdfAtTheHeadsWidth_data()

@@ -40,6 +40,8 @@
 
 namespace {
 
+constexpr int headlessHeldRows = 4000; // 50 cm at 8 dots a millimetre
+
 int fail(const QString &message)
 {
     std::fprintf(stderr, "tessivar-virtual-controller: %s\n", qPrintable(message));
@@ -296,6 +298,10 @@ int readCommandLine(const QCoreApplication &app, bool headless, Settings &settin
     parser.process(app);
 
     Virtual::LiveController::Options &options = settings.controller;
+    // Without a window nobody looks back along the roll: it holds half a metre and the receipt
+    // under way, and so stays small however long it prints.
+    if (headless)
+        options.heldRows = headlessHeldRows;
     if (parser.isSet(o.link)) {
         options.linkPath = parser.value(o.link);
     } else {

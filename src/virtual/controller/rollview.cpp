@@ -17,14 +17,16 @@ RollView::RollView(const Virtual::LiveController *controller, QWidget *parent)
 void RollView::refresh()
 {
     const Virtual::Paper &paper = m_controller->paper();
-    setFixedSize(paper.widestWidth(), std::max(1, paper.length()));
+    // The rows the roll still holds: a long run lets its oldest go.
+    setFixedSize(paper.widestWidth(), std::max(1, paper.length() - paper.firstRow()));
     update();
 }
 
 void RollView::paintEvent(QPaintEvent *event)
 {
     const QRect rows = event->rect();
+    const int first = m_controller->paper().firstRow();
     QPainter painter(this);
     painter.drawImage(QPoint(0, rows.top()),
-                      m_controller->paper().image(rows.top(), rows.bottom() + 1));
+                      m_controller->paper().image(first + rows.top(), first + rows.bottom() + 1));
 }

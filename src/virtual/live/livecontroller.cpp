@@ -2,6 +2,7 @@
 #include "virtual/live/livecontroller.h"
 
 #include "protocol/values.h"
+#include "virtual/bitmapfont.h"
 #include "virtual/paper.h"
 
 #include <QHostAddress>
@@ -51,7 +52,8 @@ LiveController::LiveController(const Options &options, QObject *parent)
       m_options(options),
       m_settings(openSettings(options.settingsFile)),
       m_buffer(m_stats),
-      m_engine(m_buffer, m_stats, {options.printSpeed, options.capture, options.fonts, this}),
+      m_engine(m_buffer, m_stats,
+               {options.printSpeed, options.capture, options.fonts, this, options.heldRows}),
       m_network(m_buffer),
       m_replies(m_pty, m_network),
       m_line(m_pty, m_buffer, m_replies, m_stats, options.pacing),
@@ -59,6 +61,8 @@ LiveController::LiveController(const Options &options, QObject *parent)
                {options.rollLengthMm, nearEndMm, options.drawerCloseMs,
                 [this] { return statusReply(); }})
 {
+    // The fonts are read while the controller starts and waits for its first bytes.
+    (options.fonts ? *options.fonts : FontSet::system()).preload();
     m_headType = Parameters::headType(m_settings->value(headTypeKey, 0).toInt()).value_or(0);
     m_engine.newRoll(m_headType);
     connectParts();

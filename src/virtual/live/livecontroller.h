@@ -12,6 +12,7 @@
 #include "virtual/live/replyqueue.h"
 #include "virtual/live/serialline.h"
 #include "virtual/live/statusresponder.h"
+#include "virtual/paper.h"
 #include "virtual/streamdecoder.h"
 
 #include <QByteArray>
@@ -90,6 +91,8 @@ public:
         const FontSet *fonts = nullptr; // the system fonts when null
         int rollLengthMm = 0;               // the paper roll's length; 0: endless
         int drawerCloseMs = defaultDrawerCloseMs; // a kicked drawer closes after; 0: by hand
+        int heldRows = Paper::defaultMaxLength; // the roll holds its last rows, and the receipt
+                                                // under way
     };
     static constexpr int defaultDrawerCloseMs = 3000;
     // A finite roll is near its end when this much of it is left.

@@ -57,8 +57,9 @@ void PrintEngine::newRoll(int headType)
     options.fonts = m_setup.fonts;
     options.observer = m_setup.observer;
     options.stampTimes = true;
-    // A controller may print for hours: it holds the last 12.5 m of its roll.
+    // A controller may print for hours: it holds the last part of its roll.
     options.endlessRoll = true;
+    options.maxLength = m_setup.heldRows;
     m_controller = std::make_unique<VirtualController>(options);
     nameSource();
     m_fed = 0;

@@ -47,6 +47,7 @@ public:
         QIODevice *capture = nullptr;   // every byte taken; not owned
         const FontSet *fonts = nullptr; // the system fonts when null
         EventSink *observer = nullptr;  // sees every event of the stream
+        int heldRows = 100000;          // the roll holds its last rows (and the receipt under way)
     };
 
     PrintEngine(ReceiveBuffer &buffer, LiveStats &stats, const Setup &setup);

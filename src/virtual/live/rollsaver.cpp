@@ -3,14 +3,18 @@
 
 #include "virtual/live/livecontroller.h"
 #include "virtual/paper.h"
+#include "virtual/paperpng.h"
 #include "virtual/receiptrecord.h"
 
 #include <QDir>
-#include <QImageWriter>
+#include <QBuffer>
+#include <QFile>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace Virtual {
 
@@ -26,7 +30,8 @@ RollSaver::RollSaver(const LiveController *controller, const QString &directory,
 
 bool RollSaver::saveRoll()
 {
-    return save(QStringLiteral("roll.png"), 0, m_controller->paper().length());
+    const Paper &paper = m_controller->paper();
+    return save(QStringLiteral("roll.png"), paper.firstRow(), paper.length());
 }
 
 // The picture first, then the JSON: whoever waits for the JSON finds the picture there.
@@ -50,26 +55,36 @@ void RollSaver::saveReceipt(const ReceiptRecord &receipt)
 
 bool RollSaver::save(const QString &name, int fromRow, int toRow)
 {
-    const QString path = QDir(m_directory).filePath(name);
-    QImageWriter writer(path, "png");
-    if (!writer.write(m_controller->paper().image(fromRow, toRow))) {
-        m_error = QStringLiteral("cannot write %1: %2").arg(path, writer.errorString());
-        return false;
-    }
-    m_written << path;
-    return true;
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    PaperPng::write(m_controller->paper().image(fromRow, toRow), png);
+    return publish(name, png.data());
 }
 
 bool RollSaver::saveJson(const QString &name, const ReceiptRecord &receipt)
 {
-    QSaveFile file(QDir(m_directory).filePath(name));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QJsonDocument(receipt.toJson()).toJson()) < 0 || !file.commit()) {
-        m_error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
-        return false;
-    }
-    m_written << file.fileName();
-    return true;
+    return publish(name, QJsonDocument(receipt.toJson()).toJson());
+}
+
+// Whole or not at all: written under a name of its own, then renamed, so that a reader never
+// finds half a file. Not synced to the disk: a thousand receipts a second would wait for it,
+// and a receipt lost in a crash of the machine is no loss to a test run.
+bool RollSaver::publish(const QString &name, const QByteArray &bytes)
+{
+    const QString path = QDir(m_directory).filePath(name);
+    const QString part = path + QStringLiteral(".part");
+    QFile file(part);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                         file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    if (written && ::rename(QFile::encodeName(part).constData(),
+                            QFile::encodeName(path).constData()) == 0)
+        return true;
+    m_error = QStringLiteral("cannot write %1: %2")
+                  .arg(path, written ? QString::fromLocal8Bit(std::strerror(errno))
+                                     : file.errorString());
+    QFile::remove(part);
+    return false;
 }
 
 } // namespace Virtual

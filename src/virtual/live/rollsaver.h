@@ -3,7 +3,7 @@
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
+#include <QString>
 
 #include <deque>
 
@@ -27,21 +27,20 @@ public:
               QObject *parent = nullptr);
 
     bool saveRoll();
-    // The files written so far, and what went wrong with the last one that could not be.
-    const QStringList &written() const { return m_written; }
+    // What went wrong with the last file that could not be written.
     QString errorString() const { return m_error; }
 
 private:
     void saveReceipt(const ReceiptRecord &receipt);
     bool save(const QString &name, int fromRow, int toRow);
     bool saveJson(const QString &name, const ReceiptRecord &receipt);
+    bool publish(const QString &name, const QByteArray &bytes);
 
     const LiveController *m_controller;
     QString m_directory;
     int m_keep;
     int m_receipts = 0;
     std::deque<QString> m_kept; // the receipts' names without extension, the oldest first
-    QStringList m_written;
     QString m_error;
 };
 

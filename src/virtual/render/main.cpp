@@ -9,12 +9,12 @@
 
 #include "virtual/bitmapfont.h"
 #include "virtual/receiptpdf.h"
+#include "virtual/paperpng.h"
 #include "virtual/virtualcontroller.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QImageWriter>
 #include <QJsonDocument>
 #include <QSaveFile>
 
@@ -138,10 +138,9 @@ void feedAll(QIODevice &input, Virtual::VirtualController &controller)
 int writeFiles(const Job &job, Virtual::VirtualController &controller)
 {
     if (job.wantPng) {
-        QImageWriter writer(job.pngPath, "png");
-        if (!writer.write(controller.paper()))
-            return fail(
-                QStringLiteral("cannot write %1: %2").arg(writer.fileName(), writer.errorString()));
+        QString error;
+        if (!Virtual::PaperPng::write(controller.paper(), job.pngPath, &error))
+            return fail(QStringLiteral("cannot write %1: %2").arg(job.pngPath, error));
     }
     if (!job.jsonPath.isEmpty()) {
         QSaveFile file(job.jsonPath);
