@@ -545,7 +545,7 @@ inline constexpr Command cancelCompressed{Op::Font,   0, {0, 0, 0}, Layout::Fixe
                                           "font: standard (compressed characters off)"};
 
 // A control byte 01-1F that starts no command and makes no supported UTF-16 character with the
-// byte after it (BEL, SO, SI, DC2, CAN, a parameter byte left over): ignored, as common printers
+// byte after it (BEL, SO, SI, DC4, CAN, a parameter byte left over): ignored, as common printers
 // ignore it, and the next byte starts what follows.
 inline constexpr Command strayControl{Op::Ignored,
                                       0,

@@ -67,8 +67,8 @@ constexpr Run katakana[] = {
 // PC858: the euro sign, where a codec reads the page as PC850.
 constexpr Run pc858[] = {{0xD5, u"€"}};
 // PC3012: PC866 with the Latvian letters in place of box-drawing characters and signs.
-constexpr Run pc3012[] = {{0xB5, u"Ā"},         {0xB7, u"Ņ"},   {0xBD, u"Ō"},   {0xC6, u"ā"},
-                          {0xD0, u"Š"},         {0xD2, u"čČ"},  {0xD6, u"ģĪī"}, {0xDD, u"ūŪ"},
+constexpr Run pc3012[] = {{0xB5, u"Ā"},          {0xB7, u"Ņ"},  {0xBD, u"Ō"},   {0xC6, u"ā"},
+                          {0xD0, u"Š"},          {0xD2, u"čČ"}, {0xD6, u"ģĪī"}, {0xDD, u"ūŪ"},
                           {0xF0, u"ĒēĢķĶļĻžŽō"}, {0xFC, u"ņš"}};
 // Thai character code 42: the digits and a few letters at 90-9E, then the consonants without
 // the obsolete ฃ and ฅ, the vowels and the tone marks in order from A1.
@@ -84,19 +84,19 @@ constexpr Run thai18[] = {{0x90, u"รา"}, {0x93, u"ะ"}, {0x9F, u"เ"}};
 // TCVN-3 (TCVN 5712 VN3): the Vietnamese letters, precomposed with their tone marks, around
 // the places Windows-1252 gives to accented Latin letters.
 constexpr Run tcvn3[] = {
-    {0xA1, u"ĂÂÊÔƠƯĐăâêôơưđ"}, {0xB5, u"àảãáạ"},         {0xBB, u"ằẳẵắ"},
-    {0xC6, u"ặầẩẫấậè"},        {0xCE, u"ẻẽéẹềểễếệìỉ"}, {0xDC, u"ĩíịò"},
+    {0xA1, u"ĂÂÊÔƠƯĐăâêôơưđ"},  {0xB5, u"àảãáạ"},          {0xBB, u"ằẳẵắ"},
+    {0xC6, u"ặầẩẫấậè"},         {0xCE, u"ẻẽéẹềểễếệìỉ"},    {0xDC, u"ĩíịò"},
     {0xE1, u"ỏõóọồổỗốộờởỡớợù"}, {0xF1, u"ủũúụừửữứựỳỷỹýỵ"},
 };
 // PC1118 (LST 1283) and PC1119 (LST 1284): PC437 and PC866 with the Lithuanian letters in
 // place of box-drawing characters, and the low quotation marks of Lithuanian.
-constexpr Run lithuanian[] = {{0xB5, u"ĄČĘĖ"}, {0xBD, u"ĮŠ"}, {0xC6, u"ŲŪ"},
+constexpr Run lithuanian[] = {{0xB5, u"ĄČĘĖ"}, {0xBD, u"ĮŠ"},        {0xC6, u"ŲŪ"},
                               {0xCF, u"Ž"},    {0xD0, u"ąčęėįšųūž"}, {0xF4, u"„“"}};
 constexpr Run pc1119[] = {{0xF2, u"≥≤"}, {0xF6, u"÷≈"}, {0xFC, u"ⁿ²"}};
 // KZ-1048: Windows-1251 with the Kazakh letters.
-constexpr Run kz1048[] = {{0x8D, u"ҚҺ"}, {0x9D, u"қһ"}, {0xA1, u"ҰұӘ"}, {0xA5, u"Ө"},
-                          {0xAA, u"Ғ"},  {0xAF, u"Ү"},  {0xB4, u"ө"},  {0xBA, u"ғ"},
-                          {0xBC, u"әҢңү"}};
+constexpr Run kz1048[] = {{0x8D, u"ҚҺ"}, {0x9D, u"қһ"}, {0xA1, u"ҰұӘ"},
+                          {0xA5, u"Ө"},  {0xAA, u"Ғ"},  {0xAF, u"Ү"},
+                          {0xB4, u"ө"},  {0xBA, u"ғ"},  {0xBC, u"әҢңү"}};
 
 void put(std::span<const Run> runs, CodePageTable &table)
 {

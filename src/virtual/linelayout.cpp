@@ -164,8 +164,8 @@ bool LineLayout::fits(int width)
 bool LineLayout::combines(const Glyph &glyph) const
 {
     const char16_t ch = glyph.character;
-    const bool thaiMark = ch == 0x0E31 || (ch >= 0x0E34 && ch <= 0x0E3A) ||
-                          (ch >= 0x0E47 && ch <= 0x0E4E);
+    const bool thaiMark =
+        ch == 0x0E31 || (ch >= 0x0E34 && ch <= 0x0E3A) || (ch >= 0x0E47 && ch <= 0x0E4E);
     return thaiMark && m_line.started && !m_line.glyphs.empty();
 }
 

@@ -656,8 +656,8 @@ QString Renderer::printSymbolOfEscZ()
     if (m_state.escZSymbol == 2)
         return printQr();
     const QByteArray &data = m_blocks.symbolData(symbolIndex(Protocol::Symbol2D::DataMatrix));
-    return printModules(encodeDataMatrix(data, m_state.dataMatrixSquare),
-                        m_state.dataMatrixModule, QStringLiteral("DataMatrix"), data);
+    return printModules(encodeDataMatrix(data, m_state.dataMatrixSquare), m_state.dataMatrixModule,
+                        QStringLiteral("DataMatrix"), data);
 }
 
 // The QR model is accepted (a row of its own, with no handler); other symbols are skipped.

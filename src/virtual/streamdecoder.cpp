@@ -70,8 +70,7 @@ const Protocol::Command *shortForm(const Protocol::Command &row)
         return nullptr;
     const Protocol::Command *next = &row + 1;
     const bool same = next->length == row.length && next->bytes == row.bytes;
-    return same && next->parameters.size() < row.parameters.size() &&
-                   next->layout == Layout::Fixed
+    return same && next->parameters.size() < row.parameters.size() && next->layout == Layout::Fixed
                ? next
                : nullptr;
 }
@@ -109,6 +108,8 @@ bool isRealtimeRow(const Protocol::Command *command)
     return command == &Protocol::realtimeStatus || command == &Protocol::realtimeRequest ||
            command == &Protocol::realtimeControl;
 }
+
+bool announcesBlock(const Protocol::Command &command, const Event &event);
 
 constexpr std::uint64_t longWord(const std::uint8_t *bytes)
 {
@@ -165,9 +166,8 @@ void StreamDecoder::finish()
     }
     // A command whose short form the stream ends with is that short form (ESC p m at the end).
     const Protocol::Command *bare =
-        m_command && m_functionChosen && m_command->layout == Layout::Fixed
-            ? shortForm(*m_command)
-            : nullptr;
+        m_command && m_functionChosen && m_command->layout == Layout::Fixed ? shortForm(*m_command)
+                                                                            : nullptr;
     if (bare && m_pendingCount == m_command->length + bare->parameterBytes()) {
         m_command = bare;
         complete(m_pendingCount);
@@ -623,14 +623,8 @@ void StreamDecoder::complete(int used)
             event.data = {p.data() + 4, std::size_t(p[3])};
     }
     followRow(command.op, event);
-
-    const Op op = command.op;
-    const bool isBlock = event.blockLength > 0 || command.layout == Layout::Raster ||
-                         command.layout == Layout::StoreBitmap || op == Op::QrStore ||
-                         op == Op::Pdf417Store || op == Op::SymbolStore ||
-                         op == Op::SymbolCommand;
     m_sink->handle(event);
-    if (!isBlock)
+    if (!announcesBlock(command, event))
         return;
     if (event.blockLength == 0) {
         Event end;
@@ -644,6 +638,18 @@ void StreamDecoder::complete(int used)
     m_blockRemaining = event.blockLength;
     m_blockPosition = 0;
 }
+
+namespace {
+// Whether the command is followed by a data block, if an empty one (a picture or symbol
+// data of no bytes still ends).
+bool announcesBlock(const Protocol::Command &command, const Event &event)
+{
+    const Op op = command.op;
+    return event.blockLength > 0 || command.layout == Layout::Raster ||
+           command.layout == Layout::StoreBitmap || op == Op::QrStore || op == Op::Pdf417Store ||
+           op == Op::SymbolStore || op == Op::SymbolCommand;
+}
+} // namespace
 
 // A user-defined character's definition; one too wide announces its data as a block.
 void StreamDecoder::completeUserCharacter(int used)
