@@ -11,6 +11,9 @@ const ReceiptPrinterEncoder = load('@point-of-sale/receipt-printer-encoder');
 const EscPosEncoder = load('esc-pos-encoder');
 const receiptline = load('receiptline');
 const {ThermalPrinter, PrinterTypes} = load('node-thermal-printer');
+const escpos = load('escpos');
+const escposBuffer = load('escpos-buffer');
+const {EpsonPrinter} = load('@react-thermal-printer/printer');
 // The byte tables of node-thermal-printer's printer types: the bytes it sends for them.
 const thermalConfig = (type) => load(`node-thermal-printer/lib/types/${type}-config.js`);
 
@@ -278,4 +281,119 @@ for (const [model, pages] of [
       {matrix: ['MaxiCode from a peer', 'PDF417 from node-thermal-printer']});
 }
 
-console.log('wrote ' + written.join(', '));
+// receipt-printer-encoder 4: the Thai, Vietnamese, Lithuanian, Kazakh and Latvian pages, with
+// the numbers common printers give them (Thai 18 and PC3012 as the printers that have them
+// number them), and the Katakana page's graphics at E0-FF.
+{
+  const pages = [
+    ['thai42', 20, 'ภาษาไทย ๑๒๓'], ['thai11', 21, 'สวัสดีครับ ขอบคุณ'],
+    ['thai18', 26, 'ที่นี่ ร้านน้ำ'], ['tcvn3', 30, 'Tiếng Việt: phở, bánh mì'],
+    ['tcvn3capitals', 31, 'TIẾNG VIỆT'], ['cp774', 42, 'Ačiū, gėlės ąžuolas'],
+    ['cp772', 43, 'Ąžuolas, Привет'], ['rk1048', 53, 'Қазақстан, Өскемен'],
+    ['cp3012', 9, 'Rīga, Ķekava, Привет'],
+    // (The encoder writes the suits and ○ as the control bytes 03-06 and 09 of PC437's
+    // pictures, which printers take as controls; they are left out.)
+    ['epson/katakana', 1, '═╞╪╡◢◣◥◤●╱╲╳'], ['epson/katakana', 1, '円年月日時分秒〒市区町村人'],
+  ];
+  const mapping = Object.fromEntries(pages.map(([page, n]) => [page, n]));
+  let e = new ReceiptPrinterEncoder({language: 'esc-pos', columns: 32, codepageMapping: mapping})
+      .initialize();
+  for (const [page, , text] of pages) e = e.codepage(page).line(text);
+  fixture('rpe4-codepages-more', e.encode(), {lines: pages.map(([, , text]) => text)});
+}
+
+// A picture of `width` x `height` dots, black in a frame of white, as RGBA pixels.
+function framed(width, height) {
+  const data = new Uint8ClampedArray(width * height * 4);
+  for (let y = 0; y < height; y++) {
+    for (let x = 0; x < width; x++) {
+      const ink = x >= 8 && x < width - 8 && y >= 4 && y < height - 4;
+      data.fill(ink ? 0 : 255, (y * width + x) * 4, (y * width + x) * 4 + 3);
+      data[(y * width + x) * 4 + 3] = 255;
+    }
+  }
+  return {data, width, height};
+}
+
+// escpos 2: a receipt as its Printer buffers it (styles with bare ESC 4 and ESC 5, a size, an
+// EAN-13 and a Code 128, a QR code by ESC Z after GS Z, a 24-dot column picture, a drawer kick
+// without its times, the buzzer and a cut).
+{
+  const p = new escpos.Printer({write() {}}, {encoding: 'cp437'});
+  const lines = ['ESCPOS SHOP', 'Bold line', 'Italic line', 'Underlined line', 'Small font',
+    'Coffee 3.50', 'Double size', 'Thank you'];
+  const picture = framed(64, 48);
+  p.hardware('init').align('ct').text(lines[0])
+      .align('lt').style('b').text(lines[1]).style('i').text(lines[2]).style('u').text(lines[3])
+      .style('normal').font('b').text(lines[4]).font('a')
+      .text(lines[5]).size(2, 2).text(lines[6]).size(1, 1)
+      .align('ct')
+      .barcode('590123412345', 'EAN13', {width: 2, height: 50, position: 'BLW'})
+      .barcode('{BESCPOS-2024-0042', 'CODE128', {width: 1, height: 50, position: 'OFF'})
+      .qrcode('https://example.com/escpos', 3, 'M', 5);
+  p.image(new escpos.Image({data: picture.data, shape: [picture.width, picture.height, 4]}), 'd24');
+  p.text(lines[7]).cashdraw(2).beep(1, 1).cut(true);
+  // Its Code 128 (GS w 2 at the least, 16 characters at the least) is wider than a 58 mm head.
+  fixture('escpos2-receipt', p.buffer.flush(), {
+    head: 1, lines, barcodes: ['5901234123457', 'ESCPOS-2024-0042'], qr: ['https://example.com/escpos']});
+}
+
+// escpos-buffer 4 with its TM-T20 profile (an 80 mm head): styles (bare ESC 4, ESC SI and DC2
+// for condensed text, digits after ESC a), sizes by GS !, a QR code, a raster picture, the
+// buzzer's BEL, a drawer kick and the bare ESC m cut.
+async function escposBufferReceipt() {
+  const {Printer, InMemory, Style, Align, Cut, Drawer, Image} = escposBuffer;
+  const connection = new InMemory();
+  const printer = await Printer.CONNECT('TM-T20', connection);
+  const lines = ['EB STORE', 'Bold text', 'Italic text', 'Underlined text', 'Condensed text',
+    'Normal again', 'Large', 'Right aligned', 'Thank you'];
+  await printer.writeln(lines[0], Style.Bold | Style.DoubleHeight, Align.Center);
+  await printer.writeln(lines[1], Style.Bold);
+  await printer.writeln(lines[2], Style.Italic);
+  await printer.writeln(lines[3], Style.Underline);
+  await printer.writeln(lines[4], Style.Condensed);
+  await printer.writeln(lines[5]);
+  await printer.withStyle({width: 2, height: 2, align: Align.Center}, async () => {
+    await printer.writeln(lines[6]);
+  });
+  await printer.writeln(lines[7], 0, Align.Right);
+  await printer.setAlignment(Align.Center);
+  await printer.qrcode('https://example.com/eb', 4);
+  const picture = framed(64, 48);
+  await printer.draw(new Image({data: Buffer.from(picture.data), width: 64, height: 48}));
+  await printer.setAlignment(Align.Left);
+  await printer.writeln(lines[8]);
+  await printer.feed(2);
+  await printer.buzzer();
+  await printer.drawer(Drawer.First, 50, 250);
+  await printer.cutter(Cut.Partial);
+  fixture('escposbuffer4-receipt', connection.buffer(), {
+    head: 1, lines, qr: ['https://example.com/eb']});
+}
+
+// @react-thermal-printer/printer 0.19: a receipt as its Epson printer writes it (text modes,
+// reverse, a Code 128 and a QR code, a raster picture, Thai text on PC874 as ESC t 21, a
+// drawer kick and a partial cut).
+{
+  const picture = framed(64, 48);
+  const lines = ['RTP STORE', 'Bold', 'Underlined', 'Inverted', 'Font B', 'Wide and tall',
+    'ขอบคุณที่ใช้บริการ', 'Thank you'];
+  const p = new EpsonPrinter().initialize()
+      .setAlign('center').setTextBold(true).text(lines[0]).newLine().setTextBold(false)
+      .setAlign('left').setTextBold(true).text(lines[1]).newLine().setTextBold(false)
+      .setTextUnderline('1dot-thick').text(lines[2]).newLine().setTextUnderline('none')
+      .invert(true).text(lines[3]).newLine().invert(false)
+      .setTextFont('B').text(lines[4]).newLine().setTextFont('A')
+      .setTextSize(2, 2).text(lines[5]).newLine().setTextNormal().setTextSize(1, 1)
+      .setAlign('center')
+      .barcode('{BRTP-0042', 'CODE128', {hriPosition: 'bottom', width: 2, height: 60}).newLine()
+      .qrcode('https://example.com/rtp', {cellSize: 4, correction: 'M'}).newLine()
+      .image(picture).newLine()
+      .setAlign('left').setCharacterSet('pc874_thai').text(lines[6]).newLine()
+      .setCharacterSet('pc437_usa').text(lines[7]).newLine()
+      .cashdraw('2pin').cut(true);
+  fixture('rtp019-receipt', p.getData(), {
+    lines, barcodes: ['RTP-0042'], qr: ['https://example.com/rtp']});
+}
+
+escposBufferReceipt().then(() => console.log('wrote ' + written.join(', ')));

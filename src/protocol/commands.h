@@ -123,8 +123,10 @@ enum class Op : std::uint8_t {
     UserCharacter,    // one character's x and dots after ESC &
     UserCharactersOn, // ESC % n
     CancelCharacter,  // ESC ? n
+    SymbolType,       // GS Z n: the symbol of ESC Z m n k dL dH
+    SymbolCommand,    // ESC Z m n k dL dH d... after GS Z
 };
-inline constexpr std::size_t opCount = std::size_t(Op::CancelCharacter) + 1;
+inline constexpr std::size_t opCount = std::size_t(Op::SymbolCommand) + 1;
 
 // How a command's parameters follow its bytes; the parameters' own list says what they are.
 enum class Layout : std::uint8_t {
@@ -139,6 +141,7 @@ enum class Layout : std::uint8_t {
     DefineImage,  // x y, then 8 x y bytes
     Uart,         // speed code 0-6 (the command's third byte) and flow code
     Cut,          // m, and n after m 65, 66, 97, 98, 103, 104
+    Counted,      // the parameters, the last a count of the data bytes after them
 };
 
 // How a parameter's value reads.

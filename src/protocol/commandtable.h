@@ -153,6 +153,10 @@ inline constexpr P defineCharacters[] = {number("y", 3, 1), number("c1", 126, 32
                                          number("c2", 126, 32)};
 inline constexpr P characterWidth[] = {number("x", 12)};
 inline constexpr P drawerPulse[] = {number("m"), number("t1"), number("t2")};
+inline constexpr P drawerPin[] = {number("m")};
+inline constexpr Named symbolTypes[] = {{0, "PDF417"}, {1, "DataMatrix"}, {2, "QR Code"}};
+inline constexpr P symbolType[] = {choice("n", symbolTypes, "unknown #", true)};
+inline constexpr P symbolCommand[] = {number("m"), number("n"), number("k"), word("d")};
 inline constexpr P extended2[] = {number("fn"), number("m")};
 inline constexpr P storedBitmap[] = {number("n"),
                                      choice("m", sizeModes, ", unknown size mode #", true)};
@@ -305,10 +309,14 @@ inline constexpr Command rows[] = {
     c2(Op::RightMargin, ESC, 'Q', L::Fixed, rightMargin, "ESC Q", "right edge {n}"),
     c2(Op::AbsolutePosition, ESC, '$', L::Fixed, nWord, "ESC $", "print position {n} dots"),
     c2(Op::PrintHead, ESC, 'Z', L::Fixed, headType, "ESC Z", "print head type {n}"),
+    // After GS Z, as common printers read it; the decoder chooses it.
+    c2(Op::SymbolCommand, ESC, 'Z', L::Counted, symbolCommand, "ESC Z",
+       "print {d} bytes as the symbol of GS Z: m {m}, level {n}, module {k} dots"),
     c2(Op::FullCut, ESC, 'i', L::Fixed, none, "ESC i", "full cut"),
     c2(Op::PartialCut, ESC, 'n', L::Fixed, none, "ESC n", "partial cut"),
-    // A row followed by one with the same bytes and no parameters: that short form is the
-    // command where the byte after them is outside the longer row's values.
+    // A row followed by one with the same bytes and the first of its parameters (or none):
+    // that short form is the command where the byte after the short form is outside the
+    // longer row's values there, begins a command, or does not come (the stream ends).
     c2(Op::Darkness, ESC, 'm', L::Fixed, darkness, "ESC m", "darkness {n}"),
     c2(Op::PartialCut, ESC, 'm', L::Fixed, none, "ESC m", "partial cut (older form)"),
     // ESC: common printers' text and positions.
@@ -348,6 +356,8 @@ inline constexpr Command rows[] = {
     skip(ESC, 'e', n, "ESC e", "reverse feed {n} lines (no reverse feed)"),
     c2(Op::DrawerKick, ESC, 'p', L::Fixed, drawerPulse, "ESC p",
        "drawer kick pulse, pin {m}, {t1} x 2 ms on, {t2} x 2 ms off"),
+    c2(Op::DrawerKick, ESC, 'p', L::Fixed, drawerPin, "ESC p",
+       "drawer kick pulse, pin {m}, the default pulse (older form)"),
     c2(Op::Buzzer, ESC, 'B', L::Fixed, buzzer, "ESC B", "buzzer {n} times, {t} x 100 ms"),
     skip(ESC, 'r', n, "ESC r", "print colour {n} (one colour only)"),
     skip(ESC, 'u', n, "ESC u", "drawer status request (no drawer)"),
@@ -487,7 +497,7 @@ inline constexpr Command rows[] = {
     skip(GS, 'b', onOffSwitch, "GS b", "smoothing {n} (ignored)"),
     skip(GS, 'j', n, "GS j", "automatic ink status (no ink)"),
     c2(Op::SensorStatus, GS, 'r', L::Fixed, sensorRequest, "GS r", "status request: {n}"),
-    skip(GS, 'Z', n, "GS Z", "2D symbol type (ignored)"),
+    c2(Op::SymbolType, GS, 'Z', L::Fixed, symbolType, "GS Z", "2D symbol of ESC Z: {n}"),
     skip(GS, 'E', n, "GS E", "print density (ignored)"),
     skip(GS, '<', none, "GS <", "initialise the mechanism (ignored)"),
     skip(GS, 'g', counter, "GS g", "maintenance counter (no counter)"),
@@ -530,8 +540,12 @@ inline constexpr Command userCharacter{Op::UserCharacter,
                                        "(character)",
                                        "user-defined character, {x} dots wide"};
 
+// DC2 after ESC SI: compressed characters off, as the dialects that have ESC SI take it.
+inline constexpr Command cancelCompressed{Op::Font,   0, {0, 0, 0}, Layout::Fixed, {}, "DC2",
+                                          "font: standard (compressed characters off)"};
+
 // A control byte 01-1F that starts no command and makes no supported UTF-16 character with the
-// byte after it (BEL, SO, SI, DC2, CAN, a parameter byte left over): ignored, as common printers
+// byte after it (BEL, SO, SI, DC4, CAN, a parameter byte left over): ignored, as common printers
 // ignore it, and the next byte starts what follows.
 inline constexpr Command strayControl{Op::Ignored,
                                       0,

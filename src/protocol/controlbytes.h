@@ -13,6 +13,7 @@ inline constexpr std::uint8_t HT = 0x09;
 inline constexpr std::uint8_t LF = 0x0A;
 inline constexpr std::uint8_t CR = 0x0D;
 inline constexpr std::uint8_t DLE = 0x10;
+inline constexpr std::uint8_t DC2 = 0x12;
 inline constexpr std::uint8_t DC4 = 0x14;
 inline constexpr std::uint8_t SYN = 0x16;
 inline constexpr std::uint8_t ESC = 0x1B;

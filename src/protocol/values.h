@@ -174,20 +174,33 @@ inline constexpr std::uint8_t PrintMode = '0';       // m of Print and Store
 namespace Protocol {
 
 // ESC t n: the code pages of common printers that the controller reads, with the name a codec
-// knows them by. The controller's own single-byte text is Windows-1252 until ESC t.
+// knows them by. The controller's own single-byte text is Windows-1252 until ESC t. A page the
+// codec has only in part (the Katakana page, the Thai pages, the Lithuanian and Kazakh pages)
+// is completed by the decoder's own characters; one no codec has (null) is the decoder's
+// entirely.
 struct CodePage
 {
     std::uint8_t n;
     std::string_view name;
     const char *codec;
 };
-inline constexpr std::array<CodePage, 36> codePages{{
+inline constexpr std::array<CodePage, 45> codePages{{
     {0, "PC437", "IBM437"},
     {1, "Katakana", "Shift_JIS"},
-    // 6-8 as the common 203-dpi printers of the 58 and 80 mm clone families number them.
+    // 6-9 as the common 203-dpi printers of the 58 and 80 mm clone families number them.
     {6, "ISO8859-1", "ISO-8859-1"},
     {7, "WPC1253", "windows-1253"},
     {8, "PC862", "ibm-862"},
+    {9, "PC3012", "IBM866"},
+    // The Thai pages print TIS-620's letters where that code has them.
+    {20, "Thai 42", nullptr},
+    {21, "Thai 11", "TIS-620"},
+    {26, "Thai 18", "TIS-620"},
+    {30, "TCVN-3", nullptr},
+    {31, "TCVN-3 capitals", nullptr},
+    {42, "PC1118", "IBM437"},
+    {43, "PC1119", "IBM866"},
+    {53, "KZ-1048", "windows-1251"},
     {41, "PC1098", "ibm-1098"},
     {2, "PC850", "IBM850"},
     {3, "PC860", "IBM860"},

@@ -159,12 +159,27 @@ bool LineLayout::fits(int width)
     return !(m_line.x > 0 && m_line.x + width > m_line.width);
 }
 
+// Thai vowels above and below and the tone marks: a printer of the Thai pages prints them in
+// the cell of the character before them, above or below it.
+bool LineLayout::combines(const Glyph &glyph) const
+{
+    const char16_t ch = glyph.character;
+    const bool thaiMark =
+        ch == 0x0E31 || (ch >= 0x0E34 && ch <= 0x0E3A) || (ch >= 0x0E47 && ch <= 0x0E4E);
+    return thaiMark && m_line.started && !m_line.glyphs.empty();
+}
+
 bool LineLayout::add(Glyph glyph)
 {
     start();
-    glyph.x = m_line.x;
+    if (combines(glyph)) {
+        glyph.x = m_line.glyphs.back().x;
+        glyph.advance = 0;
+    } else {
+        glyph.x = m_line.x;
+    }
     m_line.glyphs.push_back(glyph);
-    m_line.x += glyph.advance;
+    m_line.x = std::max(m_line.x, glyph.x + glyph.advance);
     m_line.height = std::max(m_line.height, glyph.height);
     return m_line.glyphs.size() >= std::size_t(maxGlyphsPerLine);
 }
@@ -226,6 +241,10 @@ int LineLayout::print(int top)
 void LineLayout::addToSpans(const Glyph &glyph, int x, int lineX)
 {
     std::vector<PrintedLine::Span> &spans = m_last.spans;
+    if (glyph.advance == 0 && !spans.empty() && lineX < m_spanEnd) { // a mark in the cell before
+        spans.back().text.append(QChar(glyph.character));
+        return;
+    }
     if (spans.empty() || spans.back().style != glyph.style || lineX != m_spanEnd) {
         const bool gap = !spans.empty() && lineX - m_spanEnd >= glyph.width;
         spans.push_back({x, glyph.width, glyph.style, QString(QChar(glyph.character)), gap});

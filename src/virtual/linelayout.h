@@ -92,7 +92,10 @@ public:
     Glyph shape(char16_t ch) const;
     // Begins the line; false when it has characters and one width dots wide would overflow it.
     bool fits(int width);
-    // Puts the glyph at the print position; true when the line buffer is now full.
+    // Whether the glyph is a mark that goes into the cell of the character before it.
+    bool combines(const Glyph &glyph) const;
+    // Puts the glyph at the print position (a combining mark into the cell before it); true
+    // when the line buffer is now full.
     bool add(Glyph glyph);
     // Moves to the next tab stop; a remark when there is none further right.
     QString tab();

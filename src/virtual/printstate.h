@@ -66,6 +66,7 @@ struct PrintState
     int aztecModule = 3;
     bool dataMatrixSquare = true;
     int dataMatrixModule = 3;
+    int escZSymbol = 0; // GS Z: the symbol ESC Z prints, 0 PDF417, 1 DataMatrix, 2 QR Code
     // User-defined characters (ESC &, ESC %, ESC ?), by the character they replace, and where
     // the definitions of ESC & being read go.
     std::map<char16_t, GlyphCell> userCharacters;

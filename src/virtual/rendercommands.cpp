@@ -77,6 +77,8 @@ const std::pair<Op, Renderer::Handler> Renderer::dispatch[] = {
     {Op::SymbolStore, &Renderer::onSymbolStore},
     {Op::SymbolPrint, &Renderer::onSymbolPrint},
     {Op::Symbol, &Renderer::onOtherSymbol},
+    {Op::SymbolType, &Renderer::onSymbolType},
+    {Op::SymbolCommand, &Renderer::onSymbolCommand},
     {Op::Raster, &Renderer::onRaster},
     {Op::StoreBitmap, &Renderer::onStoreBitmap},
     {Op::PrintStoredBitmap, &Renderer::onPrintStoredBitmap},
@@ -173,10 +175,11 @@ QString Renderer::onPrintMode(const Event &event)
 
 QString Renderer::onFont(const Event &event)
 {
-    // ESC SI, compressed characters, has no parameter: the small font.
-    const std::optional<int> font = event.command->parameters.empty()
-                                        ? std::optional<int>(Protocol::Font::Small)
-                                        : event.accepted("n");
+    // ESC SI, compressed characters, has no parameter: the small font; DC2 ends it.
+    const std::optional<int> font =
+        event.command == &Protocol::cancelCompressed ? std::optional<int>(Protocol::Font::Standard)
+        : event.command->parameters.empty()          ? std::optional<int>(Protocol::Font::Small)
+                                                     : event.accepted("n");
     if (!font)
         return ignored("no such font");
     m_state.font = *font == Protocol::Font::Small ? FontSet::Size::Small : FontSet::Size::Standard;
@@ -598,6 +601,62 @@ QString Renderer::onSymbolPrint(const Event &event)
         return printModules(encodeAztec(data, m.aztecCompact, m.aztecLayers, m.aztecPercent),
                             m.aztecModule, QStringLiteral("Aztec"), data);
     return printModules(encodeDataMatrix(data, m.dataMatrixSquare), m.dataMatrixModule,
+                        QStringLiteral("DataMatrix"), data);
+}
+
+QString Renderer::onSymbolType(const Event &event)
+{
+    const std::optional<int> n = event.accepted("n");
+    if (!n)
+        return ignored("no such symbol");
+    m_state.escZSymbol = *n;
+    return {};
+}
+
+// ESC Z m n k dL dH after GS Z: the symbol's settings from m, n and k, its data collected as
+// they arrive and printed once they are in. The QR Code's version (m) is the data's.
+QString Renderer::onSymbolCommand(const Event &event)
+{
+    PrintState &s = m_state;
+    const int m = event.value("m");
+    const int n = event.value("n");
+    const int k = event.value("k");
+    Block block;
+    switch (s.escZSymbol) {
+    case 0: // m columns, n the error correction level, k the module width
+        s.pdfColumns = std::clamp(m, 0, 30);
+        s.pdfLevel = n >= 0 && n <= 8 ? n : -1;
+        s.pdfModule = std::clamp(k, 2, 8);
+        block.kind = BlockKind::Pdf417;
+        break;
+    case 1:
+        s.dataMatrixModule = std::clamp(k, 2, 16);
+        block.kind = BlockKind::Symbol;
+        block.place = symbolIndex(Protocol::Symbol2D::DataMatrix);
+        break;
+    default: { // n the level as a letter (L, M, Q, H) or 0-3
+        const std::string_view levels = "LMQH";
+        const std::size_t letter = levels.find(char(n));
+        s.qrLevel = letter != std::string_view::npos ? int(letter) : std::clamp(n, 0, 3);
+        s.qrModule = std::clamp(k, 1, 16);
+        block.kind = BlockKind::Qr;
+        break;
+    }
+    }
+    m_blocks.begin(block);
+    m_printAtBlockEnd = true;
+    return {};
+}
+
+QString Renderer::printSymbolOfEscZ()
+{
+    m_printAtBlockEnd = false;
+    if (m_state.escZSymbol == 0)
+        return printPdf417();
+    if (m_state.escZSymbol == 2)
+        return printQr();
+    const QByteArray &data = m_blocks.symbolData(symbolIndex(Protocol::Symbol2D::DataMatrix));
+    return printModules(encodeDataMatrix(data, m_state.dataMatrixSquare), m_state.dataMatrixModule,
                         QStringLiteral("DataMatrix"), data);
 }
 

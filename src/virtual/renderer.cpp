@@ -67,7 +67,11 @@ QString Renderer::blockEnd(const Event &event)
     if (ended.feed)
         advance(*ended.feed);
     m_rowHeight = std::max(m_rowHeight, ended.rowHeight);
-    return ended.note;
+    if (!m_printAtBlockEnd)
+        return ended.note;
+    const QString printed = printSymbolOfEscZ();
+    return ended.note.isEmpty() || printed.isEmpty() ? ended.note + printed
+                                                     : ended.note + QStringLiteral("; ") + printed;
 }
 
 QString Renderer::handle(const Event &event)
@@ -125,7 +129,7 @@ void Renderer::endTextRow()
 void Renderer::character(char16_t ch)
 {
     const LineLayout::Glyph glyph = m_layout.shape(ch);
-    if (!m_layout.fits(glyph.width)) {
+    if (!m_layout.combines(glyph) && !m_layout.fits(glyph.width)) {
         lineFeed();
         m_layout.start();
     }
@@ -281,6 +285,8 @@ QString Renderer::columnPicture(const Event &event)
     const int columns = event.value("n");
     if (m != 0 && m != 1 && m != 32 && m != 33)
         return QStringLiteral("no such column mode; its data skipped");
+    // A picture that begins a line is aligned as the line of its own width that it makes.
+    const bool alone = !m_layout.started() || (m_layout.pending() == 0 && m_layout.x() == 0);
     startLine();
     Block block;
     block.kind = BlockKind::Column;
@@ -289,10 +295,12 @@ QString Renderer::columnPicture(const Event &event)
     block.scaleX = (m & 1) ? 1 : 2;
     block.scaleY = (m & 32) ? 1 : 3;
     block.ink = ink();
+    const int width = columns * block.scaleX;
+    if (alone)
+        m_layout.setX(place(width, m_state.align) - m_layout.left());
     block.x = m_layout.left() + m_layout.x();
     block.y = m_y;
     m_blocks.begin(block);
-    const int width = columns * block.scaleX;
     m_receipt.addPicture(QStringLiteral("column"),
                          QRect(block.x, m_y, width, block.bytesPerRow * 8 * block.scaleY));
     m_layout.setX(std::min(m_layout.x() + width, m_layout.width()));

@@ -146,6 +146,9 @@ private:
     QString onSymbolSetting(const Event &event);
     QString onSymbolPrint(const Event &event);
     QString onOtherSymbol(const Event &event);
+    QString onSymbolType(const Event &event);
+    QString onSymbolCommand(const Event &event);
+    QString printSymbolOfEscZ();
     QString onRaster(const Event &event);
     QString onStoreBitmap(const Event &event);
     QString onPrintStoredBitmap(const Event &event);
@@ -188,6 +191,7 @@ private:
     BlockCollector m_blocks;
     int m_y = 0;         // the row where the next line's top goes
     int m_rowHeight = 0; // dots printed at m_y without a feed since (CR, a full line buffer)
+    bool m_printAtBlockEnd = false; // ESC Z: the symbol prints once its data are in
     SymbolCache m_symbols;
     bool m_ranOutReported = false;
     bool m_stampTimes;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "virtual/streamdecoder.h"
 
+#include "virtual/codepages.h"
+
 #include <QString>
 
 #include <algorithm>
@@ -57,8 +59,8 @@ constexpr bool isSupportedUtf16(char16_t unit)
     }
 }
 
-// The row without parameters that follows `row` with the same bytes, which common printers
-// send where the byte after them is no value of `row`'s first parameter (ESC 4, ESC m).
+// The row with fewer parameters that follows `row` with the same bytes: the short form common
+// printers send without the rest of `row`'s parameters (bare ESC 4 and ESC m, ESC p m).
 const Protocol::Command *shortForm(const Protocol::Command &row)
 {
     const std::span<const Protocol::Command> table = Protocol::commandTable;
@@ -68,7 +70,9 @@ const Protocol::Command *shortForm(const Protocol::Command &row)
         return nullptr;
     const Protocol::Command *next = &row + 1;
     const bool same = next->length == row.length && next->bytes == row.bytes;
-    return same && next->parameters.empty() && next->layout == Layout::Fixed ? next : nullptr;
+    return same && next->parameters.size() < row.parameters.size() && next->layout == Layout::Fixed
+               ? next
+               : nullptr;
 }
 
 constexpr bool isPrefix(std::uint8_t byte)
@@ -105,115 +109,14 @@ bool isRealtimeRow(const Protocol::Command *command)
            command == &Protocol::realtimeControl;
 }
 
+bool announcesBlock(const Protocol::Command &command, const Event &event);
+
 constexpr std::uint64_t longWord(const std::uint8_t *bytes)
 {
     return std::uint64_t(bytes[0]) | std::uint64_t(bytes[1]) << 8 | std::uint64_t(bytes[2]) << 16 |
            std::uint64_t(bytes[3]) << 24;
 }
 
-struct Windows1252
-{
-    std::array<char16_t, 256> table{};
-
-    Windows1252()
-    {
-        QStringDecoder decoder("windows-1252");
-        for (int byte = 0x20; byte <= 0xFF; ++byte) {
-            if (byte == 0x7F)
-                continue;
-            const char c = char(byte);
-            const QString s = decoder.isValid() ? QString(decoder(QByteArrayView(&c, 1)))
-                                                : QString(QChar(char16_t(byte)));
-            decoder.resetState();
-            // Bytes the code page leaves undefined come back as C1 controls or U+FFFD.
-            if (s.size() == 1 && !(s[0].unicode() >= 0x80 && s[0].unicode() <= 0x9F) &&
-                s[0] != QChar::ReplacementCharacter)
-                table[std::size_t(byte)] = s[0].unicode();
-        }
-    }
-};
-
-} // namespace
-
-char16_t windows1252(std::uint8_t byte)
-{
-    static const Windows1252 codePage;
-    return codePage.table[byte];
-}
-
-namespace {
-
-std::array<char16_t, 256> windows1252Table()
-{
-    std::array<char16_t, 256> table{};
-    for (int byte = 0x20; byte <= 0xFF; ++byte)
-        table[std::size_t(byte)] = windows1252(std::uint8_t(byte));
-    return table;
-}
-
-// The code page's bytes one by one through the codec, a fresh decoder for each (a decoder
-// that met an undefined byte does not always recover). Bytes the page leaves undefined, the
-// lead bytes of a double-byte code and C1 controls stay 0.
-std::optional<std::array<char16_t, 256>> decodeCodePage(const char *codec)
-{
-    if (!QStringDecoder(codec).isValid())
-        return std::nullopt;
-    std::array<char16_t, 256> table{};
-    for (int byte = 0x20; byte <= 0xFF; ++byte) {
-        if (byte == 0x7F)
-            continue;
-        QStringDecoder decoder(codec);
-        const char c = char(byte);
-        const QString s = decoder(QByteArrayView(&c, 1));
-        if (!decoder.hasError() && s.size() == 1 &&
-            !(s[0].unicode() >= 0x80 && s[0].unicode() <= 0x9F) &&
-            s[0] != QChar::ReplacementCharacter && !s[0].isSurrogate())
-            table[std::size_t(byte)] = s[0].unicode();
-    }
-    return table;
-}
-
-// What the printers' pages hold beyond the codec: the block and box-drawing characters of the
-// Katakana page at 80-9F (rules and frames of receipt markup), and the euro sign of PC858 at D5
-// where a codec reads the page as PC850.
-void completeCodePage(int n, std::array<char16_t, 256> &table)
-{
-    static constexpr char16_t katakanaGraphics[] = u"▁▂▃▄▅▆▇█▏▎▍▌▋▊▉┼┴┬┤├▔─│▕┌┐└┘╭╮╰╯";
-    if (n == 1)
-        std::copy_n(katakanaGraphics, 0x20, table.begin() + 0x80);
-    else if (n == 19)
-        table[0xD5] = u'€';
-}
-
-} // namespace
-
-const std::array<char16_t, 256> *codePageTable(int n)
-{
-    // Each page is decoded the first time a stream selects it.
-    static std::mutex mutex;
-    static std::array<std::optional<std::optional<std::array<char16_t, 256>>>,
-                      Protocol::codePages.size()>
-        pages;
-    for (std::size_t i = 0; i < Protocol::codePages.size(); ++i) {
-        if (Protocol::codePages[i].n != n)
-            continue;
-        const std::lock_guard lock(mutex);
-        if (!pages[i]) {
-            pages[i] = decodeCodePage(Protocol::codePages[i].codec);
-            if (*pages[i])
-                completeCodePage(n, **pages[i]);
-        }
-        return *pages[i] ? &**pages[i] : nullptr;
-    }
-    return nullptr;
-}
-
-namespace {
-const std::array<char16_t, 256> &defaultCodePage()
-{
-    static const std::array<char16_t, 256> table = windows1252Table();
-    return table;
-}
 } // namespace
 
 namespace {
@@ -261,13 +164,21 @@ void StreamDecoder::finish()
         end.complete = false;
         m_sink->handle(end);
     }
-    if (m_pendingCount > 0) {
+    // A command whose short form the stream ends with is that short form (ESC p m at the end).
+    const Protocol::Command *bare =
+        m_command && m_functionChosen && m_command->layout == Layout::Fixed ? shortForm(*m_command)
+                                                                            : nullptr;
+    if (bare && m_pendingCount == m_command->length + bare->parameterBytes()) {
+        m_command = bare;
+        complete(m_pendingCount);
+    } else if (m_pendingCount > 0) {
         Event truncated = pendingEvent(Op::Truncated, m_pendingCount);
         m_sink->handle(truncated);
     }
     m_offset = 0;
     m_doubleByte = false;
     m_shiftJis = false;
+    m_escZSymbol = false;
     m_singleByte = &defaultCodePage();
     m_command = nullptr;
     m_functionChosen = false;
@@ -392,8 +303,8 @@ StreamDecoder::Result StreamDecoder::evaluateUtf16()
 {
     const auto &p = m_pending;
     const int n = m_pendingCount;
-    const auto stray = [this] {
-        m_command = &Protocol::strayControl;
+    const auto stray = [this, &p] {
+        m_command = p[0] == DC2 ? &Protocol::cancelCompressed : &Protocol::strayControl;
         return Result{Verdict::Complete, 1};
     };
     if (n < 2)
@@ -465,6 +376,10 @@ StreamDecoder::Result StreamDecoder::identify()
         m_command = Protocol::findCommand(p[0], p[1], three ? p[2] : 0);
         if (!m_command)
             return rejectAt(three ? 2 : 1);
+        // After GS Z, ESC Z is the symbol command of the printers that have GS Z, the row after
+        // the print head type's.
+        if (m_escZSymbol && m_command->op == Op::PrintHead)
+            ++m_command;
         m_functionChosen = !Protocol::hasFunctions(*m_command);
         if (m_functionChosen)
             return {Verdict::Complete};
@@ -500,16 +415,19 @@ StreamDecoder::Result StreamDecoder::frame(const Protocol::Command &command)
     };
     switch (command.layout) {
     case Layout::Fixed:
-        if (const Protocol::Command *bare = shortForm(command);
-            bare && n == h + 1 && command.parameters[0].accepted(p[std::size_t(h)]) < 0) {
-            m_command = bare;
-            return {Verdict::Complete, h};
+        if (const Protocol::Command *bare = shortForm(command)) {
+            const Result form = frameShortForm(command, *bare);
+            if (form.verdict == Verdict::Complete)
+                m_command = bare;
+            if (form.verdict != Verdict::Reject)
+                return form;
         }
         return needs(h + held);
     case Layout::Raster:
     case Layout::StoreBitmap:
     case Layout::Column:
     case Layout::DefineImage:
+    case Layout::Counted:
         return needs(h + held);
     case Layout::Uart:
         return needs(4);
@@ -538,6 +456,33 @@ StreamDecoder::Result StreamDecoder::frame(const Protocol::Command &command)
     }
     }
     return {Verdict::Reject, n};
+}
+
+// Whether the pending bytes are `row`'s short form `bare`: Complete with its bytes where the
+// byte after them is no value of `row`'s parameter there or begins a command (a prefix and
+// the bytes of a command of it: a drawer kick's t1 of 27 before 250 is still t1), NeedMore
+// while that is not known, Reject for the longer row.
+StreamDecoder::Result StreamDecoder::frameShortForm(const Protocol::Command &row,
+                                                    const Protocol::Command &bare) const
+{
+    const auto &p = m_pending;
+    const int n = m_pendingCount;
+    const int at = row.length + bare.parameterBytes();
+    if (n <= at)
+        return {Verdict::NeedMore};
+    const std::uint8_t next = p[std::size_t(at)];
+    if (row.parameters[bare.parameters.size()].accepted(next) < 0)
+        return {Verdict::Complete, at};
+    if (!isPrefix(next))
+        return {Verdict::Reject};
+    if (n < at + 2)
+        return {Verdict::NeedMore};
+    const bool three = Protocol::needsThirdByte(next, p[std::size_t(at + 1)]);
+    if (three && n < at + 3)
+        return {Verdict::NeedMore};
+    if (!Protocol::findCommand(next, p[std::size_t(at + 1)], three ? p[std::size_t(at + 2)] : 0))
+        return {Verdict::Reject};
+    return {Verdict::Complete, at};
 }
 
 // A user-defined character's width, then its dots. One wider than a cell is refused, and its
@@ -646,7 +591,8 @@ void StreamDecoder::complete(int used)
         completeUserCharacter(used);
         return;
     }
-    if (isRealtimeRow(m_command) || m_command == &Protocol::strayControl) {
+    if (isRealtimeRow(m_command) || m_command == &Protocol::strayControl ||
+        m_command == &Protocol::cancelCompressed) {
         Event event = pendingEvent(m_command->op, used);
         event.command = m_command;
         event.values = Protocol::readValues(*m_command, {p.data(), std::size_t(used)});
@@ -677,13 +623,8 @@ void StreamDecoder::complete(int used)
             event.data = {p.data() + 4, std::size_t(p[3])};
     }
     followRow(command.op, event);
-
-    const Op op = command.op;
-    const bool isBlock = event.blockLength > 0 || command.layout == Layout::Raster ||
-                         command.layout == Layout::StoreBitmap || op == Op::QrStore ||
-                         op == Op::Pdf417Store || op == Op::SymbolStore;
     m_sink->handle(event);
-    if (!isBlock)
+    if (!announcesBlock(command, event))
         return;
     if (event.blockLength == 0) {
         Event end;
@@ -697,6 +638,18 @@ void StreamDecoder::complete(int used)
     m_blockRemaining = event.blockLength;
     m_blockPosition = 0;
 }
+
+namespace {
+// Whether the command is followed by a data block, if an empty one (a picture or symbol
+// data of no bytes still ends).
+bool announcesBlock(const Protocol::Command &command, const Event &event)
+{
+    const Op op = command.op;
+    return event.blockLength > 0 || command.layout == Layout::Raster ||
+           command.layout == Layout::StoreBitmap || op == Op::QrStore || op == Op::Pdf417Store ||
+           op == Op::SymbolStore || op == Op::SymbolCommand;
+}
+} // namespace
 
 // A user-defined character's definition; one too wide announces its data as a block.
 void StreamDecoder::completeUserCharacter(int used)
@@ -751,6 +704,8 @@ std::uint64_t StreamDecoder::blockLength(const Protocol::Command &command,
         return v(1) * ((v(0) & 0x20) ? 3U : 1U);
     case Layout::DefineImage: // x y
         return v(0) * v(1) * 8U;
+    case Layout::Counted:
+        return v(values.count - 1);
     case Layout::Extended:
         return std::uint64_t(word(m_pending[std::size_t(h)], m_pending[std::size_t(h + 1)])) -
                std::uint64_t(used - h - 2);
@@ -779,6 +734,10 @@ void StreamDecoder::followRow(Op op, const Event &event)
         m_singleByte = &defaultCodePage();
         m_shiftJis = false;
         m_doubleByte = false;
+        m_escZSymbol = false;
+        break;
+    case Op::SymbolType:
+        m_escZSymbol = event.accepted("n").has_value();
         break;
     case Op::DoubleByteOn:
         m_doubleByte = true;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "protocol/commands.h"
+#include "virtual/codepages.h"
 
 #include <QByteArrayView>
 #include <QStringDecoder>
@@ -120,6 +121,7 @@ private:
     Result evaluateText() const;
     Result evaluateUtf16();
     Result frame(const Protocol::Command &command);
+    Result frameShortForm(const Protocol::Command &row, const Protocol::Command &bare) const;
     Result frameTabStops() const;
     Result frameBarcode() const;
     Result frameUserCharacter();
@@ -133,6 +135,7 @@ private:
     std::uint64_t m_offset = 0;
     bool m_doubleByte = false;
     bool m_shiftJis = false;                       // FS C 1: double-byte text is Shift_JIS
+    bool m_escZSymbol = false;                     // GS Z: ESC Z prints a symbol
     const std::array<char16_t, 256> *m_singleByte; // the code page of bytes 20-FF
     const Protocol::Command *m_command = nullptr;  // of the pending bytes, once known
     bool m_functionChosen = false;                 // m_command is the row its function bytes choose
@@ -157,11 +160,5 @@ private:
     std::optional<QStringDecoder> m_eucJp;
     std::optional<QStringDecoder> m_sjis;
 };
-
-// The character of a Windows-1252 byte (0x20-0xFF), or 0 where the code page has none.
-char16_t windows1252(std::uint8_t byte);
-// The characters of bytes 0x20-0xFF in the code page of ESC t n (0 where it has none), or null
-// for a code page the controller does not know or the system cannot decode.
-const std::array<char16_t, 256> *codePageTable(int n);
 
 } // namespace Virtual

@@ -78,8 +78,11 @@ void VirtualController::record(const Event &event, const QString &remark)
     const std::string_view mnemonic = event.command ? event.command->mnemonic : std::string_view();
     ReceiptRecord &receipt = m_renderer.receipt();
     if (mnemonic == "ESC p") {
-        receipt.addDrawerKick(event.offset, event.value("m"), event.value("t1") * 2,
-                              event.value("t2") * 2);
+        // The short ESC p m pulses as drivers do by default: t1 25, t2 250.
+        const int t1 = event.value("t1");
+        const int t2 = event.value("t2");
+        receipt.addDrawerKick(event.offset, event.value("m"), (t1 < 0 ? 25 : t1) * 2,
+                              (t2 < 0 ? 250 : t2) * 2);
         return;
     }
     if (mnemonic == "ESC ( A") {
