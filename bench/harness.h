@@ -18,6 +18,7 @@ struct Options
 {
     bool smoke = false; // every measurement once, on small inputs: proves that it works
     int runs = 15;
+    int soakSeconds = 600; // the soak's mixed traffic from both hosts
 };
 
 enum class Unit { Nanoseconds, BytesPerSecond, Kilobytes };

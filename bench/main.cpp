@@ -4,6 +4,7 @@
 //
 //   tessivar-bench [--runs N]   medians of N runs (default 15)
 //   tessivar-bench --smoke      every measurement once on small inputs (the test suite's run)
+//   tessivar-bench --soak-seconds N   the soak of both hosts for N seconds (default 600)
 //
 // It fails (exit status 1) when a measurement cannot be trusted, never because of a time. The
 // table's "Met" column compares each figure with its goal.
@@ -28,16 +29,23 @@ int main(int argc, char *argv[])
     const QCommandLineOption runsOption(QStringLiteral("runs"),
                                         QStringLiteral("Runs per measurement (default 15)."),
                                         QStringLiteral("N"), QStringLiteral("15"));
+    const QCommandLineOption soakOption(
+        QStringLiteral("soak-seconds"),
+        QStringLiteral("How long both hosts print at once for the memory soak (default 600)."),
+        QStringLiteral("N"), QStringLiteral("600"));
     parser.addOption(smokeOption);
     parser.addOption(runsOption);
+    parser.addOption(soakOption);
     parser.process(app);
 
     Bench::Options options;
     options.smoke = parser.isSet(smokeOption);
     bool runsOk = false;
     options.runs = parser.value(runsOption).toInt(&runsOk);
-    if (!runsOk || options.runs < 1) {
-        std::fprintf(stderr, "tessivar-bench: --runs takes a positive number\n");
+    bool soakOk = false;
+    options.soakSeconds = parser.value(soakOption).toInt(&soakOk);
+    if (!runsOk || options.runs < 1 || !soakOk || options.soakSeconds < 1) {
+        std::fprintf(stderr, "tessivar-bench: --runs and --soak-seconds take a positive number\n");
         return 2;
     }
 

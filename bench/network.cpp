@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // 8. The live virtual controller over TCP, as a shop's receipts come to it: a small receipt a
 // fresh connection (sent, the sending side shut, then read until the controller closes the
-// connection, which it does once the receipt has printed and its piece is written as PNG),
-// against the same client on a loopback sink that reads each connection to its end and closes
-// it. The controller's start (process start to listening) against the same program answering
-// --version, and its resident memory after the receipts against at its start.
+// connection, which it does once the receipt has printed and, with --png-dir, its PNG and JSON
+// are written), without files and with them, against the same client on a loopback sink that
+// reads each connection to its end and closes it. The controller's start (process start to
+// listening) against the same program answering --version, its resident memory after the
+// receipts against at its start, and a soak: both hosts at once for ten minutes, its memory at
+// the end against a fifth of the way in.
 #include "sections.h"
 
 #include "farend.h"
@@ -16,12 +18,17 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <thread>
 #include <unistd.h>
 
 namespace Bench {
 
 namespace {
+
+constexpr int smokeSoakSeconds = 2;
 
 #ifdef TESSIVAR_BENCH_CONTROLLER
 constexpr int deadlineMs = 60000;
@@ -115,16 +122,19 @@ qint64 residentKilobytes(qint64 pid)
 }
 
 // Starts the controller without a window, listening on a free port that it returns; the time
-// from its start to its saying so in `startNs`.
-quint16 startController(QProcess &controller, const QTemporaryDir &dir, double &startNs)
+// from its start to its saying so in `startNs`. With `files`, each receipt is written as PNG and
+// JSON into the directory.
+quint16 startController(QProcess &controller, const QTemporaryDir &dir, double &startNs,
+                        bool files = true, const QStringList &more = {})
 {
+    QStringList arguments = {QStringLiteral("--headless"), QStringLiteral("--no-pacing"),
+                             QStringLiteral("--print-speed"), QStringLiteral("0"),
+                             QStringLiteral("--link"), dir.filePath(QStringLiteral("tty")),
+                             QStringLiteral("--listen"), QStringLiteral("0")};
+    if (files)
+        arguments << QStringLiteral("--png-dir") << dir.filePath(QStringLiteral("png"));
     const std::int64_t start = nowNs();
-    controller.start(QStringLiteral(TESSIVAR_BENCH_CONTROLLER),
-                     {QStringLiteral("--headless"), QStringLiteral("--no-pacing"),
-                      QStringLiteral("--print-speed"), QStringLiteral("0"),
-                      QStringLiteral("--link"), dir.filePath(QStringLiteral("tty")),
-                      QStringLiteral("--png-dir"), dir.filePath(QStringLiteral("png")),
-                      QStringLiteral("--listen"), QStringLiteral("0")});
+    controller.start(QStringLiteral(TESSIVAR_BENCH_CONTROLLER), arguments + more);
     QByteArray said;
     while (!said.contains("Listening") || !said.endsWith('\n')) {
         if (!controller.waitForReadyRead(deadlineMs))
@@ -133,6 +143,49 @@ quint16 startController(QProcess &controller, const QTemporaryDir &dir, double &
     }
     startNs = double(nowNs() - start);
     return quint16(said.trimmed().split(':').last().toUInt());
+}
+
+// Mixed traffic from both hosts for `seconds`: small receipts over TCP one after the other, and
+// on the line every 300 ms a receipt with a picture. The controller's resident memory a fifth of
+// the way in (the baseline) and at the end.
+void soak(int seconds, Row &row)
+{
+    QTemporaryDir dir;
+    QProcess controller;
+    double startNs = 0;
+    const quint16 port = startController(controller, dir, startNs, true,
+                                         {QStringLiteral("--job-timeout"), QStringLiteral("0.2")});
+    const QByteArray lineJob = QByteArray::fromHex("1b401d76300030004000") +
+                               QByteArray(48 * 64, '\x5a') + receipt + '\0';
+    const std::int64_t end = nowNs() + std::int64_t(seconds) * 1000000000;
+    std::atomic<bool> lineOk = true;
+    std::thread line([&] {
+        const int fd = ::open(QFile::encodeName(dir.filePath(QStringLiteral("tty"))).constData(),
+                              O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        lineOk = fd >= 0;
+        while (lineOk && nowNs() < end) {
+            lineOk = ::write(fd, lineJob.constData(), size_t(lineJob.size())) == lineJob.size();
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        }
+        if (fd >= 0)
+            ::close(fd);
+    });
+    const std::int64_t warm = nowNs() + std::int64_t(seconds) * 200000000;
+    bool warmed = false;
+    while (nowNs() < end) {
+        if (!sendReceipt(port))
+            fail(QStringLiteral("a receipt over TCP failed during the soak"));
+        if (!warmed && nowNs() >= warm) {
+            warmed = true;
+            row.baseline = double(residentKilobytes(controller.processId()));
+        }
+    }
+    line.join();
+    if (!lineOk)
+        fail(QStringLiteral("the line's host could not write during the soak"));
+    row.tool = double(residentKilobytes(controller.processId()));
+    controller.terminate();
+    controller.waitForFinished(deadlineMs);
 }
 
 double versionTime()
@@ -156,9 +209,11 @@ void measureNetwork([[maybe_unused]] const Options &options, Table &table)
         row.baselineName = baselineName;
         return row;
     };
-    Row receipts = named(QStringLiteral("Receipts over fresh TCP connections, a PNG each"),
-                         QStringLiteral("Receipts over TCP: the same client on a loopback sink "
-                                        "that reads each connection to its end."));
+    const QString sink = QStringLiteral("Receipts over TCP: the same client on a loopback sink "
+                                        "that reads each connection to its end.");
+    Row bare = named(QStringLiteral("Receipts over fresh TCP connections, no files"), sink);
+    Row receipts = named(QStringLiteral("Receipts over fresh TCP connections, PNG and JSON each"),
+                         sink);
     receipts.goal = QStringLiteral("<= 1 ms each");
     receipts.meets = [](const Row &r) { return r.tool <= 1e6; };
     Row start = named(QStringLiteral("Virtual controller without a window, start to listening"),
@@ -170,8 +225,17 @@ void measureNetwork([[maybe_unused]] const Options &options, Table &table)
     memory.unit = Unit::Kilobytes;
     memory.goal = QStringLiteral("< 20 MB");
     memory.meets = [](const Row &r) { return r.tool < 20 * 1024; };
+    Row soaked = named(QStringLiteral("Both hosts for %1 s of mixed traffic: resident memory at the "
+                                      "end")
+                           .arg(options.smoke ? smokeSoakSeconds : options.soakSeconds),
+                       QStringLiteral("Soak: the controller's resident memory a fifth of the way "
+                                      "in."));
+    soaked.unit = Unit::Kilobytes;
+    soaked.goal = QStringLiteral("flat (<= 1 MB more)");
+    soaked.meets = [](const Row &r) { return r.tool <= r.baseline + 1024; };
 #ifndef TESSIVAR_BENCH_CONTROLLER
-    receipts.missing = start.missing = memory.missing = QStringLiteral("not built");
+    bare.missing = receipts.missing = start.missing = memory.missing = soaked.missing =
+        QStringLiteral("not built");
 #else
     const int count = options.smoke ? 5 : 500;
     const int runs = options.smoke ? 1 : options.runs;
@@ -189,26 +253,31 @@ void measureNetwork([[maybe_unused]] const Options &options, Table &table)
     start.tool = median(startTimes);
     start.baseline = median(versionTimes);
 
-    QTemporaryDir dir;
-    QProcess controller;
-    double startNs = 0;
-    const quint16 port = startController(controller, dir, startNs);
-    memory.baseline = double(residentKilobytes(controller.processId()));
-    const Pair pair = sideBySide(
-        runs, [&] { return receiptTime(port, count); },
-        [&] {
-            Sink sink(count);
-            return receiptTime(sink.port(), count);
-        });
-    receipts.tool = pair.tool;
-    receipts.baseline = pair.baseline;
-    memory.tool = double(residentKilobytes(controller.processId()));
-    controller.terminate();
-    controller.waitForFinished(deadlineMs);
+    for (Row *row : {&bare, &receipts}) {
+        QTemporaryDir dir;
+        QProcess controller;
+        double startNs = 0;
+        const quint16 port = startController(controller, dir, startNs, row == &receipts);
+        memory.baseline = double(residentKilobytes(controller.processId()));
+        const Pair pair = sideBySide(
+            runs, [&] { return receiptTime(port, count); },
+            [&] {
+                Sink sink(count);
+                return receiptTime(sink.port(), count);
+            });
+        row->tool = pair.tool;
+        row->baseline = pair.baseline;
+        memory.tool = double(residentKilobytes(controller.processId()));
+        controller.terminate();
+        controller.waitForFinished(deadlineMs);
+    }
+    soak(options.smoke ? smokeSoakSeconds : options.soakSeconds, soaked);
 #endif
+    table.add(bare);
     table.add(receipts);
     table.add(start);
     table.add(memory);
+    table.add(soaked);
 }
 
 } // namespace Bench

@@ -26,8 +26,9 @@ void measureRendering(const Options &options, Table &table);
 void measureAnswering(const Options &options, Table &table);
 // 6. The live virtual controller's throughput at 375000 bit/s against the line's limit.
 void measureLiveController(const Options &options, Table &table);
-// 8. Small receipts over fresh TCP connections to the virtual controller against a loopback sink;
-//    its start against its --version, and its memory after the receipts against at its start.
+// 8. Small receipts over fresh TCP connections to the virtual controller, without files and with a
+//    PNG and JSON each, against a loopback sink; its start against its --version, its memory
+//    after the receipts against at its start, and its memory after a soak of both hosts.
 void measureNetwork(const Options &options, Table &table);
 
 } // namespace Bench

@@ -470,14 +470,17 @@ void TestVirtualPaper::rollLimitsAndReset()
     QVERIFY(stored.trace.contains("does not fit the bitmap memory"));
     QVERIFY(inkBounds(stored.paper).isEmpty());
 
-    // An endless roll, as a live controller has, that holds 2000 rows: 300 receipts of a line and
-    // 100 rows' feed each print on, the oldest rows let go and read blank.
+    // An endless roll, as a live controller has, that holds 2000 rows: 300 receipts of a line,
+    // 100 rows' feed and a cut each print on, the oldest rows let go (once their receipts have
+    // been taken) and read blank.
     Virtual::VirtualController::Options options;
     options.maxLength = 2000;
     options.endlessRoll = true;
     Virtual::VirtualController endless(options);
-    for (int i = 0; i < 300; ++i)
-        endless.feed(QByteArray("A\n") + QByteArray::fromHex("1b4a64"));
+    for (int i = 0; i < 300; ++i) {
+        endless.feed(QByteArray("A\n") + QByteArray::fromHex("1b4a64 1d5600"));
+        QCOMPARE(endless.takeReceipts().size(), std::size_t(1));
+    }
     const Virtual::Paper &roll = endless.renderer().paper();
     QVERIFY(!roll.ranOut());
     QVERIFY(roll.length() > 300 * 100);
@@ -488,6 +491,12 @@ void TestVirtualPaper::rollLimitsAndReset()
     QVERIFY(inkDots(last, last.rect()) > 0);
     const QImage first = roll.image(0, 130);
     QCOMPARE(inkDots(first, first.rect()), 0);
+    // A receipt longer than the roll holds stays whole until it is taken.
+    const int top = roll.length();
+    endless.feed(QByteArray(QByteArray("A\n") + QByteArray::fromHex("1b4a64")).repeated(30));
+    QVERIFY(roll.length() - top > 3000);
+    const QImage line = roll.image(top, top + 30);
+    QVERIFY(inkDots(line, line.rect()) > 0);
 }
 
 void TestVirtualPaper::jobs()
