@@ -399,6 +399,11 @@ void TestVirtualWeb::closesClientsThatMisbehave_data()
     QTest::newRow("says nothing") << QByteArray() << 0;
     QTest::newRow("never ends its request") << QByteArray("GET / HTTP/1.1\r\n") << 1;
     QTest::newRow("header without end") << QByteArray("X-Pad: ") + QByteArray(8192, 'a') << 20;
+    QTest::newRow("asks for a WebSocket")
+        << QByteArray("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
+                      "Connection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
+                      "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n")
+        << 1;
     QTest::newRow("garbage") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11) << 1;
 }
 

@@ -207,15 +207,10 @@ bool ReceiptServer::hostAllowed(const QHttpServerRequest &request) const
 {
     if (!m_tcp->serverAddress().isLoopback())
         return true;
-    const QString host = QString::fromLatin1(request.value("Host")).toLower();
-    if (host.isEmpty())
+    // The request's URL has the Host header's name, in lower case and IPv6 without brackets.
+    const QString name = request.url().host();
+    if (name.isEmpty() || name == QLatin1String("localhost"))
         return true; // HTTP/1.0 names no host: not a browser
-    const qsizetype portColon = host.lastIndexOf(QLatin1Char(':'));
-    QString name = portColon > host.lastIndexOf(QLatin1Char(']')) ? host.left(portColon) : host;
-    if (name == QLatin1String("localhost"))
-        return true;
-    if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
-        name = name.mid(1, name.size() - 2);
     const QHostAddress address(name);
     return !address.isNull() && address.isLoopback();
 }
