@@ -224,8 +224,9 @@ def fetch(url):
 
 
 def check_page_loaded(browser, checks):
+    # Until the page has replaced about:blank there is no status line.
     wait_for("page", lambda: browser.evaluate(
-        "document.getElementById('status').textContent.startsWith('Live')"))
+        "(s => s !== null && s.textContent.startsWith('Live'))(document.getElementById('status'))"))
     checks.check("the page loads and polls", True)
     checks.check("no receipt yet, and it says so",
                  receipts_shown(browser) == 0 and
