@@ -168,7 +168,7 @@ void TestVirtualWeb::startPage(int keep, const GuardedTcpServer::Limits &limits)
     QVERIFY(m_rig->controller().listen(QHostAddress::LocalHost, 0));
     m_shelf = std::make_unique<ReceiptShelf>(keep);
     m_shelf->follow(&m_rig->controller());
-    m_server = std::make_unique<ReceiptServer>(m_shelf.get(), nullptr, limits);
+    m_server = std::make_unique<ReceiptServer>(m_shelf.get(), limits);
     QVERIFY2(m_server->listen(QHostAddress::LocalHost, 0), qPrintable(m_server->errorString()));
 }
 

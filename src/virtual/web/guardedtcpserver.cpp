@@ -62,7 +62,7 @@ void GuardedTcpServer::watch(QTcpSocket *socket)
             QMetaObject::invokeMethod(
                 this,
                 [this, socket = QPointer<QTcpSocket>(socket)] {
-                    if (Connection *connection = find(socket))
+                    if (Connection *connection = socket ? find(socket) : nullptr)
                         close(*connection);
                 },
                 Qt::QueuedConnection);

@@ -114,8 +114,8 @@ std::optional<int> afterOf(const QHttpServerRequest &request)
 
 } // namespace
 
-ReceiptServer::ReceiptServer(const ReceiptShelf *shelf, QObject *parent,
-                             const GuardedTcpServer::Limits &limits)
+ReceiptServer::ReceiptServer(const ReceiptShelf *shelf, const GuardedTcpServer::Limits &limits,
+                             QObject *parent)
     : QObject(parent),
       m_shelf(shelf),
       m_http(std::make_unique<QHttpServer>()),

@@ -41,8 +41,8 @@ public:
     // How many receipts one answer of /receipts lists at most; the page asks again for more.
     static constexpr int listPage = 50;
 
-    explicit ReceiptServer(const ReceiptShelf *shelf, QObject *parent = nullptr,
-                           const GuardedTcpServer::Limits &limits = {});
+    explicit ReceiptServer(const ReceiptShelf *shelf, const GuardedTcpServer::Limits &limits = {},
+                           QObject *parent = nullptr);
     ~ReceiptServer() override;
 
     // False, with errorString(), when the address cannot be had; port 0 takes any free one.
@@ -64,7 +64,7 @@ private:
 
     const ReceiptShelf *m_shelf;
     std::unique_ptr<QHttpServer> m_http;
-    GuardedTcpServer *m_tcp; // owned by m_http once bound
+    GuardedTcpServer *m_tcp; // a child of m_http
     QByteArray m_run;
     QString m_error;
 };
