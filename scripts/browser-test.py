@@ -313,6 +313,11 @@ def run(args, work):
                      problems)
         if args.screenshot:
             browser.screenshot(args.screenshot)
+        controller.stop()
+        wait_for("offline status", lambda: browser.evaluate(
+            "document.getElementById('status').classList.contains('offline')"))
+        checks.check("the page says so when the controller has gone, and keeps its receipts",
+                     receipts_shown(browser) == 2)
     except (TimeoutError, RuntimeError, OSError, queue.Empty, KeyError) as problem:
         checks.check("every check ran", False, problem or type(problem).__name__)
     finally:

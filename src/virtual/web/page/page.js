@@ -77,7 +77,9 @@ function show(page) {
 async function poll() {
   let next = pollMs;
   try {
-    const response = await fetch('receipts?after=' + last, {cache: 'no-store'});
+    // An answer that never comes must not stop the polling.
+    const response = await fetch('receipts?after=' + last,
+                                 {cache: 'no-store', signal: AbortSignal.timeout(10000)});
     if (!response.ok) throw new Error('HTTP ' + response.status);
     const page = await response.json();
     if (run !== null && page.run !== run) {
