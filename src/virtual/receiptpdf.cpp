@@ -33,7 +33,22 @@ bool writePdf(const QString &path, const QList<QImage> &pages, QString *error)
                           pages.isEmpty() ? QStringLiteral("nothing printed") : file.errorString());
         return false;
     }
-    QPdfWriter writer(&file);
+    const bool written = writePdf(&file, pages, error);
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool writePdf(QIODevice *device, const QList<QImage> &pages, QString *error)
+{
+    if (pages.isEmpty()) {
+        *error = QStringLiteral("nothing printed");
+        return false;
+    }
+    QPdfWriter writer(device);
     writer.setCreator(QStringLiteral("Tessivar"));
     writer.setResolution(Protocol::dotsPerMm * 254 / 10); // 203 dpi: a dot a pixel
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -49,10 +64,8 @@ bool writePdf(const QString &path, const QList<QImage> &pages, QString *error)
         const double scale = double(writer.width()) / std::max(picture.width(), 1);
         painter.drawImage(QRectF(0, 0, writer.width(), picture.height() * scale), picture);
     }
-    painter.end();
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    if (!painter.end()) {
+        *error = QStringLiteral("the PDF could not be drawn");
         return false;
     }
     return true;

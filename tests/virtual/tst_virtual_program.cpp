@@ -9,6 +9,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTcpServer>
@@ -39,6 +41,9 @@ private Q_SLOTS:
     void oneControllerPerLink();
     void defaultLinkPlace_data();
     void defaultLinkPlace();
+    void receiptsPage_data();
+    void receiptsPage();
+    void receiptsPagePortInUse();
 
 private:
     // Starts the program; returns its first line of output, or nothing if it ends first.
@@ -227,6 +232,9 @@ void TestVirtualProgram::badPrinterOptions_data()
     QTest::newRow("roll length below 0") << QStringList{"--roll-length", "-5"};
     QTest::newRow("roll length no number") << QStringList{"--roll-length", "80m"};
     QTest::newRow("drawer close no number") << QStringList{"--drawer-close", "soon"};
+    QTest::newRow("page on the next free port") << QStringList{"--http", "8080+"};
+    QTest::newRow("page at a name") << QStringList{"--http", "example.com:8080"};
+    QTest::newRow("page port too large") << QStringList{"--http", "65536"};
 }
 
 // The program ends at once with one line that names the option, and leaves no link behind.
@@ -326,6 +334,60 @@ void TestVirtualProgram::defaultLinkPlace()
     QVERIFY(planted != "file" || (file.open(QIODevice::ReadOnly) && file.readAll() == "planted"));
     QVERIFY(planted != "foreign link" ||
             file.symLinkTarget() == QStringLiteral("/nonexistent/tty"));
+}
+
+void TestVirtualProgram::receiptsPage_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("url"); // the page's address, up to its port
+
+    QTest::newRow("port alone") << "0"
+                                << "http://127.0.0.1:";
+    QTest::newRow("port after a colon") << ":0"
+                                        << "http://127.0.0.1:";
+    QTest::newRow("IPv6 loopback") << "[::1]:0"
+                                   << "http://[::1]:";
+}
+
+// --http says where the page is, after the other addresses, and the page lists a receipt that
+// the controller printed; a bare port is loopback.
+void TestVirtualProgram::receiptsPage()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, url);
+
+    QVERIFY(!start({"--no-pacing", "--print-speed", "0", "--http", address}).isEmpty());
+    QTRY_VERIFY(m_program->canReadLine());
+    const QString page = QString::fromLocal8Bit(m_program->readLine().trimmed());
+    QVERIFY2(page.startsWith(QStringLiteral("Receipts page on ") + url), qPrintable(page));
+    QVERIFY(!ask("on the page\n\x1dV0\x10\x04").isEmpty()); // GS V 48: a full cut
+
+    QNetworkAccessManager network;
+    const QUrl list = QUrl(page.section(u' ', -1)).resolved(QUrl(QStringLiteral("receipts")));
+    QByteArray body;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(list)));
+            body = QTest::qWaitFor([&] { return reply->isFinished(); }, 10000) ? reply->readAll()
+                                                                               : QByteArray();
+            return body.contains("on the page");
+        }(),
+        20000);
+    QVERIFY(stop());
+}
+
+// Its port taken, the program ends at once and says why.
+void TestVirtualProgram::receiptsPagePortInUse()
+{
+    QTcpServer taken;
+    QVERIFY(taken.listen(QHostAddress::LocalHost));
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(taken.serverPort());
+    QCOMPARE(start({"--http", address}), QByteArray());
+    QCOMPARE(m_program->exitCode(), 1);
+    const QString error = QString::fromLocal8Bit(m_program->readAllStandardError());
+    QVERIFY2(error.contains(QStringLiteral("cannot serve the receipts page on %1:").arg(address)),
+             qPrintable(error));
+    QVERIFY(!QFileInfo(m_link).exists() && !QFileInfo(m_link).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(TestVirtualProgram)

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // tessivar-virtual-controller: a ZP40x controller on a pseudo-terminal. Tessivar (or any other
 // program) opens the link it makes as a serial port and prints on the controller's paper roll.
-// With --listen it takes jobs over raw TCP as well, one connection a job.
+// With --listen it takes jobs over raw TCP as well, one connection a job; with --http it shows
+// the receipts it prints on a web page.
 //
 //   tessivar-virtual-controller [--link PATH] [--listen [HOST:]PORT[+]] [--idle-timeout S]
 //                               [--job-timeout S] [--no-pacing] [--print-speed MM]
-//                               [--headless [--png-dir DIR [--keep N]]] [--trace FILE]
+//                               [--headless [--png-dir DIR]] [--http [ADDRESS:]PORT]
+//                               [--keep N] [--trace FILE]
 //                               [--capture FILE] [--paper ok|near-end|out] [--cover open|closed]
 //                               [--roll-length MM] [--drawer-close MS]
 //
@@ -21,6 +23,8 @@
 #include "virtual/live/livecontroller.h"
 #include "virtual/live/pseudoterminal.h"
 #include "virtual/live/rollsaver.h"
+#include "virtual/web/receiptserver.h"
+#include "virtual/web/receiptshelf.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -77,9 +81,9 @@ void quitOnSignals()
         ::sigaction(signal, &action, nullptr);
 }
 
-// [HOST:]PORT[+], HOST an IPv4 address or an IPv6 one in brackets, loopback when left out. Port
-// 0 takes any free port; PORT+ the port, or when it is taken the next free one after it (the
-// menu entry's 9100+: the port that receipt printers use, where nothing else has it).
+// [HOST:]PORT[+], HOST an IPv4 address or an IPv6 one in brackets, loopback when left out or
+// empty. Port 0 takes any free port; PORT+ the port, or when it is taken the next free one after
+// it (the menu entry's 9100+: the port that receipt printers use, where nothing else has it).
 struct ListenAddress
 {
     QHostAddress host{QHostAddress::LocalHost};
@@ -101,7 +105,7 @@ std::optional<ListenAddress> parseListenAddress(QString text)
         QString host = text.left(colon);
         if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
             host = host.mid(1, host.size() - 2);
-        if (!address.host.setAddress(host))
+        if (!host.isEmpty() && !address.host.setAddress(host))
             return std::nullopt;
     }
     bool ok = false;
@@ -162,8 +166,16 @@ struct CommandLineOptions
         QStringLiteral("DIR")};
     QCommandLineOption keep{
         QStringLiteral("keep"),
-        QStringLiteral("With --png-dir: keep the newest N receipts, delete older ones."),
+        QStringLiteral("Keep the newest N receipts in --png-dir and on the --http page; older "
+                       "ones go, the oldest first."),
         QStringLiteral("N"), QString::number(Virtual::RollSaver::defaultKeep)};
+    QCommandLineOption http{
+        QStringLiteral("http"),
+        QStringLiteral("Show this run's receipts on a web page at this address, for people on "
+                       "other machines (read-only: pictures, text, symbols, PNG, JSON and PDF "
+                       "downloads). ADDRESS is 127.0.0.1 unless given (0.0.0.0 for every "
+                       "address); port 0 takes any free port."),
+        QStringLiteral("[ADDRESS:]PORT")};
     QCommandLineOption trace{QStringLiteral("trace"),
                              QStringLiteral("Write the trace to this file (- for the output)."),
                              QStringLiteral("FILE")};
@@ -218,7 +230,7 @@ void setUpParser(QCommandLineParser &parser, const CommandLineOptions &o)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({o.link, o.listen, o.idleTimeout, o.jobTimeout, o.noPacing, o.printSpeed,
-                       o.headless, o.pngDir, o.keep, o.trace, o.capture, o.paper, o.cover,
+                       o.headless, o.pngDir, o.http, o.keep, o.trace, o.capture, o.paper, o.cover,
                        o.rollLength, o.drawerClose});
 }
 
@@ -227,6 +239,7 @@ struct Settings
 {
     Virtual::LiveController::Options controller;
     std::optional<ListenAddress> listen;
+    std::optional<ListenAddress> http;
     int idleTimeoutMs = Virtual::NetworkEndpoint::defaultIdleTimeoutMs;
     int jobTimeoutMs = Virtual::ReceiveBuffer::defaultJobTimeoutMs;
     std::optional<QString> tracePath;
@@ -278,6 +291,27 @@ int readPrinterOptions(const QCommandLineParser &parser, const CommandLineOption
     return 0;
 }
 
+// Where it takes jobs over TCP and where it serves the receipts page; 0 when they are good, else
+// the exit status.
+int readAddresses(const QCommandLineParser &parser, const CommandLineOptions &o, Settings &settings)
+{
+    if (parser.isSet(o.listen)) {
+        settings.listen = parseListenAddress(parser.value(o.listen));
+        if (!settings.listen)
+            return fail(QStringLiteral("--listen takes [HOST:]PORT[+], for example 9100, "
+                                       "9100+ or 0.0.0.0:9100, not %1")
+                            .arg(parser.value(o.listen)));
+    }
+    if (parser.isSet(o.http)) {
+        settings.http = parseListenAddress(parser.value(o.http));
+        if (!settings.http || settings.http->orNextFree)
+            return fail(QStringLiteral("--http takes [ADDRESS:]PORT, for example 8080, :8080 "
+                                       "or 0.0.0.0:8080, not %1")
+                            .arg(parser.value(o.http)));
+    }
+    return 0;
+}
+
 // A number of seconds, 0 to a day, as milliseconds.
 bool readSeconds(const QCommandLineParser &parser, const QCommandLineOption &option, int &ms)
 {
@@ -317,13 +351,8 @@ int readCommandLine(const QCoreApplication &app, bool headless, Settings &settin
         return fail(QStringLiteral("the print speed is a number of mm a second, 0 or more"));
     if (parser.isSet(o.pngDir) && !headless)
         return fail(QStringLiteral("--png-dir goes with --headless"));
-    if (parser.isSet(o.listen)) {
-        settings.listen = parseListenAddress(parser.value(o.listen));
-        if (!settings.listen)
-            return fail(QStringLiteral("--listen takes [HOST:]PORT[+], for example 9100, "
-                                       "9100+ or 0.0.0.0:9100, not %1")
-                            .arg(parser.value(o.listen)));
-    }
+    if (const int status = readAddresses(parser, o, settings); status != 0)
+        return status;
     if (!readSeconds(parser, o.idleTimeout, settings.idleTimeoutMs))
         return fail(QStringLiteral("the idle timeout is a number of seconds, 0 to 86400"));
     if (!readSeconds(parser, o.jobTimeout, settings.jobTimeoutMs))
@@ -361,6 +390,27 @@ int openOutputs(Settings &settings, QFile &trace, QFile &capture)
     return 0;
 }
 
+// The receipts page (--http): the receipts it shows and its server.
+struct ReceiptsPage
+{
+    std::unique_ptr<Virtual::ReceiptShelf> shelf;
+    std::unique_ptr<Virtual::ReceiptServer> server;
+};
+
+// False, with the reason on the standard error, when the page's address cannot be had.
+bool serveReceipts(const Virtual::LiveController &controller, const Settings &settings,
+                   ReceiptsPage &page)
+{
+    page.shelf = std::make_unique<Virtual::ReceiptShelf>(settings.keep);
+    page.server = std::make_unique<Virtual::ReceiptServer>(page.shelf.get());
+    if (!page.server->listen(settings.http->host, settings.http->port)) {
+        fail(page.server->errorString());
+        return false;
+    }
+    page.shelf->follow(&controller);
+    return true;
+}
+
 int runWindow(QCoreApplication &app, Virtual::LiveController &controller)
 {
     // Only now, after the options are read: the command line and its help stay English,
@@ -396,11 +446,16 @@ int run(QCoreApplication &app, bool headless, const Settings &settings, QFile &t
     std::unique_ptr<Virtual::RollSaver> saver;
     if (!settings.pngDir.isEmpty())
         saver = std::make_unique<Virtual::RollSaver>(&controller, settings.pngDir, settings.keep);
+    ReceiptsPage receipts;
+    if (settings.http && !serveReceipts(controller, settings, receipts))
+        return 1;
     quitOnSignals();
 
     std::printf("Virtual controller ready on %s\n", qPrintable(controller.devicePath()));
     if (settings.listen)
         std::printf("Listening for jobs over TCP on %s\n", qPrintable(controller.listenAddress()));
+    if (receipts.server)
+        std::printf("Receipts page on %s\n", qPrintable(receipts.server->url()));
     std::fflush(stdout);
 
     const int status = headless ? app.exec() : runWindow(app, controller);
