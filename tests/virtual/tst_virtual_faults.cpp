@@ -4,9 +4,17 @@
 #include "consolecommands.h"
 #include "controllerwindow.h"
 
+#include "modalanswerer.h"
+
 #include <QAction>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 using Virtual::ConsoleCommands;
@@ -22,6 +30,8 @@ private Q_SLOTS:
     void consoleLines_data();
     void consoleLines();
     void windowTogglesFollowPrinter();
+    void exportPdf_data();
+    void exportPdf();
 };
 
 void TestVirtualFaults::consoleLines_data()
@@ -144,6 +154,69 @@ void TestVirtualFaults::windowTogglesFollowPrinter()
 
     Q_EMIT rig.controller().buzzed(3);
     QVERIFY(window.statusBar()->currentMessage().contains(u'3'));
+}
+
+void TestVirtualFaults::exportPdf_data()
+{
+    // File > Export after two receipts over the line, the second a little taller: its page is
+    // the second receipt's paper, the roll's both of them; both 48 mm (136 points) wide.
+    QTest::addColumn<int>("action"); // in the Export menu
+    QTest::addColumn<double>("minMm");
+    QTest::addColumn<double>("maxMm");
+    QTest::newRow("last receipt") << 0 << 8.0 << 14.0;
+    QTest::newRow("whole roll") << 1 << 14.0 << 30.0;
+}
+
+void TestVirtualFaults::exportPdf()
+{
+    QFETCH(int, action);
+    QFETCH(double, minMm);
+    QFETCH(double, maxMm);
+    ControllerRig rig(false, 0);
+    QVERIFY(rig.isValid());
+    ControllerWindow window(&rig.controller());
+    int receipts = 0;
+    connect(&rig.controller(), &Virtual::LiveController::receiptEnded, this, [&] { ++receipts; });
+    QFile line(rig.device());
+    QVERIFY(line.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray cut("\x1dV\0", 3);
+    const QByteArray receiptsSent = "first\n" + cut + "second\nline\n" + cut;
+    QCOMPARE(line.write(receiptsSent), receiptsSent.size());
+    QTRY_COMPARE(receipts, 2);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("export.pdf"));
+    ModalAnswerer answerer;
+    answerer.setHandler([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        if (!dialog)
+            return false;
+        if (QWidget *focus = dialog->focusWidget())
+            focus->clearFocus();
+        dialog->selectFile(path);
+        static_cast<QDialog *>(dialog)->accept();
+        return true;
+    });
+    QMenu *file = window.menuBar()->findChildren<QMenu *>().value(0);
+    QVERIFY(file);
+    const QList<QMenu *> menus = file->findChildren<QMenu *>();
+    QVERIFY(!menus.isEmpty());
+    QAction *exporting = menus.first()->actions().value(action);
+    QVERIFY(exporting && exporting->isEnabled());
+    exporting->trigger();
+    QTRY_VERIFY(QFile::exists(path));
+    QFile pdf(path);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    QVERIFY(bytes.startsWith("%PDF-"));
+    const QRegularExpressionMatch box =
+        QRegularExpression(QStringLiteral(R"(/MediaBox \[0 0 ([\d.]+) ([\d.]+)\])"))
+            .match(QString::fromLatin1(bytes));
+    QVERIFY(box.hasMatch());
+    constexpr double pointsPerMm = 72 / 25.4;
+    QVERIFY(qAbs(box.captured(1).toDouble() - 48 * pointsPerMm) < 1);
+    const double heightMm = box.captured(2).toDouble() / pointsPerMm;
+    QVERIFY2(heightMm >= minMm && heightMm <= maxMm, qPrintable(QString::number(heightMm)));
 }
 
 QTEST_MAIN(TestVirtualFaults)

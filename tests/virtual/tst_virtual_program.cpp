@@ -44,6 +44,8 @@ private Q_SLOTS:
     void receiptsPage_data();
     void receiptsPage();
     void receiptsPagePortInUse();
+    void renderWritesFiles_data();
+    void renderWritesFiles();
 
 private:
     // Starts the program; returns its first line of output, or nothing if it ends first.
@@ -388,6 +390,57 @@ void TestVirtualProgram::receiptsPagePortInUse()
     QVERIFY2(error.contains(QStringLiteral("cannot serve the receipts page on %1:").arg(address)),
              qPrintable(error));
     QVERIFY(!QFileInfo(m_link).exists() && !QFileInfo(m_link).isSymLink());
+}
+
+void TestVirtualProgram::renderWritesFiles_data()
+{
+    // tessivar-render on a captured stream, as a test of point-of-sale software runs it: the
+    // roll as PNG, JSON and PDF, at the head the stream's first ESC Z or --head selects. A path
+    // that cannot be written fails the run, whichever file it is.
+    QTest::addColumn<QString>("stream");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("firstLine");
+    QTest::addColumn<bool>("writable");
+    QTest::newRow("58 mm") << "escpos3-receipt" << QStringList() << 384 << "PEER CAFE" << true;
+    QTest::newRow("80 mm by --head") << "escpos3-receipt" << QStringList{"--head", "5"} << 576
+                                     << "PEER CAFE" << true;
+    QTest::newRow("unwritable") << "escpos3-receipt" << QStringList() << 0 << QString() << false;
+}
+
+void TestVirtualProgram::renderWritesFiles()
+{
+    QFETCH(QString, stream);
+    QFETCH(QStringList, options);
+    QFETCH(int, width);
+    QFETCH(QString, firstLine);
+    QFETCH(bool, writable);
+    const QString out = writable ? m_dir->path() : QStringLiteral("/nonexistent/folder");
+    QProcess render;
+    render.start(QStringLiteral(RENDER_PROGRAM),
+                 options + QStringList{"--png", out + "/roll.png", "--json", out + "/roll.json",
+                                       "--pdf", out + "/roll.pdf",
+                                       QStringLiteral(TESSIVAR_TEST_DATA "/peers/") + stream +
+                                           ".bin"});
+    QVERIFY(render.waitForFinished(60000));
+    QCOMPARE(render.exitCode(), writable ? 0 : 1);
+    if (!writable) {
+        QVERIFY2(render.readAllStandardError().contains("cannot write /nonexistent/folder/"),
+                 "the error names the file");
+        return;
+    }
+    const QImage roll(out + "/roll.png");
+    QCOMPARE(roll.width(), width);
+    const QJsonObject json = readJson(out + "/roll.json");
+    const QJsonArray receipts = json.value(QLatin1String("receipts")).toArray();
+    QVERIFY(!receipts.isEmpty());
+    QCOMPARE(texts(receipts.first().toObject()).value(0), firstLine);
+    QCOMPARE(receipts.first().toObject().value(QLatin1String("head")).toObject().value(
+                 QLatin1String("dots")).toInt(),
+             width);
+    QFile pdf(out + "/roll.pdf");
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.read(5) == "%PDF-");
 }
 
 QTEST_GUILESS_MAIN(TestVirtualProgram)

@@ -3,11 +3,11 @@
 
 #include "virtual/live/livecontroller.h"
 #include "virtual/paper.h"
+#include "virtual/paperpng.h"
 #include "virtual/receiptrecord.h"
 
 #include <QBuffer>
 #include <QImage>
-#include <QImageWriter>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -22,8 +22,7 @@ QByteArray pngOf(const QImage &picture)
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.write(picture);
+    PaperPng::write(picture, buffer);
     return png;
 }
 
