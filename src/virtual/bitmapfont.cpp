@@ -205,8 +205,7 @@ FontSet::Faces::Faces(const QString &directory)
     : standard(QDir(directory).filePath(QLatin1String(standardFile.name))),
       small(QDir(directory).filePath(QLatin1String(smallFile.name))),
       fallback(QDir(directory).filePath(QLatin1String(fallbackFile.name)))
-{
-}
+{}
 
 const FontSet::Faces &FontSet::faces() const
 {

@@ -7,8 +7,7 @@
 namespace Virtual {
 
 Paper::Paper(int maxLength, bool endless) : m_maxLength(std::max(1, maxLength)), m_endless(endless)
-{
-}
+{}
 
 Paper::~Paper() = default;
 

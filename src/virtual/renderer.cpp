@@ -92,8 +92,8 @@ QString Renderer::handle(const Event &event)
     }
     if (m_paper.ranOut() && !m_ranOutReported) {
         m_ranOutReported = true;
-        const QString ranOut = QStringLiteral("the roll ends after %1 rows; the rest is lost")
-                                   .arg(m_paper.endRow());
+        const QString ranOut =
+            QStringLiteral("the roll ends after %1 rows; the rest is lost").arg(m_paper.endRow());
         note = note.isEmpty() ? ranOut : note + QStringLiteral("; ") + ranOut;
     }
     return note;

@@ -21,8 +21,8 @@ void VirtualController::feed(QByteArrayView bytes)
 {
     // The fonts come from packages the controller only recommends: say once why text is boxes.
     // Not before the first bytes, so that making a controller does not wait for its fonts.
-    if (const FontSet *fonts = std::exchange(m_fonts, nullptr); fonts && m_trace &&
-                                                               !fonts->isComplete())
+    if (const FontSet *fonts = std::exchange(m_fonts, nullptr);
+        fonts && m_trace && !fonts->isComplete())
         m_trace->note(0, QStringLiteral("fonts missing, characters print as boxes (%1); install %2")
                              .arg(fonts->missing(), fonts->missingPackages().join(u' ')));
     m_decoder.feed(bytes);

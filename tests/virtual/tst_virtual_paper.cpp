@@ -485,8 +485,8 @@ void TestVirtualPaper::rollLimitsAndReset()
     QVERIFY(!roll.ranOut());
     QVERIFY(roll.length() > 300 * 100);
     QVERIFY(roll.length() - roll.firstRow() <= 2000);
-    QVERIFY(roll.allocatedBytes() <= std::size_t(2000 + 2 * Virtual::Paper::bandRows) *
-                                         Virtual::Paper::maxWidth);
+    QVERIFY(roll.allocatedBytes() <=
+            std::size_t(2000 + 2 * Virtual::Paper::bandRows) * Virtual::Paper::maxWidth);
     const QImage last = roll.image(roll.length() - 130, roll.length());
     QVERIFY(inkDots(last, last.rect()) > 0);
     const QImage first = roll.image(0, 130);

@@ -403,8 +403,8 @@ void TestVirtualProgram::renderWritesFiles_data()
     QTest::addColumn<QString>("firstLine");
     QTest::addColumn<bool>("writable");
     QTest::newRow("58 mm") << "escpos3-receipt" << QStringList() << 384 << "PEER CAFE" << true;
-    QTest::newRow("80 mm by --head") << "escpos3-receipt" << QStringList{"--head", "5"} << 576
-                                     << "PEER CAFE" << true;
+    QTest::newRow("80 mm by --head")
+        << "escpos3-receipt" << QStringList{"--head", "5"} << 576 << "PEER CAFE" << true;
     QTest::newRow("unwritable") << "escpos3-receipt" << QStringList() << 0 << QString() << false;
 }
 
@@ -418,10 +418,10 @@ void TestVirtualProgram::renderWritesFiles()
     const QString out = writable ? m_dir->path() : QStringLiteral("/nonexistent/folder");
     QProcess render;
     render.start(QStringLiteral(RENDER_PROGRAM),
-                 options + QStringList{"--png", out + "/roll.png", "--json", out + "/roll.json",
-                                       "--pdf", out + "/roll.pdf",
-                                       QStringLiteral(TESSIVAR_TEST_DATA "/peers/") + stream +
-                                           ".bin"});
+                 options +
+                     QStringList{"--png", out + "/roll.png", "--json", out + "/roll.json", "--pdf",
+                                 out + "/roll.pdf",
+                                 QStringLiteral(TESSIVAR_TEST_DATA "/peers/") + stream + ".bin"});
     QVERIFY(render.waitForFinished(60000));
     QCOMPARE(render.exitCode(), writable ? 0 : 1);
     if (!writable) {
@@ -435,8 +435,12 @@ void TestVirtualProgram::renderWritesFiles()
     const QJsonArray receipts = json.value(QLatin1String("receipts")).toArray();
     QVERIFY(!receipts.isEmpty());
     QCOMPARE(texts(receipts.first().toObject()).value(0), firstLine);
-    QCOMPARE(receipts.first().toObject().value(QLatin1String("head")).toObject().value(
-                 QLatin1String("dots")).toInt(),
+    QCOMPARE(receipts.first()
+                 .toObject()
+                 .value(QLatin1String("head"))
+                 .toObject()
+                 .value(QLatin1String("dots"))
+                 .toInt(),
              width);
     QFile pdf(out + "/roll.pdf");
     QVERIFY(pdf.open(QIODevice::ReadOnly));

@@ -6,8 +6,8 @@
 #include "virtual/paperpng.h"
 #include "virtual/receiptrecord.h"
 
-#include <QDir>
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 
@@ -77,12 +77,12 @@ bool RollSaver::publish(const QString &name, const QByteArray &bytes)
     const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
                          file.write(bytes) == bytes.size() && file.flush();
     file.close();
-    if (written && ::rename(QFile::encodeName(part).constData(),
-                            QFile::encodeName(path).constData()) == 0)
+    if (written &&
+        ::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) == 0)
         return true;
-    m_error = QStringLiteral("cannot write %1: %2")
-                  .arg(path, written ? QString::fromLocal8Bit(std::strerror(errno))
-                                     : file.errorString());
+    m_error =
+        QStringLiteral("cannot write %1: %2")
+            .arg(path, written ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString());
     QFile::remove(part);
     return false;
 }

@@ -8,8 +8,8 @@
 // read from standard input.
 
 #include "virtual/bitmapfont.h"
-#include "virtual/receiptpdf.h"
 #include "virtual/paperpng.h"
+#include "virtual/receiptpdf.h"
 #include "virtual/virtualcontroller.h"
 
 #include <QCommandLineParser>
