@@ -5,6 +5,7 @@
 //   tessivar-bench [--runs N]   medians of N runs (default 15)
 //   tessivar-bench --smoke      every measurement once on small inputs (the test suite's run)
 //   tessivar-bench --soak-seconds N   the soak of both hosts for N seconds (default 600)
+//   tessivar-bench --only network     only the sections named (see --help)
 //
 // It fails (exit status 1) when a measurement cannot be trusted, never because of a time. The
 // table's "Met" column compares each figure with its goal.
@@ -13,7 +14,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <utility>
 
 int main(int argc, char *argv[])
 {
@@ -35,7 +39,13 @@ int main(int argc, char *argv[])
         QStringLiteral("N"), QStringLiteral("600"));
     parser.addOption(smokeOption);
     parser.addOption(runsOption);
+    const QCommandLineOption onlyOption(
+        QStringLiteral("only"),
+        QStringLiteral("Only these sections, by name: queuing, startup, live, draining, images, "
+                       "rendering, answering, network (comma-separated)."),
+        QStringLiteral("NAMES"));
     parser.addOption(soakOption);
+    parser.addOption(onlyOption);
     parser.process(app);
 
     Bench::Options options;
@@ -51,14 +61,25 @@ int main(int argc, char *argv[])
 
     // The table's rows, section by section.
     using Measurement = void (*)(const Bench::Options &, Bench::Table &);
-    const Measurement measurements[] = {
-        Bench::measureQueuing,   Bench::measureStartup, Bench::measureLiveController,
-        Bench::measureDraining,  Bench::measureImages,  Bench::measureRendering,
-        Bench::measureAnswering, Bench::measureNetwork,
+    const std::pair<const char *, Measurement> measurements[] = {
+        {"queuing", Bench::measureQueuing},     {"startup", Bench::measureStartup},
+        {"live", Bench::measureLiveController}, {"draining", Bench::measureDraining},
+        {"images", Bench::measureImages},       {"rendering", Bench::measureRendering},
+        {"answering", Bench::measureAnswering}, {"network", Bench::measureNetwork},
     };
+    const QStringList only = parser.value(onlyOption).split(u',', Qt::SkipEmptyParts);
+    for (const QString &name : only) {
+        if (std::none_of(std::begin(measurements), std::end(measurements),
+                         [&](const auto &entry) { return name == QLatin1String(entry.first); })) {
+            std::fprintf(stderr, "tessivar-bench: no section %s\n", qPrintable(name));
+            return 2;
+        }
+    }
     Bench::Table table;
-    for (const Measurement measure : measurements)
-        measure(options, table);
+    for (const auto &[name, measure] : measurements) {
+        if (only.isEmpty() || only.contains(QLatin1String(name)))
+            measure(options, table);
+    }
 
     std::printf("Tessivar %s: %s\n\n", options.smoke ? "smoke run" : "benchmark",
                 options.smoke ? "every measurement once, small inputs; the figures mean nothing"
