@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "virtual/receiptrecord.h"
 
-#include "protocol/values.h"
+#include "protocol/commands.h"
 #include "virtual/linelayout.h"
 
 #include <QStringDecoder>
@@ -40,6 +40,16 @@ QString dataText(QByteArrayView data)
     return utf8.hasError() ? QString::fromLatin1(data) : text;
 }
 
+// ESC T's print direction as the command table names it: "bottom to top".
+QString directionName(int direction)
+{
+    for (const Protocol::Named &named : Protocol::Table::directions) {
+        if (named.value == direction)
+            return QString::fromLatin1(named.text.data(), qsizetype(named.text.size()));
+    }
+    return {};
+}
+
 QJsonValue timeJson(const QDateTime &when)
 {
     return when.isValid() ? QJsonValue(when.toString(Qt::ISODateWithMs)) : QJsonValue();
@@ -69,10 +79,9 @@ QJsonObject ReceiptRecord::area(const QRect &rect) const
             {QStringLiteral("height"), rect.height()}};
 }
 
-void ReceiptRecord::addLine(const PrintedLine &line)
+// The line's place, its text as it reads, its alignment and its spans.
+QJsonObject ReceiptRecord::lineEntry(const PrintedLine &line) const
 {
-    if (line.cells.empty())
-        return;
     const auto [first, last] = std::minmax_element(
         line.cells.begin(), line.cells.end(),
         [](const PrintedLine::Cell &a, const PrintedLine::Cell &b) { return a.x < b.x; });
@@ -100,11 +109,33 @@ void ReceiptRecord::addLine(const PrintedLine &line)
     entry.insert(QStringLiteral("align"), QLatin1String(alignments[std::clamp(line.align, 0, 2)]));
     entry.insert(QStringLiteral("upsideDown"), line.upsideDown);
     entry.insert(QStringLiteral("spans"), spans);
+    return entry;
+}
+
+void ReceiptRecord::addLine(const PrintedLine &line, int direction)
+{
+    if (line.cells.empty())
+        return;
+    QJsonObject entry = lineEntry(line);
+    if (direction >= 0)
+        entry.insert(QStringLiteral("direction"), directionName(direction));
+    append(m_lines, entry);
+}
+
+void ReceiptRecord::addTurnedLine(const PrintedLine &line, const QRect &rect, int direction)
+{
+    if (line.cells.empty())
+        return;
+    QJsonObject entry = lineEntry(line);
+    const QJsonObject place = area(rect);
+    for (auto it = place.begin(); it != place.end(); ++it)
+        entry.insert(it.key(), it.value());
+    entry.insert(QStringLiteral("direction"), directionName(direction));
     append(m_lines, entry);
 }
 
 void ReceiptRecord::addSymbol(const QString &symbology, QByteArrayView data, const QString &content,
-                              const QString &text, const QRect &rect)
+                              const QString &text, const QRect &rect, int direction)
 {
     QJsonObject entry = area(rect);
     entry.insert(QStringLiteral("symbology"), symbology);
@@ -114,13 +145,17 @@ void ReceiptRecord::addSymbol(const QString &symbology, QByteArrayView data, con
     entry.insert(QStringLiteral("dataHex"), QString::fromLatin1(data.toByteArray().toHex()));
     if (!text.isEmpty())
         entry.insert(QStringLiteral("text"), text);
+    if (direction >= 0)
+        entry.insert(QStringLiteral("direction"), directionName(direction));
     append(m_symbols, entry);
 }
 
-void ReceiptRecord::addPicture(const QString &kind, const QRect &rect)
+void ReceiptRecord::addPicture(const QString &kind, const QRect &rect, int direction)
 {
     QJsonObject entry = area(rect);
     entry.insert(QStringLiteral("kind"), kind);
+    if (direction >= 0)
+        entry.insert(QStringLiteral("direction"), directionName(direction));
     append(m_pictures, entry);
 }
 
