@@ -89,8 +89,12 @@ QJsonObject ReceiptRecord::lineEntry(const PrintedLine &line) const
     const int right = std::max(last->x + last->width, first->x + first->width);
     // The text as it reads, left to right whatever order its cells were printed in (a frame's
     // right edge before the text inside it), a blank for each gap of a character or more that a
-    // tab or a print position left.
+    // tab or a print position left. A line turned round (ESC {) reads from its right end.
     std::vector<PrintedLine::Cell> cells = line.cells;
+    if (line.upsideDown) {
+        for (PrintedLine::Cell &cell : cells)
+            cell.x = -(cell.x + cell.width);
+    }
     std::stable_sort(cells.begin(), cells.end(),
                      [](const PrintedLine::Cell &a, const PrintedLine::Cell &b) { return a.x < b.x; });
     QString text;
