@@ -165,6 +165,12 @@ void PageMode::addLine(const PrintedLine &line)
     Item item;
     item.kind = Item::Kind::Line;
     item.line = line;
+    if (m_direction == 0) { // as a line of the roll: its cells and spans where they are on paper
+        for (PrintedLine::Cell &cell : item.line.cells)
+            cell.x += m_area.left();
+        for (PrintedLine::Span &span : item.line.spans)
+            span.x += m_area.left();
+    }
     add(std::move(item), QRect(left, line.top, right - left, line.height));
 }
 

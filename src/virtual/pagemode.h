@@ -85,7 +85,8 @@ public:
     // LF, ESC J, ESC d: the position moves down the area by `dots`.
     void feed(int dots);
 
-    // What was put, its place given on the canvas.
+    // What was put, its place given on the canvas. A line keeps its cells and spans as they are
+    // on the canvas, in direction 0 where they are on the paper.
     void addLine(const PrintedLine &line);
     void addSymbol(const QString &symbology, QByteArrayView data, const QString &content,
                    const QString &text, const QRect &onCanvas);

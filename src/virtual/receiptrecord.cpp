@@ -95,8 +95,9 @@ QJsonObject ReceiptRecord::lineEntry(const PrintedLine &line) const
         for (PrintedLine::Cell &cell : cells)
             cell.x = -(cell.x + cell.width);
     }
-    std::stable_sort(cells.begin(), cells.end(),
-                     [](const PrintedLine::Cell &a, const PrintedLine::Cell &b) { return a.x < b.x; });
+    std::stable_sort(
+        cells.begin(), cells.end(),
+        [](const PrintedLine::Cell &a, const PrintedLine::Cell &b) { return a.x < b.x; });
     QString text;
     int end = cells.front().x;
     for (const PrintedLine::Cell &cell : cells) {
@@ -116,17 +117,13 @@ QJsonObject ReceiptRecord::lineEntry(const PrintedLine &line) const
     return entry;
 }
 
-void ReceiptRecord::addLine(const PrintedLine &line, int direction)
+void ReceiptRecord::addLine(const PrintedLine &line)
 {
-    if (line.cells.empty())
-        return;
-    QJsonObject entry = lineEntry(line);
-    if (direction >= 0)
-        entry.insert(QStringLiteral("direction"), directionName(direction));
-    append(m_lines, entry);
+    if (!line.cells.empty())
+        append(m_lines, lineEntry(line));
 }
 
-void ReceiptRecord::addTurnedLine(const PrintedLine &line, const QRect &rect, int direction)
+void ReceiptRecord::addPageLine(const PrintedLine &line, const QRect &rect, int direction)
 {
     if (line.cells.empty())
         return;

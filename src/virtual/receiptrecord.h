@@ -34,11 +34,10 @@ public:
 
     explicit ReceiptRecord(int headDots = 384, int fromRow = 0);
 
-    // A line of the roll, or of a page printed left to right (direction 0).
-    void addLine(const PrintedLine &line, int direction = -1);
-    // A line of a page printed in direction 1-3, the cells and spans as they were before the
-    // page was turned (x along the line), at `area` on the paper.
-    void addTurnedLine(const PrintedLine &line, const QRect &area, int direction);
+    void addLine(const PrintedLine &line);
+    // A line of a page printed in `direction` (0-3) at `area` on the paper; its cells and spans
+    // as they were before the page was turned (x along the line), in direction 0 on the paper.
+    void addPageLine(const PrintedLine &line, const QRect &area, int direction);
     // A symbol: its data as sent, what a scanner reads off it (the data themselves when empty),
     // and for barcodes the human-readable line.
     void addSymbol(const QString &symbology, QByteArrayView data, const QString &content,

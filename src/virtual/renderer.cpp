@@ -472,12 +472,8 @@ void Renderer::printPage()
                                 item.direction);
         } else if (item.kind == PageMode::Item::Kind::Picture) {
             m_receipt.addPicture(item.name, area, item.direction);
-        } else if (item.direction == 0) { // read as a line of the roll
-            PrintedLine line = item.line;
-            line.top += top;
-            m_receipt.addLine(line, item.direction);
         } else {
-            m_receipt.addTurnedLine(item.line, area, item.direction);
+            m_receipt.addPageLine(item.line, area, item.direction);
         }
     }
     const int rowHeight = m_rowHeight;
