@@ -194,19 +194,22 @@ void PageMode::addPicture(const QString &kind, const QRect &onCanvas)
     add(std::move(item), onCanvas);
 }
 
-// Only the canvas's bands that hold dots are looked at.
+// Only the rows of the canvas's bands that hold dots, down to the last row printed, are looked
+// at.
 void PageMode::commit()
 {
     if (m_canvas.allocatedBytes() == 0)
         return;
     const int length = m_canvas.width();
-    for (int v = 0; v < m_canvas.maxLength(); ++v) {
+    const auto inked = [](std::uint8_t dot) { return dot != 0; };
+    for (int v = 0; v < std::min(m_canvas.length(), m_canvas.maxLength()); ++v) {
         const std::uint8_t *dots = m_canvas.heldRow(v);
-        for (int u = 0; dots && u < length; ++u) {
-            if (dots[u] == 0)
-                continue;
-            const QPoint at = toPage(u, v);
-            m_page.ink(at.x(), at.y(), dots[u]);
+        for (const std::uint8_t *at = dots; dots && at != dots + length; ++at) {
+            at = std::find_if(at, dots + length, inked);
+            if (at == dots + length)
+                break;
+            const QPoint spot = toPage(int(at - dots), v);
+            m_page.ink(spot.x(), spot.y(), *at);
         }
     }
     m_canvas.reset(m_canvas.maxLength(), length);

@@ -306,8 +306,9 @@ void TestVirtualPaper::randomAndTruncatedStreams()
 void TestVirtualPaper::costs()
 {
     // Streams that cost far more than their bytes when a symbol is encoded again for every print,
-    // when printing goes on after the roll has run out, or when every repeated command makes a
-    // trace line of its own. Each renders with its symbols encoded once and a trace within ten
+    // when printing goes on after the roll has run out, when a page's canvas is turned onto it
+    // whole at every change of direction, or when every repeated command makes a trace line of
+    // its own. Each renders with its symbols encoded once and a trace within ten
     // times the stream; data/costs.trace holds the traces, each under "== <row>" (scripts/test-data
     // writes it). The suite's time limit catches a stream that still costs its old minutes.
     const auto qrStore = [](const QByteArray &data) {
@@ -342,6 +343,8 @@ void TestVirtualPaper::costs()
          0},
         {"head types and settings round a six-line cycle",
          QByteArray::fromHex("1b5a01 1b6101 1b5a00 1b6100 1b4501 1b4500").repeated(30000), 0},
+        {"page mode: the print direction turned around each character",
+         QByteArray::fromHex("1b4c") + QByteArray::fromHex("1b540141 1b540041").repeated(8000), 0},
         {"skipped bytes, tabs, ignored bytes",
          QByteArray(100000, '\x1b') + QByteArray(100000, '\t') + QByteArray(100000, '\0'), 0},
     };
