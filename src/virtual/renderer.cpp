@@ -64,14 +64,17 @@ QString Renderer::blockData(const Event &event)
 QString Renderer::blockEnd(const Event &event)
 {
     const BlockCollector::Ended ended = m_blocks.end(event);
-    if (m_state.pageMode) // graphics go onto the page as they are stored
-        return ended.graphics ? printGraphics() : ended.note;
-    if (ended.feed)
-        advance(*ended.feed);
-    m_rowHeight = std::max(m_rowHeight, ended.rowHeight);
-    if (!m_printAtBlockEnd)
-        return ended.note;
-    const QString printed = printSymbolOfEscZ();
+    QString printed;
+    if (m_state.pageMode) { // graphics go onto the page as they are stored
+        if (ended.graphics)
+            printed = printGraphics();
+    } else {
+        if (ended.feed)
+            advance(*ended.feed);
+        m_rowHeight = std::max(m_rowHeight, ended.rowHeight);
+    }
+    if (m_printAtBlockEnd)
+        printed = printSymbolOfEscZ();
     return ended.note.isEmpty() || printed.isEmpty() ? ended.note + printed
                                                      : ended.note + QStringLiteral("; ") + printed;
 }
