@@ -126,13 +126,13 @@ enum class Op : std::uint8_t {
     SymbolType,       // GS Z n: the symbol of ESC Z m n k dL dH
     SymbolCommand,    // ESC Z m n k dL dH d... after GS Z
     // Page mode of common printers.
-    PageMode,         // ESC L
-    StandardMode,     // ESC S
-    PrintDirection,   // ESC T n
-    PageArea,         // ESC W xL xH yL yH dxL dxH dyL dyH
-    PageVertical,     // GS $ nL nH, GS \ nL nH
-    PrintPage,        // FF, ESC FF
-    CancelPage,       // CAN
+    PageMode,       // ESC L
+    StandardMode,   // ESC S
+    PrintDirection, // ESC T n
+    PageArea,       // ESC W xL xH yL yH dxL dxH dyL dyH
+    PageVertical,   // GS $ nL nH, GS \ nL nH
+    PrintPage,      // FF, ESC FF
+    CancelPage,     // CAN
 };
 inline constexpr std::size_t opCount = std::size_t(Op::CancelPage) + 1;
 
