@@ -396,4 +396,35 @@ async function escposBufferReceipt() {
     lines, barcodes: ['RTP-0042'], qr: ['https://example.com/rtp']});
 }
 
-escposBufferReceipt().then(() => console.log('wrote ' + written.join(', ')));
+// receiptline's designer in landscape orientation: its ESC/POS commands turn the receipt a
+// quarter in page mode (ESC L, ESC T 1, ESC W twice, GS $ and ESC $ before each line, FF). The
+// designer is a server script; its code is run here with no servers configured, for its
+// transform() alone.
+async function designerTransform(doc, printer) {
+  const file = load.resolve('receiptline/designer.js');
+  const designer = createRequire(file);
+  const need = (name) => (name === './servers.json' ? {} : designer(name));
+  const module = {exports: {}};
+  const source = fs.readFileSync(file, 'utf8') + '\nmodule.exports = {transform};';
+  new Function('require', 'module', 'exports', '__filename', '__dirname', source)(
+      need, module, module.exports, file, path.dirname(file));
+  return module.exports.transform(doc, printer);
+}
+
+async function receiptlineLandscape() {
+  const lines = ['LANDSCAPE', 'Table 7, 2 guests', 'Thank you'];
+  const doc = ['^^' + lines[0], lines[1], '{code:ORDER-0815; option:code128,2,72,hri}',
+    '{code:https://example.com/l/0815; option:qrcode,4,m}', lines[2]].join('\n');
+  const bytes = await designerTransform(doc, {cpl: 40, encoding: 'cp437', command: 'escpos',
+    landscape: true, resolution: 203, cutting: true});
+  fixture('receiptline-landscape', Buffer.from(bytes, 'binary'), {
+    lines,
+    barcodes: ['ORDER-0815'],
+    qr: ['https://example.com/l/0815'],
+    // The QR code goes out as graphics: a picture to the controller.
+    pictures: ['https://example.com/l/0815'],
+  });
+}
+
+escposBufferReceipt().then(receiptlineLandscape)
+    .then(() => console.log('wrote ' + written.join(', ')));

@@ -125,8 +125,16 @@ enum class Op : std::uint8_t {
     CancelCharacter,  // ESC ? n
     SymbolType,       // GS Z n: the symbol of ESC Z m n k dL dH
     SymbolCommand,    // ESC Z m n k dL dH d... after GS Z
+    // Page mode of common printers.
+    PageMode,       // ESC L
+    StandardMode,   // ESC S
+    PrintDirection, // ESC T n
+    PageArea,       // ESC W xL xH yL yH dxL dxH dyL dyH
+    PageVertical,   // GS $ nL nH, GS \ nL nH
+    PrintPage,      // FF, ESC FF
+    CancelPage,     // CAN
 };
-inline constexpr std::size_t opCount = std::size_t(Op::SymbolCommand) + 1;
+inline constexpr std::size_t opCount = std::size_t(Op::CancelPage) + 1;
 
 // How a command's parameters follow its bytes; the parameters' own list says what they are.
 enum class Layout : std::uint8_t {

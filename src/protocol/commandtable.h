@@ -295,6 +295,8 @@ inline constexpr Command rows[] = {
     c1(Op::Tab, HT, "HT", "next tab stop"),
     c1(Op::LineFeed, LF, "LF", "print and feed one line"),
     c1(Op::CarriageReturn, CR, "CR", "print, back to the start of the line"),
+    c1(Op::PrintPage, FF, "FF", "print the page, back to standard mode"),
+    c1(Op::CancelPage, CAN, "CAN", "cancel the page's data in the print area"),
     // ESC: the controller's own.
     c2(Op::Initialise, ESC, '@', L::Fixed, none, "ESC @", "initialise"),
     c2(Op::PrintMode, ESC, '!', L::Fixed, printMode, "ESC !", "print mode: {n}"),
@@ -345,11 +347,12 @@ inline constexpr Command rows[] = {
     skip(ESC, '=', n, "ESC =", "select peripheral device {n} (ignored)"),
     c2(Op::CancelCharacter, ESC, '?', L::Fixed, n, "ESC ?",
        "cancel the user-defined character {n}"),
-    skip(ESC, 'L', none, "ESC L", "page mode (not carried out)"),
-    skip(ESC, 'S', none, "ESC S", "standard mode"),
-    skip(ESC, 'T', direction, "ESC T", "page mode print direction {n} (no page mode)"),
-    skip(ESC, 'W', area, "ESC W",
-         "page mode print area at {x}, {y}, {dx} x {dy} dots (no page mode)"),
+    c2(Op::PageMode, ESC, 'L', L::Fixed, none, "ESC L", "page mode"),
+    c2(Op::StandardMode, ESC, 'S', L::Fixed, none, "ESC S", "standard mode, the page discarded"),
+    c2(Op::PrintDirection, ESC, 'T', L::Fixed, direction, "ESC T", "page mode print direction {n}"),
+    c2(Op::PageArea, ESC, 'W', L::Fixed, area, "ESC W",
+       "page mode print area at {x}, {y}, {dx} x {dy} dots"),
+    c2(Op::PrintPage, ESC, FF, L::Fixed, none, "ESC FF", "print the page, stay in page mode"),
     skip(ESC, 'U', onOffSwitch, "ESC U", "unidirectional printing {n} (ignored)"),
     skip(ESC, 'c', panel, "ESC c 5", "panel buttons {n} (ignored)"),
     skip(ESC, 'c', n1n2, "ESC c", "paper sensor settings (ignored)"),
@@ -479,8 +482,9 @@ inline constexpr Command rows[] = {
     c3(Op::Graphics, GS, '8', 'L', L::LongExtended, graphics, "GS 8 L", "graphics function {fn}"),
     c2(Op::MotionUnits, GS, 'P', L::Fixed, motionUnits, "GS P",
        "motion units 1/{x} and 1/{y} inch (0: 1/203 inch, a dot)"),
-    skip(GS, '$', nWord, "GS $", "page mode vertical position {n} (no page mode)"),
-    skip(GS, '\\', relative, "GS \\", "page mode relative position {n} (no page mode)"),
+    c2(Op::PageVertical, GS, '$', L::Fixed, nWord, "GS $", "page mode vertical position {n} dots"),
+    c2(Op::PageVertical, GS, '\\', L::Fixed, relative, "GS \\",
+       "page mode relative vertical position {n}"),
     {Op::Skipped,
      2,
      {GS, '*', 0},
@@ -509,7 +513,7 @@ inline constexpr Command rows[] = {
     skip(GS, '(', 'K', extended2, "GS ( K", "print control (ignored)"),
     skip(GS, '(', 'M', extended2, "GS ( M", "customised values (ignored)"),
     skip(GS, '(', 'N', extended2, "GS ( N", "character colour (one colour only)"),
-    skip(GS, '(', 'P', extended2, "GS ( P", "page mode area (no page mode)"),
+    skip(GS, '(', 'P', extended2, "GS ( P", "page mode settings (ignored; ESC W sets the area)"),
     skip(GS, '(', 'Q', extended2, "GS ( Q", "lines and boxes (not drawn)"),
     skip(GS, '(', 'z', extended2, "GS ( z", "paper settings (ignored)"),
 };
@@ -545,7 +549,7 @@ inline constexpr Command cancelCompressed{Op::Font,   0, {0, 0, 0}, Layout::Fixe
                                           "font: standard (compressed characters off)"};
 
 // A control byte 01-1F that starts no command and makes no supported UTF-16 character with the
-// byte after it (BEL, SO, SI, DC4, CAN, a parameter byte left over): ignored, as common printers
+// byte after it (BEL, SO, SI, DC4, a parameter byte left over): ignored, as common printers
 // ignore it, and the next byte starts what follows.
 inline constexpr Command strayControl{Op::Ignored,
                                       0,

@@ -120,7 +120,7 @@ BlockCollector::Ended BlockCollector::end(const Event &event)
                                        : (event.position + std::uint64_t(block.bytesPerRow) - 1) /
                                              std::uint64_t(block.bytesPerRow);
         return {.feed = int(std::min<std::uint64_t>(rows * std::uint64_t(block.scaleY),
-                                                    std::uint64_t(m_paper.maxLength())))};
+                                                    std::uint64_t(m_paper->maxLength())))};
     }
     case Kind::Store:
         if (!event.complete) {
@@ -137,7 +137,7 @@ BlockCollector::Ended BlockCollector::end(const Event &event)
         return {};
     case Kind::Column:
         // The stripe stays on the line: the line feed after it moves the paper on.
-        m_paper.extendTo(block.y + 8 * block.bytesPerRow * block.scaleY);
+        m_paper->extendTo(block.y + 8 * block.bytesPerRow * block.scaleY);
         return {.rowHeight = 8 * block.bytesPerRow * block.scaleY};
     case Kind::Graphics:
         return endGraphics(event, block);
@@ -171,7 +171,7 @@ BlockCollector::Ended BlockCollector::endGraphics(const Event &event, const Bloc
     }
     if (key >= 0)
         m_nvGraphics[key] = std::exchange(m_nvCollect, Graphics{});
-    return {};
+    return {.graphics = key < 0};
 }
 
 int BlockCollector::bitmapRoom(int place) const
@@ -211,16 +211,35 @@ const BlockCollector::Graphics *BlockCollector::nvGraphics(int key) const
     return found == m_nvGraphics.end() ? nullptr : &found->second;
 }
 
+namespace {
+// A row's bytes of a raster picture onto a dot row of the paper, the first byte's dots from x.
+void inkBytes(std::uint8_t *dots, int paperWidth, std::span<const std::uint8_t> bytes, int x,
+              const BlockCollector::Block &block)
+{
+    for (const std::uint8_t byte : bytes) {
+        for (int bit = 0; bit < 8 && byte != 0; ++bit) {
+            if (!(byte & (0x80 >> bit)))
+                continue;
+            const int left = std::max(x + bit * block.scaleX, 0);
+            const int right = std::min(x + (bit + 1) * block.scaleX, paperWidth);
+            for (int px = left; px < right; ++px)
+                dots[px] = std::max(dots[px], block.ink);
+        }
+        x += 8 * block.scaleX;
+    }
+}
+} // namespace
+
 void BlockCollector::drawBits(const std::uint8_t *bytes, qsizetype count, std::uint64_t position,
                               const Block &block)
 {
     // Once the roll has run out below the picture's top nothing more reaches it.
-    const bool rollUsedUp = m_paper.ranOut() && block.y >= m_paper.endRow();
+    const bool rollUsedUp = m_paper->ranOut() && block.y >= m_paper->endRow();
     if (block.bytesPerRow == 0 || count <= 0 || rollUsedUp)
         return;
     const auto perRow = std::uint64_t(block.bytesPerRow);
-    const int paperWidth = m_paper.width();
-    const int endRow = m_paper.endRow();
+    const int paperWidth = m_paper->width();
+    const int endRow = m_paper->endRow();
     // Bytes whose dots would all fall beyond the paper's right edge are never looked at.
     const int byteWidth = 8 * block.scaleX;
     const std::uint64_t onPaper =
@@ -241,31 +260,22 @@ void BlockCollector::drawBits(const std::uint8_t *bytes, qsizetype count, std::u
         const std::uint8_t *last = bytes + (to - position);
         if (std::all_of(first, last, [](std::uint8_t byte) { return byte == 0; }))
             continue;
-        const std::uint64_t y = std::uint64_t(block.y) + row * std::uint64_t(block.scaleY);
-        if (y >= std::uint64_t(endRow)) {
+        // Rows above the paper's top (a picture standing on a page's baseline near its top)
+        // are cut off.
+        const std::int64_t y = std::int64_t(block.y) + std::int64_t(row) * block.scaleY;
+        if (y + block.scaleY <= 0)
+            continue;
+        if (y >= endRow) {
             // The roll is used up once a dot would go beyond it; what follows is lost.
-            m_paper.extendTo(endRow + 1);
+            m_paper->extendTo(endRow + 1);
             return;
         }
         for (int dy = 0; dy < block.scaleY; ++dy) {
-            std::uint8_t *dots = m_paper.printableRow(int(y) + dy);
+            std::uint8_t *dots = m_paper->printableRow(int(y) + dy);
             if (!dots)
                 continue;
-            for (const std::uint8_t *at = first; at != last; ++at) {
-                const std::uint8_t byte = *at;
-                if (byte == 0)
-                    continue;
-                const auto column = int(from - rowStart) + int(at - first);
-                const int x = block.x + column * byteWidth;
-                for (int bit = 0; bit < 8; ++bit) {
-                    if (!(byte & (0x80 >> bit)))
-                        continue;
-                    const int left = std::max(x + bit * block.scaleX, 0);
-                    const int right = std::min(x + (bit + 1) * block.scaleX, paperWidth);
-                    for (int px = left; px < right; ++px)
-                        dots[px] = std::max(dots[px], block.ink);
-                }
-            }
+            inkBytes(dots, paperWidth, {first, last}, block.x + int(from - rowStart) * byteWidth,
+                     block);
         }
     }
 }
@@ -274,7 +284,7 @@ void BlockCollector::drawColumns(const std::uint8_t *bytes, qsizetype count, std
                                  const Block &block)
 {
     const auto perColumn = std::uint64_t(block.bytesPerRow);
-    const int paperWidth = m_paper.width();
+    const int paperWidth = m_paper->width();
     for (qsizetype i = 0; i < count; ++i) {
         const std::uint8_t byte = bytes[i];
         if (byte == 0)
@@ -289,8 +299,8 @@ void BlockCollector::drawColumns(const std::uint8_t *bytes, qsizetype count, std
             if (!(byte & (0x80 >> bit)))
                 continue;
             for (int dy = 0; dy < block.scaleY; ++dy)
-                m_paper.inkSpan(x, top + bit * block.scaleY + dy,
-                                std::min(block.scaleX, paperWidth - x), block.ink);
+                m_paper->inkSpan(x, top + bit * block.scaleY + dy,
+                                 std::min(block.scaleX, paperWidth - x), block.ink);
         }
     }
 }

@@ -64,11 +64,15 @@ public:
         QString note{};            // for the trace, when the block could not be kept
         std::optional<int> feed{}; // dots the paper moves on, after a raster picture
         int rowHeight = 0;         // dots a column stripe took on the current line
+        bool graphics = false;     // graphics for the print buffer came whole
     };
 
-    explicit BlockCollector(Paper &paper) : m_paper(paper) {}
+    explicit BlockCollector(Paper &paper) : m_paper(&paper) {}
     BlockCollector(const BlockCollector &) = delete;
     BlockCollector &operator=(const BlockCollector &) = delete;
+
+    // Where pictures go from now on: the roll, or the page of page mode.
+    void setPaper(Paper &paper) { m_paper = &paper; }
 
     // Begins a block; the data kept for a bitmap to store, a QR code or a PDF417 symbol start
     // empty.
@@ -91,6 +95,7 @@ public:
     const QByteArray &pdfData() const { return m_pdfData; }
     const QByteArray &symbolData(int which) const { return m_symbolData[std::size_t(which)]; }
     const StoredBitmap *stored(int place) const;
+    const Graphics &graphics() const { return m_graphics; }
     Graphics takeGraphics();
     const Graphics *nvGraphics(int key) const;
 
@@ -105,7 +110,7 @@ private:
                      const Block &block);
     Ended endGraphics(const Event &event, const Block &block);
 
-    Paper &m_paper;
+    Paper *m_paper;
     Block m_block;
     QByteArray m_collect; // a bitmap to store while it arrives
     QByteArray m_qrData;

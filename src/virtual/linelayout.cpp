@@ -85,7 +85,7 @@ char16_t international(char16_t ch, int set)
 
 LineLayout::LineLayout(const FontSet &fonts, Paper &paper, const PrintState &state)
     : m_fonts(fonts),
-      m_paper(paper),
+      m_paper(&paper),
       m_state(state)
 {
     m_line.glyphs.reserve(64);
@@ -96,9 +96,9 @@ void LineLayout::start()
     if (m_line.started)
         return;
     m_line.started = true;
-    m_line.left = m_state.areaLeft(m_paper.width());
-    m_line.width = m_state.areaWidth(m_paper.width());
-    m_line.align = m_state.align;
+    m_line.left = m_state.areaLeft(m_paper->width());
+    m_line.width = m_state.areaWidth(m_paper->width());
+    m_line.align = m_state.lineAlign();
     m_line.upsideDown = m_state.upsideDown;
     m_line.x = 0;
     m_line.height = 0;
@@ -197,7 +197,7 @@ QString LineLayout::tab()
     return QStringLiteral("no tab stop further right (ignored)");
 }
 
-int LineLayout::print(int top)
+int LineLayout::print(int top, bool onRoll)
 {
     if (!m_line.started)
         return 0;
@@ -226,9 +226,9 @@ int LineLayout::print(int top)
             m_last.cells.push_back({x, glyph.width, glyph.character});
             addToSpans(glyph, x, glyph.x);
         }
-        if (m_lines.size() < std::size_t(maxRecordedLines))
+        if (onRoll && m_lines.size() < std::size_t(maxRecordedLines))
             m_lines.push_back(m_last);
-        m_paper.extendTo(top + m_line.height);
+        m_paper->extendTo(top + m_line.height);
     }
     m_line.started = false;
     m_line.glyphs.clear();
@@ -271,7 +271,7 @@ void LineLayout::drawText(const QString &text, int x, int y, std::uint8_t level,
 void LineLayout::drawGlyph(const Glyph &glyph, int x, int y)
 {
     // Once the roll has run out nothing more reaches it: a glyph below its end costs nothing.
-    if (m_paper.ranOut() && y >= m_paper.endRow())
+    if (m_paper->ranOut() && y >= m_paper->endRow())
         return;
     const GlyphCell &cell = glyph.cell;
     const int sx = glyph.width / std::max(cell.width, 1);
@@ -282,9 +282,9 @@ void LineLayout::drawGlyph(const Glyph &glyph, int x, int y)
 
     if (reverse) {
         for (int row = 0; row < glyph.height; ++row)
-            m_paper.inkSpan(x, y + row, glyph.width, glyph.ink);
+            m_paper->inkSpan(x, y + row, glyph.width, glyph.ink);
     }
-    const int paperWidth = m_paper.width();
+    const int paperWidth = m_paper->width();
     const std::uint32_t cellMask = cell.width >= 32 ? ~0U : (1U << cell.width) - 1;
     for (int cy = 0; cy < cell.height; ++cy) {
         std::uint32_t bits = cell.rows[std::size_t(cy)];
@@ -294,7 +294,7 @@ void LineLayout::drawGlyph(const Glyph &glyph, int x, int y)
             continue;
         for (int dy = 0; dy < sy; ++dy) {
             const int row = cy * sy + dy;
-            std::uint8_t *dots = m_paper.printableRow(y + row);
+            std::uint8_t *dots = m_paper->printableRow(y + row);
             if (!dots)
                 continue;
             // Italic leans the letter: the top row moves right by a sixth of its height.
@@ -311,7 +311,7 @@ void LineLayout::drawGlyph(const Glyph &glyph, int x, int y)
     }
     if ((glyph.mode & Mode::Underline) && !reverse) {
         for (int row = glyph.height - glyph.underlineDots; row < glyph.height; ++row)
-            m_paper.inkSpan(x, y + row, glyph.width, glyph.ink);
+            m_paper->inkSpan(x, y + row, glyph.width, glyph.ink);
     }
 }
 

@@ -82,6 +82,9 @@ public:
     LineLayout(const LineLayout &) = delete;
     LineLayout &operator=(const LineLayout &) = delete;
 
+    // Where lines go from now on: the roll, or the page of page mode.
+    void setPaper(Paper &paper) { m_paper = &paper; }
+
     // Begins a line at the current margins and alignment unless one has begun.
     void start();
     bool started() const { return m_line.started; }
@@ -107,9 +110,12 @@ public:
     int width() const { return m_line.width; }
 
     // Prints the line with its top at row top and empties the buffer; returns the height it
-    // took on the paper (0 when there was nothing to print).
-    int print(int top);
+    // took on the paper (0 when there was nothing to print). A line put on the page of page mode
+    // (onRoll false) is not one of lines(): the page's record keeps it.
+    int print(int top, bool onRoll = true);
     int pending() const { return int(m_line.glyphs.size()); }
+    // The tallest character in the buffer.
+    int height() const { return m_line.height; }
     const std::vector<PrintedLine> &lines() const { return m_lines; }
     // The line print() printed last, recorded or not.
     const PrintedLine &lastLine() const { return m_last; }
@@ -134,7 +140,7 @@ private:
     void addToSpans(const Glyph &glyph, int x, int lineX);
 
     const FontSet &m_fonts;
-    Paper &m_paper;
+    Paper *m_paper;
     const PrintState &m_state;
     Line m_line;
     std::vector<PrintedLine> m_lines;

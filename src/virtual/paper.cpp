@@ -11,9 +11,24 @@ Paper::Paper(int maxLength, bool endless) : m_maxLength(std::max(1, maxLength)),
 
 Paper::~Paper() = default;
 
+void Paper::reset(int maxLength, int rowDots)
+{
+    m_maxLength = std::max(1, maxLength);
+    m_rowDots = std::max(1, rowDots);
+    m_endless = false;
+    m_firstBand = 0;
+    m_keepFrom = 0;
+    m_width = m_widest = m_rowDots;
+    m_widths = {{0, m_rowDots}};
+    m_length = 0;
+    m_ranOut = false;
+    m_bands.clear();
+    m_allocated = 0;
+}
+
 void Paper::setWidth(int width, int fromRow)
 {
-    width = std::clamp(width, 1, maxWidth);
+    width = std::clamp(width, 1, m_rowDots);
     fromRow = std::clamp(fromRow, 0, endRow());
     m_width = width;
     m_widest = std::max(m_widest, width);
@@ -59,7 +74,7 @@ void Paper::letGoBefore(int band)
     const std::size_t gone = std::min(std::size_t(band - m_firstBand), m_bands.size());
     for (std::size_t i = 0; i < gone; ++i) {
         if (m_bands.front())
-            m_allocated -= std::size_t(bandRows) * maxWidth;
+            m_allocated -= std::size_t(bandRows) * rowBytes();
         m_bands.pop_front();
     }
     m_firstBand = band;
@@ -74,10 +89,10 @@ std::uint8_t *Paper::row(int y)
     if (band >= m_bands.size())
         m_bands.resize(band + 1);
     if (!m_bands[band]) {
-        m_bands[band] = std::make_unique<std::uint8_t[]>(std::size_t(bandRows) * maxWidth);
-        m_allocated += std::size_t(bandRows) * maxWidth;
+        m_bands[band] = std::make_unique<std::uint8_t[]>(std::size_t(bandRows) * rowBytes());
+        m_allocated += std::size_t(bandRows) * rowBytes();
     }
-    return m_bands[band].get() + std::size_t(y % bandRows) * maxWidth;
+    return m_bands[band].get() + std::size_t(y % bandRows) * rowBytes();
 }
 
 const std::uint8_t *Paper::heldRow(int y) const
@@ -87,7 +102,7 @@ const std::uint8_t *Paper::heldRow(int y) const
     const std::size_t band = std::size_t(y / bandRows - m_firstBand);
     if (band >= m_bands.size() || !m_bands[band])
         return nullptr;
-    return m_bands[band].get() + std::size_t(y % bandRows) * maxWidth;
+    return m_bands[band].get() + std::size_t(y % bandRows) * rowBytes();
 }
 
 std::uint8_t *Paper::printableRow(int y)
@@ -114,9 +129,17 @@ void Paper::inkSpan(int x, int y, int count, std::uint8_t level)
         dots[i] = std::max(dots[i], level);
 }
 
+void Paper::erase(int x, int y, int count)
+{
+    const int from = std::max(x, 0);
+    const int to = std::min(x + count, m_rowDots);
+    if (from < to && heldRow(y))
+        std::fill(row(y) + from, row(y) + to, std::uint8_t(0));
+}
+
 std::uint8_t Paper::at(int x, int y) const
 {
-    const std::uint8_t *dots = x >= 0 && x < maxWidth ? heldRow(y) : nullptr;
+    const std::uint8_t *dots = x >= 0 && x < m_rowDots ? heldRow(y) : nullptr;
     return dots ? dots[x] : 0;
 }
 

@@ -19,6 +19,9 @@ namespace Virtual {
 // endless roll (a controller that prints for hours) holds only its last maxLength rows: as it
 // grows beyond them, the oldest bands are let go and read as blank, and it ends only at
 // endlessRows. The receipt under way (from keepFrom()) stays whole, up to defaultMaxLength rows.
+//
+// A page of page mode is a Paper too, turned as its print direction has it: reset() gives it
+// rows longer than a head's where the page is turned a quarter.
 class Paper
 {
 public:
@@ -31,6 +34,9 @@ public:
     Paper(const Paper &) = delete;
     Paper &operator=(const Paper &) = delete;
     ~Paper();
+
+    // Blank again, not endless, maxLength rows of rowDots dots, all of them printable.
+    void reset(int maxLength, int rowDots);
 
     int maxLength() const { return m_maxLength; }
     // Where the roll ends: the row after its last.
@@ -47,6 +53,8 @@ public:
     // Prints a dot: the darker of what is there and `level` stays. Outside the roll: nothing.
     void ink(int x, int y, std::uint8_t level);
     void inkSpan(int x, int y, int count, std::uint8_t level);
+    // Makes count dots of row y white again.
+    void erase(int x, int y, int count);
     std::uint8_t at(int x, int y) const;
     // The dots of row y for printing, width() of them, or null outside the roll. Printing
     // through it counts the row as reached.
@@ -64,14 +72,17 @@ public:
     QImage image(int fromRow, int toRow) const;
 
     std::size_t allocatedBytes() const { return m_allocated; }
+    // The dots of row y where its band holds dots, else null.
+    const std::uint8_t *heldRow(int y) const;
 
 private:
     std::uint8_t *row(int y);
-    const std::uint8_t *heldRow(int y) const;
+    std::size_t rowBytes() const { return std::size_t(m_rowDots); }
     bool reaches(int y);
     void letGoBefore(int band);
 
     int m_maxLength;
+    int m_rowDots = maxWidth; // the widest a row can be
     bool m_endless;
     int m_firstBand = 0;
     int m_keepFrom = 0;

@@ -22,11 +22,15 @@ std::uint8_t PrintState::inkFor(int darkness)
 // left edge) and GS W (dots of width) both bound the area on the right.
 int PrintState::areaLeft(int paperWidth) const
 {
+    if (pageMode)
+        return 0;
     return std::min(leftMarginMm * Protocol::dotsPerMm + leftMarginDots, paperWidth - 1);
 }
 
 int PrintState::areaWidth(int paperWidth) const
 {
+    if (pageMode)
+        return paperWidth;
     const int left = areaLeft(paperWidth);
     int right =
         rightEdgeMm == 0 ? paperWidth : std::min(rightEdgeMm * Protocol::dotsPerMm, paperWidth);

@@ -73,6 +73,8 @@ struct PrintState
     bool userCharactersOn = false;
     int nextUserCharacter = 0;
     int userCharacterHeight = 3;
+    // ESC L: lines fill the page's area, the margins and ESC a wait for standard mode.
+    bool pageMode = false;
 
     // Everything as after ESC @, with a tab stop every eight standard characters.
     void reset();
@@ -80,12 +82,15 @@ struct PrintState
     static std::uint8_t inkFor(int darkness);
     std::uint8_t ink() const { return inkFor(darkness); }
 
-    // The print area on paper paperWidth dots wide: its left edge and its width, in dots.
+    // The print area on paper paperWidth dots wide: its left edge and its width, in dots; in page
+    // mode the whole page's width.
     int areaLeft(int paperWidth) const;
     int areaWidth(int paperWidth) const;
     // The left edge of something width dots wide, aligned in the print area (0 left,
     // 1 centre, 2 right); at the area's left edge when it does not fit.
     int place(int width, int align, int paperWidth) const;
+    // ESC a for a line that begins now.
+    int lineAlign() const { return pageMode ? 0 : align; }
 };
 
 } // namespace Virtual

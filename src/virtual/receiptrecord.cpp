@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "virtual/receiptrecord.h"
 
-#include "protocol/values.h"
+#include "protocol/commands.h"
 #include "virtual/linelayout.h"
 
 #include <QStringDecoder>
@@ -40,6 +40,16 @@ QString dataText(QByteArrayView data)
     return utf8.hasError() ? QString::fromLatin1(data) : text;
 }
 
+// ESC T's print direction as the command table names it: "bottom to top".
+QString directionName(int direction)
+{
+    for (const Protocol::Named &named : Protocol::Table::directions) {
+        if (named.value == direction)
+            return QString::fromLatin1(named.text.data(), qsizetype(named.text.size()));
+    }
+    return {};
+}
+
 QJsonValue timeJson(const QDateTime &when)
 {
     return when.isValid() ? QJsonValue(when.toString(Qt::ISODateWithMs)) : QJsonValue();
@@ -69,10 +79,9 @@ QJsonObject ReceiptRecord::area(const QRect &rect) const
             {QStringLiteral("height"), rect.height()}};
 }
 
-void ReceiptRecord::addLine(const PrintedLine &line)
+// The line's place, its text as it reads, its alignment and its spans.
+QJsonObject ReceiptRecord::lineEntry(const PrintedLine &line) const
 {
-    if (line.cells.empty())
-        return;
     const auto [first, last] = std::minmax_element(
         line.cells.begin(), line.cells.end(),
         [](const PrintedLine::Cell &a, const PrintedLine::Cell &b) { return a.x < b.x; });
@@ -80,10 +89,15 @@ void ReceiptRecord::addLine(const PrintedLine &line)
     const int right = std::max(last->x + last->width, first->x + first->width);
     // The text as it reads, left to right whatever order its cells were printed in (a frame's
     // right edge before the text inside it), a blank for each gap of a character or more that a
-    // tab or a print position left.
+    // tab or a print position left. A line turned round (ESC {) reads from its right end.
     std::vector<PrintedLine::Cell> cells = line.cells;
-    std::stable_sort(cells.begin(), cells.end(),
-                     [](const PrintedLine::Cell &a, const PrintedLine::Cell &b) { return a.x < b.x; });
+    if (line.upsideDown) {
+        for (PrintedLine::Cell &cell : cells)
+            cell.x = -(cell.x + cell.width);
+    }
+    std::stable_sort(
+        cells.begin(), cells.end(),
+        [](const PrintedLine::Cell &a, const PrintedLine::Cell &b) { return a.x < b.x; });
     QString text;
     int end = cells.front().x;
     for (const PrintedLine::Cell &cell : cells) {
@@ -100,11 +114,29 @@ void ReceiptRecord::addLine(const PrintedLine &line)
     entry.insert(QStringLiteral("align"), QLatin1String(alignments[std::clamp(line.align, 0, 2)]));
     entry.insert(QStringLiteral("upsideDown"), line.upsideDown);
     entry.insert(QStringLiteral("spans"), spans);
+    return entry;
+}
+
+void ReceiptRecord::addLine(const PrintedLine &line)
+{
+    if (!line.cells.empty())
+        append(m_lines, lineEntry(line));
+}
+
+void ReceiptRecord::addPageLine(const PrintedLine &line, const QRect &rect, int direction)
+{
+    if (line.cells.empty())
+        return;
+    QJsonObject entry = lineEntry(line);
+    const QJsonObject place = area(rect);
+    for (auto it = place.begin(); it != place.end(); ++it)
+        entry.insert(it.key(), it.value());
+    entry.insert(QStringLiteral("direction"), directionName(direction));
     append(m_lines, entry);
 }
 
 void ReceiptRecord::addSymbol(const QString &symbology, QByteArrayView data, const QString &content,
-                              const QString &text, const QRect &rect)
+                              const QString &text, const QRect &rect, int direction)
 {
     QJsonObject entry = area(rect);
     entry.insert(QStringLiteral("symbology"), symbology);
@@ -114,13 +146,17 @@ void ReceiptRecord::addSymbol(const QString &symbology, QByteArrayView data, con
     entry.insert(QStringLiteral("dataHex"), QString::fromLatin1(data.toByteArray().toHex()));
     if (!text.isEmpty())
         entry.insert(QStringLiteral("text"), text);
+    if (direction >= 0)
+        entry.insert(QStringLiteral("direction"), directionName(direction));
     append(m_symbols, entry);
 }
 
-void ReceiptRecord::addPicture(const QString &kind, const QRect &rect)
+void ReceiptRecord::addPicture(const QString &kind, const QRect &rect, int direction)
 {
     QJsonObject entry = area(rect);
     entry.insert(QStringLiteral("kind"), kind);
+    if (direction >= 0)
+        entry.insert(QStringLiteral("direction"), directionName(direction));
     append(m_pictures, entry);
 }
 

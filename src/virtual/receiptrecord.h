@@ -19,8 +19,9 @@ struct PrintedLine;
 // job without one), as data: the head's width, each text line with its spans and styles, each
 // barcode and 2D symbol with its data, each picture's place and size, the cut, drawer kicks and
 // the buzzer, the commands skipped or not understood, where the bytes came from and when.
-// Positions are dots from the receipt's top left corner, as in its picture. toJson() writes the
-// document docs/receipt.schema.json describes.
+// Positions are dots from the receipt's top left corner, as in its picture. What a page of page
+// mode held says its print direction (ESC T, 0-3). toJson() writes the document
+// docs/receipt.schema.json describes.
 class ReceiptRecord
 {
 public:
@@ -34,11 +35,14 @@ public:
     explicit ReceiptRecord(int headDots = 384, int fromRow = 0);
 
     void addLine(const PrintedLine &line);
+    // A line of a page printed in `direction` (0-3) at `area` on the paper; its cells and spans
+    // as they were before the page was turned (x along the line), in direction 0 on the paper.
+    void addPageLine(const PrintedLine &line, const QRect &area, int direction);
     // A symbol: its data as sent, what a scanner reads off it (the data themselves when empty),
     // and for barcodes the human-readable line.
     void addSymbol(const QString &symbology, QByteArrayView data, const QString &content,
-                   const QString &text, const QRect &area);
-    void addPicture(const QString &kind, const QRect &area);
+                   const QString &text, const QRect &area, int direction = -1);
+    void addPicture(const QString &kind, const QRect &area, int direction = -1);
     void addDrawerKick(std::uint64_t offset, int pin, int onMs, int offMs);
     void addBuzzer(std::uint64_t offset);
     void addSkipped(std::uint64_t offset, const QString &command, QByteArrayView bytes,
@@ -64,6 +68,7 @@ public:
 private:
     void append(QJsonArray &list, const QJsonObject &entry);
     QJsonObject area(const QRect &rect) const;
+    QJsonObject lineEntry(const PrintedLine &line) const;
 
     int m_headDots;
     int m_fromRow;

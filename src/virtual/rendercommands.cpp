@@ -102,6 +102,13 @@ const std::pair<Op, Renderer::Handler> Renderer::dispatch[] = {
     {Op::CodePage, &Renderer::onCharacterSetting},
     {Op::International, &Renderer::onCharacterSetting},
     {Op::KanjiCode, &Renderer::onCharacterSetting},
+    {Op::PageMode, &Renderer::onPageMode},
+    {Op::StandardMode, &Renderer::onStandardMode},
+    {Op::PrintDirection, &Renderer::onPrintDirection},
+    {Op::PageArea, &Renderer::onPageArea},
+    {Op::PageVertical, &Renderer::onPageVertical},
+    {Op::PrintPage, &Renderer::onPrintPage},
+    {Op::CancelPage, &Renderer::onCancelPage},
 };
 
 const Renderer::Handlers &Renderer::handlers()
@@ -150,6 +157,9 @@ QString Renderer::onTab(const Event &)
 
 QString Renderer::onInitialise(const Event &)
 {
+    if (m_state.pageMode) // the page is dropped unprinted
+        leavePageMode();
+    m_page.reset();
     m_layout.clear();
     m_blocks.reset();
     m_state.reset();
@@ -305,6 +315,8 @@ QString Renderer::onPrintHead(const Event &event)
 // GS V 65, 66 (and 97, 98, 103, 104) feed n dots before they cut.
 QString Renderer::onCut(const Event &event)
 {
+    if (m_state.pageMode)
+        return ignored("in page mode");
     if (event.op != Op::Cut) {
         cut(event.op == Op::PartialCut);
         return {};
@@ -684,13 +696,16 @@ QString Renderer::onRaster(const Event &event)
     block.scaleX = scale->x;
     block.scaleY = scale->y;
     block.ink = ink();
-    const int width = x * 8 * scale->x;
-    block.x = place(width, m_state.align);
-    block.y = m_y;
+    const QSize size(x * 8 * scale->x, block.rows * block.scaleY);
+    const bool wider = size.width() > room();
+    const QPoint at = spot(size.width(), size.height(), m_state.align);
+    block.x = at.x();
+    block.y = at.y();
     m_blocks.begin(block);
-    m_receipt.addPicture(QStringLiteral("raster"),
-                         QRect(block.x, m_y, width, block.rows * block.scaleY));
-    if (width > areaWidth())
+    recordPicture(QStringLiteral("raster"), QRect(at, size));
+    if (m_state.pageMode) // on the roll the paper moves on at the picture's end
+        pass(QRect(at, size));
+    if (wider)
         return QStringLiteral("wider than the print area; cut at the edge");
     return {};
 }
@@ -745,6 +760,8 @@ QString Renderer::onGraphicsStore(const Event &event)
 
 QString Renderer::onGraphicsPrint(const Event &)
 {
+    if (m_state.pageMode && m_blocks.graphics().data.isEmpty())
+        return ignored("in page mode graphics go onto the page as they are stored");
     return printGraphics();
 }
 
@@ -786,6 +803,89 @@ QString Renderer::onNvGraphicsPrint(const Event &event)
 QString Renderer::onOtherGraphics(const Event &event)
 {
     return QStringLiteral("graphics function %1 not carried out").arg(event.value("fn"));
+}
+
+// --- Page mode -------------------------------------------------------------------------------
+
+// ESC L: common printers take it only at the beginning of a line.
+QString Renderer::onPageMode(const Event &)
+{
+    if (m_state.pageMode)
+        return ignored("already in page mode");
+    if (m_layout.pending() > 0)
+        return ignored("not at the beginning of a line");
+    if (m_rowHeight > 0) // a line that CR printed: the page begins below it
+        feedRoll(m_rowHeight);
+    m_layout.clear();
+    m_page.enter(m_paper.width());
+    m_state.pageMode = true;
+    m_layout.setPaper(m_page.canvas());
+    m_blocks.setPaper(m_page.canvas());
+    return {};
+}
+
+// ESC S: the page is dropped unprinted.
+QString Renderer::onStandardMode(const Event &)
+{
+    if (m_state.pageMode)
+        leavePageMode();
+    return {};
+}
+
+// ESC T and ESC W are kept in standard mode too, for the next page. In page mode what the line
+// holds goes onto the page first, in the area and direction it was written for.
+QString Renderer::onPrintDirection(const Event &event)
+{
+    const std::optional<int> direction = event.accepted("n");
+    if (!direction)
+        return ignored("no such direction");
+    if (m_state.pageMode)
+        developLine(false);
+    m_page.setDirection(*direction);
+    return {};
+}
+
+QString Renderer::onPageArea(const Event &event)
+{
+    if (m_state.pageMode)
+        developLine(false);
+    return m_page.setArea(event.value("x"), event.value("y"), event.value("dx"), event.value("dy"),
+                          m_paper.width());
+}
+
+// GS $ and GS \: the line so far goes onto the page where it was, and what follows on the line
+// continues at the new height.
+QString Renderer::onPageVertical(const Event &event)
+{
+    if (!m_state.pageMode)
+        return ignored("not in page mode");
+    developLine(true);
+    const int n = event.value("n");
+    return event.command->bytes[1] == '$' ? m_page.setVertical(n)
+                                          : m_page.moveVertical(std::int16_t(std::uint16_t(n)));
+}
+
+// FF prints the page and returns to standard mode; ESC FF prints it and keeps it, to go on
+// writing on it or to print it again.
+QString Renderer::onPrintPage(const Event &event)
+{
+    if (!m_state.pageMode)
+        return ignored("not in page mode");
+    const bool stay = event.command->length == 2;
+    developLine(stay);
+    printPage();
+    if (!stay)
+        leavePageMode();
+    return {};
+}
+
+QString Renderer::onCancelPage(const Event &)
+{
+    if (!m_state.pageMode)
+        return ignored("not in page mode");
+    m_layout.clear();
+    m_page.cancel();
+    return {};
 }
 
 } // namespace Virtual

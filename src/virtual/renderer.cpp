@@ -64,12 +64,17 @@ QString Renderer::blockData(const Event &event)
 QString Renderer::blockEnd(const Event &event)
 {
     const BlockCollector::Ended ended = m_blocks.end(event);
-    if (ended.feed)
-        advance(*ended.feed);
-    m_rowHeight = std::max(m_rowHeight, ended.rowHeight);
-    if (!m_printAtBlockEnd)
-        return ended.note;
-    const QString printed = printSymbolOfEscZ();
+    QString printed;
+    if (m_state.pageMode) { // graphics go onto the page as they are stored
+        if (ended.graphics)
+            printed = printGraphics();
+    } else {
+        if (ended.feed)
+            advance(*ended.feed);
+        m_rowHeight = std::max(m_rowHeight, ended.rowHeight);
+    }
+    if (m_printAtBlockEnd)
+        printed = printSymbolOfEscZ();
     return ended.note.isEmpty() || printed.isEmpty() ? ended.note + printed
                                                      : ended.note + QStringLiteral("; ") + printed;
 }
@@ -101,6 +106,10 @@ QString Renderer::handle(const Event &event)
 
 void Renderer::printLine()
 {
+    if (m_state.pageMode) {
+        m_rowHeight = std::max(m_rowHeight, developLine(false));
+        return;
+    }
     const int height = m_layout.print(m_y);
     if (height > 0)
         m_receipt.addLine(m_layout.lastLine());
@@ -108,6 +117,16 @@ void Renderer::printLine()
 }
 
 void Renderer::advance(int dots)
+{
+    if (m_state.pageMode) {
+        m_page.feed(dots);
+        m_rowHeight = 0;
+        return;
+    }
+    feedRoll(dots);
+}
+
+void Renderer::feedRoll(int dots)
 {
     m_y = std::min(m_y + std::max(dots, 0), m_paper.endRow());
     m_paper.extendTo(m_y);
@@ -122,6 +141,8 @@ void Renderer::lineFeed()
 
 void Renderer::endTextRow()
 {
+    if (m_state.pageMode) // a picture or symbol on a page stands beside the line's text
+        return;
     if (m_layout.started() || m_rowHeight > 0)
         lineFeed();
 }
@@ -148,36 +169,35 @@ QString Renderer::barcode(const Event &event)
         return QStringLiteral("not printed: %1").arg(symbol.error);
     const int module = m_state.barcodeModule;
     const int width = symbol.columns * module;
-    if (width > areaWidth())
+    if (width > room())
         return QStringLiteral("%1 dots wide, more than the print area; not printed").arg(width);
 
     endTextRow();
     if (rollUsedUp())
         return {};
     const std::uint8_t level = ink();
-    const int x = place(width, m_state.align);
     // GS f 1 prints the text in the small font.
     const FontSet::Size textSize =
         m_state.smallBarcodeText ? FontSet::Size::Small : FontSet::Size::Standard;
     const int textHeight = FontSet::cellHeight(textSize);
     const int textWidth = int(symbol.text.size()) * FontSet::cellWidth(textSize);
-    const int textX = x + (width - textWidth) / 2;
-    const bool above = m_state.barcodeText == 3;
+    const int above = m_state.barcodeText == 3 ? textHeight + textGap : 0;
     const bool below = m_state.barcodeText != 0;
-
-    int y = m_y;
-    if (above) {
+    const int rowHeight = std::max(1, m_state.barcodeHeight / std::max(symbol.rows, 1));
+    // On a page the bars stand on the vertical position, their text above and below them.
+    const QPoint at = spot(width, above + rowHeight * symbol.rows, m_state.align);
+    const int x = at.x();
+    const int textX = x + (width - textWidth) / 2;
+    int y = at.y();
+    if (above > 0)
         m_layout.drawText(symbol.text, textX, y, level, textSize);
-        y += textHeight + textGap;
-    }
-    const int height = m_state.barcodeHeight;
-    const int rowHeight = std::max(1, height / std::max(symbol.rows, 1));
+    y += above;
     for (int row = 0; row < symbol.rows; ++row) {
         for (int column = 0; column < symbol.columns; ++column) {
             if (!symbol.dark(column, row))
                 continue;
             for (int dy = 0; dy < rowHeight; ++dy)
-                m_paper.inkSpan(x + column * module, y + row * rowHeight + dy, module, level);
+                surface().inkSpan(x + column * module, y + row * rowHeight + dy, module, level);
         }
     }
     y += rowHeight * symbol.rows;
@@ -186,10 +206,11 @@ QString Renderer::barcode(const Event &event)
         m_layout.drawText(symbol.text, textX, y, level, textSize);
         y += textHeight;
     }
-    m_receipt.addSymbol(
-        barcodeName(*system), QByteArrayView(event.data.data(), qsizetype(event.data.size())),
-        scannedContent(*system, symbol), symbol.text, QRect(x, m_y, width, y - m_y));
-    advance(y - m_y);
+    const QRect placed(x, at.y(), width, y - at.y());
+    recordSymbol(barcodeName(*system),
+                 QByteArrayView(event.data.data(), qsizetype(event.data.size())),
+                 scannedContent(*system, symbol), symbol.text, placed);
+    pass(placed);
     return {};
 }
 
@@ -206,23 +227,25 @@ QString Renderer::printModules(const Symbol &symbol, int module, const QString &
     if (!symbol.ok)
         return QStringLiteral("not printed: %1").arg(symbol.error);
     const int size = symbol.columns * module;
-    if (size > areaWidth())
+    if (size > room())
         return QStringLiteral("%1 dots wide, more than the print area; not printed").arg(size);
     endTextRow();
     if (rollUsedUp())
         return {};
     const std::uint8_t level = ink();
-    const int x = place(size, m_state.align);
+    const QPoint at = spot(size, symbol.rows * module, m_state.align);
     for (int row = 0; row < symbol.rows; ++row) {
         for (int column = 0; column < symbol.columns; ++column) {
             if (!symbol.dark(column, row))
                 continue;
             for (int dy = 0; dy < module; ++dy)
-                m_paper.inkSpan(x + column * module, m_y + row * module + dy, module, level);
+                surface().inkSpan(at.x() + column * module, at.y() + row * module + dy, module,
+                                  level);
         }
     }
-    m_receipt.addSymbol(symbology, data, {}, {}, QRect(x, m_y, size, symbol.rows * module));
-    advance(symbol.rows * module);
+    const QRect placed(at, QSize(size, symbol.rows * module));
+    recordSymbol(symbology, data, {}, {}, placed);
+    pass(placed);
     return {};
 }
 
@@ -246,14 +269,14 @@ QString Renderer::printStored(int place, int mode)
     block.scaleY = scale->y;
     block.ink = ink();
     const std::optional<int> align = Parameters::alignment(bitmap.align);
-    block.x = this->place(bitmap.bytesPerRow * 8 * scale->x, align.value_or(m_state.align));
-    block.y = m_y;
+    const QSize size(bitmap.bytesPerRow * 8 * scale->x, bitmap.rows * scale->y);
+    const QPoint at = spot(size.width(), size.height(), align.value_or(m_state.align));
+    block.x = at.x();
+    block.y = at.y();
     m_blocks.drawBits(reinterpret_cast<const std::uint8_t *>(bitmap.data.constData()),
                       bitmap.data.size(), 0, block);
-    m_receipt.addPicture(
-        QStringLiteral("stored bitmap"),
-        QRect(block.x, m_y, bitmap.bytesPerRow * 8 * scale->x, bitmap.rows * scale->y));
-    advance(bitmap.rows * scale->y);
+    recordPicture(QStringLiteral("stored bitmap"), QRect(at, size));
+    pass(QRect(at, size));
     return {};
 }
 
@@ -296,13 +319,14 @@ QString Renderer::columnPicture(const Event &event)
     block.scaleY = (m & 32) ? 1 : 3;
     block.ink = ink();
     const int width = columns * block.scaleX;
-    if (alone)
+    const int height = block.bytesPerRow * 8 * block.scaleY;
+    if (alone && !m_state.pageMode)
         m_layout.setX(place(width, m_state.align) - m_layout.left());
     block.x = m_layout.left() + m_layout.x();
-    block.y = m_y;
+    // On a page the stripe stands on the vertical position, as the line's characters do.
+    block.y = m_state.pageMode ? m_page.baselineFor(height) - height + 1 : m_y;
     m_blocks.begin(block);
-    m_receipt.addPicture(QStringLiteral("column"),
-                         QRect(block.x, m_y, width, block.bytesPerRow * 8 * block.scaleY));
+    recordPicture(QStringLiteral("column"), QRect(block.x, block.y, width, height));
     m_layout.setX(std::min(m_layout.x() + width, m_layout.width()));
     if (block.x + width > m_layout.left() + m_layout.width())
         return QStringLiteral("wider than the print area; cut at the edge");
@@ -327,13 +351,14 @@ QString Renderer::drawGraphics(const Graphics &graphics, int scaleX, int scaleY)
     block.scaleX = scaleX;
     block.scaleY = scaleY;
     block.ink = ink();
-    block.x = place(graphics.width * scaleX, m_state.align);
-    block.y = m_y;
+    const QSize size(graphics.width * scaleX, graphics.rows * scaleY);
+    const QPoint at = spot(size.width(), size.height(), m_state.align);
+    block.x = at.x();
+    block.y = at.y();
     m_blocks.drawBits(reinterpret_cast<const std::uint8_t *>(graphics.data.constData()),
                       graphics.data.size(), 0, block);
-    m_receipt.addPicture(QStringLiteral("graphics"),
-                         QRect(block.x, m_y, graphics.width * scaleX, graphics.rows * scaleY));
-    advance(graphics.rows * scaleY);
+    recordPicture(QStringLiteral("graphics"), QRect(at, size));
+    pass(QRect(at, size));
     return {};
 }
 
@@ -346,24 +371,117 @@ QString Renderer::printPdf417()
         return QStringLiteral("not printed: %1").arg(symbol.error);
     const int module = m.pdfModule;
     const int width = symbol.columns * module;
-    if (width > areaWidth())
+    if (width > room())
         return QStringLiteral("%1 dots wide, more than the print area; not printed").arg(width);
     endTextRow();
     const std::uint8_t level = ink();
-    const int x = place(width, m.align);
     const int rowHeight = module * m.pdfRowHeight;
+    const QPoint at = spot(width, symbol.rows * rowHeight, m.align);
     for (int row = 0; row < symbol.rows; ++row) {
         for (int column = 0; column < symbol.columns; ++column) {
             if (!symbol.dark(column, row))
                 continue;
             for (int dy = 0; dy < rowHeight; ++dy)
-                m_paper.inkSpan(x + column * module, m_y + row * rowHeight + dy, module, level);
+                surface().inkSpan(at.x() + column * module, at.y() + row * rowHeight + dy, module,
+                                  level);
         }
     }
-    m_receipt.addSymbol(QStringLiteral("PDF417"), m_blocks.pdfData(), {}, {},
-                        QRect(x, m_y, width, symbol.rows * rowHeight));
-    advance(symbol.rows * rowHeight);
+    const QRect placed(at, QSize(width, symbol.rows * rowHeight));
+    recordSymbol(QStringLiteral("PDF417"), m_blocks.pdfData(), {}, {}, placed);
+    pass(placed);
     return {};
+}
+
+// --- Standard mode and page mode ------------------------------------------------------------
+
+int Renderer::room() const
+{
+    if (!m_state.pageMode)
+        return areaWidth();
+    return m_page.canvasWidth() - (m_layout.started() ? m_layout.x() : 0);
+}
+
+QPoint Renderer::spot(int width, int ascent, int align)
+{
+    if (!m_state.pageMode)
+        return {place(width, align), m_y};
+    startLine();
+    return {m_layout.left() + m_layout.x(), m_page.baselineFor(ascent) - ascent + 1};
+}
+
+void Renderer::pass(const QRect &placed)
+{
+    if (!m_state.pageMode) {
+        advance(placed.height());
+        return;
+    }
+    m_layout.setX(std::min(placed.right() + 1 - m_layout.left(), m_layout.width()));
+}
+
+void Renderer::recordSymbol(const QString &symbology, QByteArrayView data, const QString &content,
+                            const QString &text, const QRect &placed)
+{
+    if (m_state.pageMode)
+        m_page.addSymbol(symbology, data, content, text, placed);
+    else
+        m_receipt.addSymbol(symbology, data, content, text, placed);
+}
+
+void Renderer::recordPicture(const QString &kind, const QRect &placed)
+{
+    if (m_state.pageMode)
+        m_page.addPicture(kind, placed);
+    else
+        m_receipt.addPicture(kind, placed);
+}
+
+// The characters stand on the vertical position: a line of standard characters (24 rows) on
+// its row 20, as common printers count it.
+int Renderer::developLine(bool keepX)
+{
+    const int x = m_layout.x();
+    const bool started = m_layout.started();
+    const int ascent = m_layout.height() * 7 / 8;
+    const int top = m_layout.pending() > 0 ? m_page.baselineFor(ascent) - ascent + 1 : 0;
+    const int height = m_layout.print(top, false);
+    if (height > 0)
+        m_page.addLine(m_layout.lastLine());
+    if (keepX && started) {
+        startLine();
+        m_layout.setX(x);
+    }
+    return height;
+}
+
+void Renderer::leavePageMode()
+{
+    m_layout.clear();
+    m_page.leave();
+    m_state.pageMode = false;
+    m_layout.setPaper(m_paper);
+    m_blocks.setPaper(m_paper);
+    m_rowHeight = 0;
+}
+
+// The page onto the roll at the paper's position, and what is on it into the receipt's record.
+void Renderer::printPage()
+{
+    const int top = m_y;
+    const int rows = m_page.printOnto(m_paper, top);
+    for (const PageMode::Item &item : m_page.items()) {
+        const QRect area = item.area.translated(0, top);
+        if (item.kind == PageMode::Item::Kind::Symbol) {
+            m_receipt.addSymbol(item.name, item.data, item.content, item.text, area,
+                                item.direction);
+        } else if (item.kind == PageMode::Item::Kind::Picture) {
+            m_receipt.addPicture(item.name, area, item.direction);
+        } else {
+            m_receipt.addPageLine(item.line, area, item.direction);
+        }
+    }
+    const int rowHeight = m_rowHeight;
+    feedRoll(rows);
+    m_rowHeight = rowHeight;
 }
 
 } // namespace Virtual

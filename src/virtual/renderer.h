@@ -5,6 +5,7 @@
 #include "virtual/bitmapfont.h"
 #include "virtual/blockcollector.h"
 #include "virtual/linelayout.h"
+#include "virtual/pagemode.h"
 #include "virtual/paper.h"
 #include "virtual/printstate.h"
 #include "virtual/receiptrecord.h"
@@ -44,6 +45,10 @@ namespace Virtual {
 // own at the current alignment and margins. Cuts show as a dashed line (partial cut: broken in
 // the middle).
 //
+// In page mode (ESC L to FF or ESC S) lines, pictures and symbols go onto a page instead
+// (pagemode.h) at the print position, and the page goes onto the paper when FF or ESC FF prints
+// it.
+//
 // The renderer knows the paper and where it is on it; the print state (printstate.h) keeps what
 // the commands set, the line layout (linelayout.h) the text line, and the block collector
 // (blockcollector.h) the data blocks of pictures and symbols as they arrive.
@@ -82,6 +87,8 @@ public:
     const std::vector<PrintedLine> &lines() const { return m_layout.lines(); }
     // Characters received but never printed, because no line end followed them.
     int unprintedCharacters() const { return m_layout.pending(); }
+    // A page of page mode holds what no FF or ESC FF has printed.
+    bool pageWaiting() const { return m_page.active() && (m_page.hasData() || m_layout.pending()); }
 
     // The receipt under way, and those that have ended since the last call (by a cut, or by
     // endReceipt()).
@@ -157,13 +164,22 @@ private:
     QString onNvGraphicsStore(const Event &event);
     QString onNvGraphicsPrint(const Event &event);
     QString onOtherGraphics(const Event &event);
+    QString onPageMode(const Event &event);
+    QString onStandardMode(const Event &event);
+    QString onPrintDirection(const Event &event);
+    QString onPageArea(const Event &event);
+    QString onPageVertical(const Event &event);
+    QString onPrintPage(const Event &event);
+    QString onCancelPage(const Event &event);
     QString blockData(const Event &event);
     QString blockEnd(const Event &event);
 
     void startLine() { m_layout.start(); }
     void printLine();
     void lineFeed();
+    // Standard mode: the paper moves on; page mode: the vertical position moves down the area.
     void advance(int dots);
+    void feedRoll(int dots);
     void endTextRow();
     void character(char16_t ch);
     QString barcode(const Event &event);
@@ -180,10 +196,32 @@ private:
 
     int areaWidth() const { return m_state.areaWidth(m_paper.width()); }
     int place(int width, int align) const { return m_state.place(width, align, m_paper.width()); }
+    // What is drawn goes onto the roll, or onto the page's canvas in page mode.
+    Paper &surface() { return m_state.pageMode ? m_page.canvas() : m_paper; }
+    // The room for a symbol: the print area's width, or in page mode what is left of the line.
+    int room() const;
+    // The top left corner of something `width` dots wide whose `ascent` rows stand on the line:
+    // standard mode at the alignment on the next rows of the roll, page mode at the print
+    // position, on the page's vertical position.
+    QPoint spot(int width, int ascent, int align);
+    // After it: standard mode feeds the paper past it, page mode moves the print position to its
+    // right.
+    void pass(const QRect &placed);
+    void recordSymbol(const QString &symbology, QByteArrayView data, const QString &content,
+                      const QString &text, const QRect &placed);
+    void recordPicture(const QString &kind, const QRect &placed);
+    // Page mode: the line in the buffer put on the page at the vertical position; the print
+    // position stays where the line ended when keepX. Returns the line's height.
+    int developLine(bool keepX);
+    void leavePageMode();
+    void printPage();
     std::uint8_t ink() const { return m_state.ink(); }
     // Once the roll has run out nothing reaches the paper any more, and printing commands cost
     // no more than their decoding.
-    bool rollUsedUp() const { return m_paper.ranOut() && m_y >= m_paper.endRow(); }
+    bool rollUsedUp() const
+    {
+        return !m_state.pageMode && m_paper.ranOut() && m_y >= m_paper.endRow();
+    }
 
     Paper m_paper;
     PrintState m_state;
@@ -193,6 +231,7 @@ private:
     int m_rowHeight = 0; // dots printed at m_y without a feed since (CR, a full line buffer)
     bool m_printAtBlockEnd = false; // ESC Z: the symbol prints once its data are in
     SymbolCache m_symbols;
+    PageMode m_page;
     bool m_ranOutReported = false;
     bool m_stampTimes;
     ReceiptRecord m_receipt;

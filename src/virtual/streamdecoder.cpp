@@ -17,11 +17,12 @@ using Protocol::Layout;
 namespace {
 
 // Control bytes that are commands or prefixes in their own right; any other byte 01-1F is the
-// high byte of a UTF-16 code unit.
+// high byte of a UTF-16 code unit. FF and CAN (page mode) can be no high byte the tool sends:
+// U+0Cxx and U+18xx are outside the supported ranges.
 constexpr bool isCommandByte(std::uint8_t byte)
 {
-    return byte == NUL || byte == HT || byte == LF || byte == CR || byte == DLE || byte == ESC ||
-           byte == FS || byte == GS;
+    return byte == NUL || byte == HT || byte == LF || byte == FF || byte == CR || byte == CAN ||
+           byte == DLE || byte == ESC || byte == FS || byte == GS;
 }
 
 constexpr bool inRange(std::uint8_t byte, std::uint8_t low, std::uint8_t high)
@@ -275,7 +276,9 @@ StreamDecoder::Result StreamDecoder::evaluate()
     case NUL:
     case HT:
     case LF:
+    case FF:
     case CR:
+    case CAN:
         return {Verdict::Complete, 1};
     case ESC:
     case FS:
@@ -606,7 +609,7 @@ void StreamDecoder::complete(int used)
         return;
     }
 
-    if (!m_command) // NUL, HT, LF, CR: framed without the table
+    if (!m_command) // NUL, HT, LF, FF, CR, CAN: framed without the table
         m_command = controlCommand(first);
     const Protocol::Command &command = *m_command;
     Event event = pendingEvent(command.op, used);

@@ -63,11 +63,11 @@ public:
 //
 // Text is decoded here, in the controller's three encodings:
 //  - a byte 20-FF is a character of Windows-1252 (80 is the euro sign);
-//  - a byte 01-1F that is not a control or command byte (HT, LF, CR, DLE, ESC, FS, GS) is the
-//    high byte of a UTF-16 code unit whose low byte follows, where the two make a character of
-//    the supported Latin, Greek and Arabic ranges and, for a low byte ESC, FS, GS or DLE, that
-//    byte and those after it start no command; otherwise it is a stray control byte, ignored
-//    alone;
+//  - a byte 01-1F that is not a control or command byte (HT, LF, FF, CR, CAN, DLE, ESC, FS,
+//    GS) is the high byte of a UTF-16 code unit whose low byte follows, where the two make a
+//    character of the supported Latin, Greek and Arabic ranges and, for a low byte ESC, FS, GS
+//    or DLE, that byte and those after it start no command; otherwise it is a stray control
+//    byte, ignored alone;
 //  - in double-byte mode (FS & to FS .) two bytes A1-FE make a GB2312 character and two bytes
 //    21-7E a JIS X 0208 character; other bytes keep their single-byte meaning.
 //  - after ESC t n a byte 80-FF is a character of that code page (Windows-1252 again after

@@ -39,6 +39,8 @@ void VirtualController::finish()
         m_trace->note(end, (unprinted == 1 ? QStringLiteral("1 character waits")
                                            : QStringLiteral("%1 characters wait").arg(unprinted)) +
                                QStringLiteral(" for a line end; not printed"));
+    if (m_renderer.pageWaiting())
+        m_trace->note(end, QStringLiteral("the page of page mode was never printed (no FF)"));
     m_trace->finish();
 }
 

@@ -16,6 +16,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -23,6 +24,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
+#include <utility>
 
 using namespace PaperReader;
 
@@ -53,6 +57,8 @@ private Q_SLOTS:
     void jobs();
     void peers_data();
     void peers();
+    void pages_data();
+    void pages();
     void glyphs_data();
     void glyphs();
     void pngKeepsEveryDot_data();
@@ -87,20 +93,163 @@ QList<QList<QByteArray>> table(const QString &name)
 
 // The same paper and trace whether the stream comes whole, in two pieces cut anywhere, or byte by
 // byte, as a line brings it.
-bool cutAnywhere(const QByteArray &stream, const Rendered &whole, QString *where)
+bool cutAnywhere(const QByteArray &stream, const Rendered &whole, QString *where, int head = 0)
 {
     QList<qsizetype> bytewise;
     for (qsizetype at = 1; at < stream.size(); ++at) {
         bytewise << at;
-        const Rendered split = render(stream, 0, Virtual::Paper::defaultMaxLength, {at});
+        const Rendered split = render(stream, head, Virtual::Paper::defaultMaxLength, {at});
         if (split.paper != whole.paper || split.trace != whole.trace) {
             *where = QStringLiteral("cut at %1").arg(at);
             return false;
         }
     }
-    const Rendered bytes = render(stream, 0, Virtual::Paper::defaultMaxLength, bytewise);
+    const Rendered bytes = render(stream, head, Virtual::Paper::defaultMaxLength, bytewise);
     *where = QStringLiteral("byte by byte");
     return bytes.paper == whole.paper && bytes.trace == whole.trace;
+}
+
+// A stream written as text, as the pages/ fixtures are: control bytes by name (ESC, GS, LF, FF,
+// CAN, ...), 'c' a character's byte, "text" its bytes (\n, \", \\ and \xHH as in C), a number
+// (0x.. in hex) one byte, w:n a word, low byte first (n may be negative); # begins a comment.
+// Nothing for a token it does not know.
+std::optional<QByteArray> streamFromText(const QString &text)
+{
+    static const QHash<QString, char> controls{
+        {QStringLiteral("NUL"), 0x00}, {QStringLiteral("HT"), 0x09},  {QStringLiteral("LF"), 0x0A},
+        {QStringLiteral("FF"), 0x0C},  {QStringLiteral("CR"), 0x0D},  {QStringLiteral("DLE"), 0x10},
+        {QStringLiteral("CAN"), 0x18}, {QStringLiteral("ESC"), 0x1B}, {QStringLiteral("FS"), 0x1C},
+        {QStringLiteral("GS"), 0x1D}};
+    static const QRegularExpression tokens(QStringLiteral(R"("(?:[^"\\]|\\.)*"|'.'|#[^\n]*|\S+)"));
+    QByteArray stream;
+    for (auto it = tokens.globalMatch(text); it.hasNext();) {
+        const QString token = it.next().captured();
+        bool ok = true;
+        if (token.startsWith(u'"')) {
+            const QString quoted = token.mid(1, token.size() - 2);
+            for (qsizetype i = 0; i < quoted.size(); ++i) {
+                const QChar c = quoted[i];
+                if (c != u'\\' || i + 1 == quoted.size())
+                    stream += char(c.unicode());
+                else if (const QChar e = quoted[++i]; e == u'n')
+                    stream += '\n';
+                else if (e == u'x')
+                    stream += char(quoted.mid(std::exchange(i, i + 2) + 1, 2).toInt(&ok, 16));
+                else
+                    stream += char(e.unicode());
+            }
+        } else if (token.size() == 3 && token.startsWith(u'\'')) {
+            stream += char(token[1].unicode());
+        } else if (controls.contains(token)) {
+            stream += controls.value(token);
+        } else if (token.startsWith(QStringLiteral("w:"))) {
+            const int n = token.mid(2).toInt(&ok);
+            stream += char(n & 0xFF);
+            stream += char((n >> 8) & 0xFF);
+        } else if (!token.startsWith(u'#')) {
+            const int n = token.toInt(&ok, 0);
+            ok = ok && n >= 0 && n <= 255;
+            stream += char(n);
+        }
+        if (!ok)
+            return std::nullopt;
+    }
+    return stream;
+}
+
+// Whether an entry of the receipt's record is as expected: its text (runs of blanks made one) for
+// a string, each member for an object.
+bool entryMatches(const QJsonValue &expected, const QJsonObject &entry)
+{
+    const auto text = [](const QJsonValue &value) { return value.toString().simplified(); };
+    if (expected.isString())
+        return text(entry.value(QStringLiteral("text"))) == text(expected);
+    const QJsonObject members = expected.toObject();
+    for (auto it = members.begin(); it != members.end(); ++it) {
+        const QJsonValue have = entry.value(it.key());
+        if (it.key() == QStringLiteral("text") ? text(have) != text(*it) : have != *it)
+            return false;
+    }
+    return true;
+}
+
+// The record's entries of a kind (lines with text, symbols, pictures) against the expected ones,
+// in order.
+void compareEntries(const QJsonArray &expected, const QList<QJsonObject> &entries)
+{
+    QCOMPARE(entries.size(), expected.size());
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        QVERIFY2(entryMatches(expected[i], entries[i]),
+                 QJsonDocument(entries[i]).toJson(QJsonDocument::Compact).constData());
+}
+
+// The symbols' data in the record (`contents`) are those expected; zbar reads each barcode and
+// QR code off the paper, zxing-cpp each other 2D symbol; pictures have the size sent.
+void checkSymbols(const QJsonObject &expected, const Rendered &rendered, QStringList contents)
+{
+    // Symbols sent as pictures are pictures to the controller; a scanner still reads them.
+    QStringList readable, matrix, scanned, read;
+    for (const QString &key : {QStringLiteral("barcodes"), QStringLiteral("qr")}) {
+        for (const QJsonValue &data : expected.value(key).toArray())
+            readable << data.toString();
+    }
+    for (const QJsonValue &data : expected.value(QStringLiteral("matrix")).toArray())
+        matrix << data.toString();
+    QStringList expectedContents = readable + matrix;
+    for (const QJsonValue &data : expected.value(QStringLiteral("pictures")).toArray())
+        expectedContents.removeOne(data.toString());
+    contents.sort();
+    expectedContents.sort();
+    QCOMPARE(contents, expectedContents);
+    for (const Symbol &symbol : scan(rendered.paper))
+        scanned << QString::fromUtf8(symbol.data);
+    for (const QString &data : std::as_const(readable))
+        QVERIFY2(scanned.contains(data), qPrintable(data));
+    for (const Symbol &symbol : scanMatrix(rendered.paper))
+        read << QString::fromUtf8(symbol.data);
+    for (const QString &data : std::as_const(matrix))
+        QVERIFY2(read.contains(data), qPrintable(data));
+    const QJsonArray ink = expected.value(QStringLiteral("ink")).toArray();
+    if (!ink.isEmpty())
+        QCOMPARE(inkBounds(rendered.paper).size(), QSize(ink.at(0).toInt(), ink.at(1).toInt()));
+}
+
+// What a stream must print (a .json beside it): no byte left unknown, every expected text line
+// and nothing else, the symbols' data as the record has them, each barcode and QR code also read
+// back off the paper by zbar and the other 2D symbols by zxing-cpp, where entries of the record
+// are given their places, and pictures the size they were sent.
+void checkPrinted(const QJsonObject &expected, const Rendered &rendered)
+{
+    for (const char *fault : {"no command or character", "the stream ends inside", "not printed",
+                              "not a function", "not carried out"})
+        QVERIFY2(!rendered.trace.contains(fault), rendered.trace.constData());
+    QList<QJsonObject> lines, symbols, pictures;
+    QStringList printed, contents, expectedLines;
+    for (const QJsonValue &receipt :
+         rendered.receipts.value(QStringLiteral("receipts")).toArray()) {
+        for (const QJsonValue &line : receipt[QStringLiteral("lines")].toArray()) {
+            if (const QString text = line[QStringLiteral("text")].toString().simplified();
+                !text.isEmpty()) {
+                printed << text;
+                lines << line.toObject();
+            }
+        }
+        for (const QJsonValue &symbol : receipt[QStringLiteral("symbols")].toArray()) {
+            contents << symbol[QStringLiteral("content")].toString();
+            symbols << symbol.toObject();
+        }
+        for (const QJsonValue &picture : receipt[QStringLiteral("pictures")].toArray())
+            pictures << picture.toObject();
+    }
+    for (const QJsonValue &line : expected.value(QStringLiteral("lines")).toArray())
+        expectedLines << (line.isString() ? line : line[QStringLiteral("text")]).toString();
+    QCOMPARE(printed, expectedLines);
+    compareEntries(expected.value(QStringLiteral("lines")).toArray(), lines);
+    if (expected.contains(QStringLiteral("symbolEntries")))
+        compareEntries(expected.value(QStringLiteral("symbolEntries")).toArray(), symbols);
+    if (expected.contains(QStringLiteral("pictureEntries")))
+        compareEntries(expected.value(QStringLiteral("pictureEntries")).toArray(), pictures);
+    checkSymbols(expected, rendered, contents);
 }
 
 } // namespace
@@ -157,8 +306,9 @@ void TestVirtualPaper::randomAndTruncatedStreams()
 void TestVirtualPaper::costs()
 {
     // Streams that cost far more than their bytes when a symbol is encoded again for every print,
-    // when printing goes on after the roll has run out, or when every repeated command makes a
-    // trace line of its own. Each renders with its symbols encoded once and a trace within ten
+    // when printing goes on after the roll has run out, when a page's canvas is turned onto it
+    // whole at every change of direction, or when every repeated command makes a trace line of
+    // its own. Each renders with its symbols encoded once and a trace within ten
     // times the stream; data/costs.trace holds the traces, each under "== <row>" (scripts/test-data
     // writes it). The suite's time limit catches a stream that still costs its old minutes.
     const auto qrStore = [](const QByteArray &data) {
@@ -193,6 +343,8 @@ void TestVirtualPaper::costs()
          0},
         {"head types and settings round a six-line cycle",
          QByteArray::fromHex("1b5a01 1b6101 1b5a00 1b6100 1b4501 1b4500").repeated(30000), 0},
+        {"page mode: the print direction turned around each character",
+         QByteArray::fromHex("1b4c") + QByteArray::fromHex("1b540141 1b540041").repeated(8000), 0},
         {"skipped bytes, tabs, ignored bytes",
          QByteArray(100000, '\x1b') + QByteArray(100000, '\t') + QByteArray(100000, '\0'), 0},
     };
@@ -552,9 +704,7 @@ void TestVirtualPaper::peers_data()
 
 void TestVirtualPaper::peers()
 {
-    // Streams of ESC/POS encoders from npm (scripts/peer-streams makes them): no byte left
-    // unknown, every expected text line printed and nothing else, every barcode and QR code read
-    // back, pictures the size they were sent.
+    // Streams of ESC/POS encoders from npm (scripts/peer-streams makes them), as they come.
     QFETCH(QString, name);
     QFile bin(name + QStringLiteral(".bin")), json(name + QStringLiteral(".json"));
     QVERIFY(bin.open(QIODevice::ReadOnly) && json.open(QIODevice::ReadOnly));
@@ -567,52 +717,39 @@ void TestVirtualPaper::peers()
     for (qsizetype at = 7; at < stream.size(); at += 7)
         pieces << at;
     QCOMPARE(render(stream, head, Virtual::Paper::defaultMaxLength, pieces).paper, rendered.paper);
-    for (const char *fault : {"no command or character", "the stream ends inside", "not printed",
-                              "not a function", "not carried out"})
-        QVERIFY2(!rendered.trace.contains(fault), rendered.trace.constData());
-    // What the controller says it printed: the text lines exactly, the symbols' data, each
-    // barcode also read back off the paper by a scanner.
-    QStringList printed, lines, symbols, expectedSymbols, scanned;
-    for (const QJsonValue &receipt :
-         rendered.receipts.value(QStringLiteral("receipts")).toArray()) {
-        for (const QJsonValue &line : receipt[QStringLiteral("lines")].toArray()) {
-            if (const QString text = line[QStringLiteral("text")].toString().simplified();
-                !text.isEmpty())
-                printed << text;
-        }
-        for (const QJsonValue &symbol : receipt[QStringLiteral("symbols")].toArray())
-            symbols << symbol[QStringLiteral("content")].toString();
-    }
-    for (const QJsonValue &line : expected.value(QStringLiteral("lines")).toArray())
-        lines << line.toString().simplified();
-    QCOMPARE(printed, lines);
-    // Symbols sent as pictures are pictures to the controller; a scanner still reads them.
-    QStringList readable;
-    for (const QString &key : {QStringLiteral("barcodes"), QStringLiteral("qr")}) {
-        for (const QJsonValue &data : expected.value(key).toArray())
-            readable << data.toString();
-    }
-    expectedSymbols = readable;
-    for (const QJsonValue &data : expected.value(QStringLiteral("matrix")).toArray())
-        expectedSymbols << data.toString();
-    for (const QJsonValue &data : expected.value(QStringLiteral("pictures")).toArray())
-        expectedSymbols.removeOne(data.toString());
-    symbols.sort();
-    expectedSymbols.sort();
-    QCOMPARE(symbols, expectedSymbols);
-    for (const Symbol &symbol : scan(rendered.paper))
-        scanned << QString::fromUtf8(symbol.data);
-    for (const QString &data : std::as_const(readable))
-        QVERIFY2(scanned.contains(data), qPrintable(data));
-    // 2D symbols that zbar does not read, read back by zxing.
-    QStringList matrix;
-    for (const Symbol &symbol : scanMatrix(rendered.paper))
-        matrix << QString::fromUtf8(symbol.data);
-    for (const QJsonValue &data : expected.value(QStringLiteral("matrix")).toArray())
-        QVERIFY2(matrix.contains(data.toString()), qPrintable(data.toString()));
-    const QJsonArray ink = expected.value(QStringLiteral("ink")).toArray();
-    if (!ink.isEmpty())
-        QCOMPARE(inkBounds(rendered.paper).size(), QSize(ink.at(0).toInt(), ink.at(1).toInt()));
+    checkPrinted(expected, rendered);
+}
+
+void TestVirtualPaper::pages_data()
+{
+    QTest::addColumn<QString>("name");
+    const QDir dir(dataDir + QStringLiteral("pages"));
+    const QStringList streams =
+        dir.entryList({QStringLiteral("*.stream")}, QDir::Files, QDir::Name);
+    QVERIFY(streams.size() >= 5);
+    for (const QString &file : streams)
+        QTest::newRow(qPrintable(file)) << dir.filePath(file.chopped(7));
+}
+
+void TestVirtualPaper::pages()
+{
+    // Page mode as label and kitchen-ticket software uses it, in streams written as text
+    // (pages/): where each line, symbol and picture lands on the paper, turned by the print
+    // direction, the symbols read back off it, the page's length, and the trace's remarks.
+    QFETCH(QString, name);
+    QFile text(name + QStringLiteral(".stream")), json(name + QStringLiteral(".json"));
+    QVERIFY(text.open(QIODevice::ReadOnly) && json.open(QIODevice::ReadOnly));
+    const std::optional<QByteArray> stream = streamFromText(QString::fromUtf8(text.readAll()));
+    QVERIFY(stream);
+    const QJsonObject expected = QJsonDocument::fromJson(json.readAll()).object();
+    const int head = expected.value(QStringLiteral("head")).toInt();
+    const Rendered rendered = render(*stream, head);
+    QString where;
+    QVERIFY2(cutAnywhere(*stream, rendered, &where, head), qPrintable(where));
+    checkPrinted(expected, rendered);
+    for (const QJsonValue &remark : expected.value(QStringLiteral("remarks")).toArray())
+        QVERIFY2(rendered.trace.contains(remark.toString().toUtf8()), rendered.trace.constData());
+    QCOMPARE(rendered.paper.height(), expected.value(QStringLiteral("height")).toInt());
 }
 
 void TestVirtualPaper::pngKeepsEveryDot_data()
