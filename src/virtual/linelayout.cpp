@@ -226,7 +226,9 @@ int LineLayout::print(int top, bool onRoll)
             m_last.cells.push_back({x, glyph.width, glyph.character});
             addToSpans(glyph, x, glyph.x);
         }
-        if (onRoll && m_lines.size() < std::size_t(maxRecordedLines))
+        // The lines of a roll rendered whole; an endless roll's receipts record their own, and
+        // keeping its lines too would hold 30 MB after a few thousand receipts.
+        if (onRoll && !m_paper->isEndless() && m_lines.size() < std::size_t(maxRecordedLines))
             m_lines.push_back(m_last);
         m_paper->extendTo(top + m_line.height);
     }

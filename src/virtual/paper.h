@@ -41,6 +41,7 @@ public:
     int maxLength() const { return m_maxLength; }
     // Where the roll ends: the row after its last.
     int endRow() const { return m_endless ? endlessRows : m_maxLength; }
+    bool isEndless() const { return m_endless; }
     // The first row still held; the rows before it were let go.
     int firstRow() const { return m_firstBand * bandRows; }
     // The rows from `row` on are wanted whole (a receipt begins there).
