@@ -56,9 +56,6 @@ NetworkEndpoint::NetworkEndpoint(ReceiveBuffer &buffer) : m_buffer(buffer)
     connect(&m_flushTimer, &QTimer::timeout, this, &NetworkEndpoint::sendGathered);
     m_idleTimer.setSingleShot(true);
     connect(&m_idleTimer, &QTimer::timeout, this, &NetworkEndpoint::clientIdle);
-    // The line's job is over: the client's turn.
-    connect(&m_buffer, &ReceiveBuffer::turnEnded, this, &NetworkEndpoint::readClient,
-            Qt::QueuedConnection);
 }
 
 NetworkEndpoint::~NetworkEndpoint()

@@ -44,8 +44,6 @@ public:
 
     // How long a host with the turn may send nothing before its job counts as over.
     void setJobTimeout(int ms) { m_jobTimeout.setInterval(ms); }
-    // The other host has the turn.
-    bool heldBack(bool fromClient) const { return m_turn && *m_turn != fromClient; }
 
     int fill() const { return int(m_bytes.size()); }
     // The bytes of one host that wait, and the room left for it.

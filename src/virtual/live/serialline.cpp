@@ -45,9 +45,6 @@ SerialLine::SerialLine(PseudoTerminal &pty, ReceiveBuffer &buffer, ReplyQueue &r
     connect(&m_lineTimer, &QTimer::timeout, this, [this] { readLine(false); });
     m_pollTimer.setInterval(hostPollMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &SerialLine::pollHost);
-    // The client's job is over: the line's turn.
-    connect(&m_buffer, &ReceiveBuffer::turnEnded, this, &SerialLine::roomMade,
-            Qt::QueuedConnection);
 }
 
 // The notifier goes before the pseudo-terminal's descriptor, which outlives this.
