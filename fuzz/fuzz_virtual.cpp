@@ -5,7 +5,6 @@
 #include "virtual/virtualcontroller.h"
 
 #include <QBuffer>
-#include <QImage>
 
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +17,7 @@ constexpr int rollLength = 4096;
 
 struct Result
 {
-    QImage paper;
+    Virtual::GreyImage paper;
     QByteArray trace;
 };
 

@@ -153,15 +153,14 @@ void Paper::extendTo(int rows)
         reaches(rows - 1);
 }
 
-QImage Paper::image(int fromRow, int toRow) const
+GreyImage Paper::image(int fromRow, int toRow) const
 {
     fromRow = std::clamp(fromRow, 0, endRow());
     // No more than the roll holds, however many rows are asked for.
     const int height = std::clamp(std::min(toRow, endRow()) - fromRow, 1, m_maxLength);
-    QImage image(m_widest, height, QImage::Format_Grayscale8);
+    GreyImage image(m_widest, height);
     if (image.isNull())
         return image;
-    image.fill(255);
     for (int i = 0; i < height; ++i) {
         const std::uint8_t *dots = heldRow(fromRow + i);
         if (!dots)

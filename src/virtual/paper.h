@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QImage>
+#include "virtual/greyimage.h"
 
 #include <cstdint>
 #include <deque>
@@ -68,9 +68,9 @@ public:
 
     // White paper, one pixel per dot, as wide as the widest head used; rows printed while a
     // narrower head was fitted show grey beyond its edge. All the rows held.
-    QImage image() const { return image(firstRow(), m_length); }
+    GreyImage image() const { return image(firstRow(), m_length); }
     // Rows fromRow to toRow (not included) of it, for a view of a long roll or a piece cut off.
-    QImage image(int fromRow, int toRow) const;
+    GreyImage image(int fromRow, int toRow) const;
 
     std::size_t allocatedBytes() const { return m_allocated; }
     // The dots of row y where its band holds dots, else null.

@@ -29,7 +29,7 @@ bool uniform(const std::uint8_t *dots, int width)
     return std::memcmp(dots, dots + 1, std::size_t(width - 1)) == 0;
 }
 
-Palette paletteOf(const QImage &paper)
+Palette paletteOf(const GreyImage &paper)
 {
     const int width = paper.width();
     std::array<bool, 256> seen{};
@@ -91,7 +91,7 @@ void flushData(png_structp) {}
 
 // The header and the rows; libpng reports its errors by longjmp, so nothing here owns anything
 // that needs destroying.
-void writeRows(png_structp png, png_infop info, const QImage &paper, const Palette &palette,
+void writeRows(png_structp png, png_infop info, const GreyImage &paper, const Palette &palette,
                png_bytep row)
 {
     const bool paletted = !palette.levels.empty();
@@ -121,11 +121,13 @@ void writeRows(png_structp png, png_infop info, const QImage &paper, const Palet
 
 } // namespace
 
-bool PaperPng::write(const QImage &picture, QIODevice &device, QString *error)
+bool PaperPng::write(const GreyImage &paper, QIODevice &device, QString *error)
 {
-    const QImage paper = picture.format() == QImage::Format_Grayscale8
-                             ? picture
-                             : picture.convertToFormat(QImage::Format_Grayscale8);
+    if (paper.isNull()) {
+        if (error)
+            *error = QStringLiteral("no picture to write");
+        return false;
+    }
     const Palette palette = paletteOf(paper);
     std::vector<png_byte> row(std::size_t(paper.width()) + 1);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -143,7 +145,7 @@ bool PaperPng::write(const QImage &picture, QIODevice &device, QString *error)
     return written;
 }
 
-bool PaperPng::write(const QImage &paper, const QString &path, QString *error)
+bool PaperPng::write(const GreyImage &paper, const QString &path, QString *error)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !write(paper, file, error) || !file.commit()) {
@@ -152,6 +154,22 @@ bool PaperPng::write(const QImage &paper, const QString &path, QString *error)
         return false;
     }
     return true;
+}
+
+GreyImage PaperPng::read(const QByteArray &png)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, png.constData(), std::size_t(png.size())))
+        return {};
+    image.format = PNG_FORMAT_GRAY;
+    GreyImage picture(int(image.width), int(image.height));
+    if (picture.isNull() || !png_image_finish_read(&image, nullptr, picture.scanLine(0),
+                                                   png_int_32(image.width), nullptr)) {
+        png_image_free(&image);
+        return {};
+    }
+    return picture;
 }
 
 } // namespace Virtual

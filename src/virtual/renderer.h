@@ -12,7 +12,6 @@
 #include "virtual/streamdecoder.h"
 #include "virtual/symbolcache.h"
 
-#include <QImage>
 #include <QString>
 
 #include <array>
@@ -82,7 +81,7 @@ public:
     // out as sent (an invalid value, a barcode that cannot be made, ...), else an empty string.
     QString handle(const Event &event);
 
-    QImage image() const { return m_paper.image(); }
+    GreyImage image() const { return m_paper.image(); }
     const Paper &paper() const { return m_paper; }
     const std::vector<PrintedLine> &lines() const { return m_layout.lines(); }
     // Characters received but never printed, because no line end followed them.

@@ -105,7 +105,7 @@ void VirtualController::record(const Event &event, const QString &remark)
         QByteArrayView(event.bytes.data(), std::min<qsizetype>(event.byteCount, 8)), reason);
 }
 
-QImage VirtualController::render(QByteArrayView stream, int headType)
+GreyImage VirtualController::render(QByteArrayView stream, int headType)
 {
     VirtualController controller({headType});
     controller.feed(stream);

@@ -6,7 +6,6 @@
 #include "virtual/tracewriter.h"
 
 #include <QByteArrayView>
-#include <QImage>
 
 #include <optional>
 
@@ -51,7 +50,7 @@ public:
     // Offsets count from 0 again from the next byte on: the bytes of another connection begin.
     void restartOffsets();
 
-    QImage paper() const { return m_renderer.image(); }
+    GreyImage paper() const { return m_renderer.image(); }
     const Renderer &renderer() const { return m_renderer; }
 
     // The receipts that have ended since the last call: by a cut, or by endReceipt() at the
@@ -66,7 +65,7 @@ public:
     }
 
     // Renders a whole stream at once.
-    static QImage render(QByteArrayView stream, int headType = 0);
+    static GreyImage render(QByteArrayView stream, int headType = 0);
 
 private:
     void handle(const Event &event) override;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "paperreader.h"
 
+#include "virtual/greyimageqt.h"
 #include "virtual/virtualcontroller.h"
 
 #include <QBuffer>
@@ -25,7 +26,7 @@ Rendered render(QByteArrayView stream, int headType, int maxLength, const QList<
     }
     controller.feed(stream.sliced(at));
     controller.finish();
-    return {controller.paper(),
+    return {Virtual::toQImage(controller.paper()),
             trace.data(),
             controller.renderer().lines(),
             controller.renderer().paper().ranOut(),

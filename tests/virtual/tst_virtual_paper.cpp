@@ -7,6 +7,7 @@
 #include "jobs/jobstreams.h"
 #include "protocol/commands.h"
 #include "virtual/bitmapfont.h"
+#include "virtual/greyimageqt.h"
 #include "virtual/paperpng.h"
 #include "virtual/receiptpdf.h"
 #include "virtual/symbols.h"
@@ -20,6 +21,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -639,15 +641,15 @@ void TestVirtualPaper::rollLimitsAndReset()
     QVERIFY(roll.length() - roll.firstRow() <= 2000);
     QVERIFY(roll.allocatedBytes() <=
             std::size_t(2000 + 2 * Virtual::Paper::bandRows) * Virtual::Paper::maxWidth);
-    const QImage last = roll.image(roll.length() - 130, roll.length());
+    const QImage last = Virtual::toQImage(roll.image(roll.length() - 130, roll.length()));
     QVERIFY(inkDots(last, last.rect()) > 0);
-    const QImage first = roll.image(0, 130);
+    const QImage first = Virtual::toQImage(roll.image(0, 130));
     QCOMPARE(inkDots(first, first.rect()), 0);
     // A receipt longer than the roll holds stays whole until it is taken.
     const int top = roll.length();
     endless.feed(QByteArray(QByteArray("A\n") + QByteArray::fromHex("1b4a64")).repeated(30));
     QVERIFY(roll.length() - top > 3000);
-    const QImage line = roll.image(top, top + 30);
+    const QImage line = Virtual::toQImage(roll.image(top, top + 30));
     QVERIFY(inkDots(line, line.rect()) > 0);
 }
 
@@ -780,9 +782,11 @@ void TestVirtualPaper::pngKeepsEveryDot()
     }
     QBuffer png;
     png.open(QIODevice::WriteOnly);
-    QVERIFY(Virtual::PaperPng::write(paper, png));
+    QVERIFY(Virtual::PaperPng::write(Virtual::fromQImage(paper), png));
     const QImage read = QImage::fromData(png.data(), "PNG");
     QCOMPARE(read.convertToFormat(QImage::Format_Grayscale8), paper);
+    // And read back as the receipts page does, for its PDF.
+    QCOMPARE(Virtual::toQImage(Virtual::PaperPng::read(png.data())), paper);
 }
 
 void TestVirtualPaper::pdfAtTheHeadsWidth_data()
@@ -796,14 +800,21 @@ void TestVirtualPaper::pdfAtTheHeadsWidth_data()
 void TestVirtualPaper::pdfAtTheHeadsWidth()
 {
     // A page a receipt, as wide as the head prints and as long as the paper it used (PDF pages
-    // are whole points: within a third of a millimetre).
+    // are whole points: within a third of a millimetre), showing its dots as they are: poppler
+    // renders each page back at 8 dots a millimetre.
     QFETCH(int, head);
     QFETCH(double, widthMm);
-    const QImage paper = render("Total 12.50\n\x1bi", head).paper;
+    const QImage paper = render("Total 12.50\n\x1d(k\x03\x001C\x04\x1d(k\x06\x001P0ABC"
+                                "\x1d(k\x03\x001Q0\n\x1bi",
+                                head)
+                             .paper;
+    const QImage blank = render("", head).paper;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("roll.pdf"));
     QString error;
-    QVERIFY2(Virtual::writePdf(path, {paper, paper}, &error), qPrintable(error));
+    QVERIFY2(
+        Virtual::writePdf(path, {Virtual::fromQImage(paper), Virtual::fromQImage(blank)}, &error),
+        qPrintable(error));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray pdf = file.readAll();
@@ -818,7 +829,20 @@ void TestVirtualPaper::pdfAtTheHeadsWidth()
     QVERIFY2(qAbs(pages.front().width() - widthMm) < 0.36,
              qPrintable(QString::number(pages.front().width())));
     QVERIFY(qAbs(pages.front().height() - paper.height() / 8.0) < 0.36);
-    QVERIFY(!Virtual::writePdf(dir.filePath(QStringLiteral("no/such/dir.pdf")), {paper}, &error));
+    QVERIFY(qAbs(pages.back().height() - 1.0) < 0.36); // nothing printed: a millimetre
+
+    QProcess poppler;
+    poppler.start(QStringLiteral(PDFTOPPM),
+                  {QStringLiteral("-r"), QStringLiteral("203.2"), QStringLiteral("-gray"),
+                   QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-singlefile"), path,
+                   dir.filePath(QStringLiteral("page"))});
+    QVERIFY(poppler.waitForFinished(60000));
+    QCOMPARE(poppler.exitCode(), 0);
+    const QImage shown(dir.filePath(QStringLiteral("page.pgm")));
+    QCOMPARE(shown.convertToFormat(QImage::Format_Grayscale8), paper);
+
+    QVERIFY(!Virtual::writePdf(dir.filePath(QStringLiteral("no/such/dir.pdf")),
+                               {Virtual::fromQImage(paper)}, &error));
     QVERIFY(error.contains(QStringLiteral("cannot write")));
 }
 

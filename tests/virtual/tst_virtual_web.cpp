@@ -398,7 +398,7 @@ void TestVirtualWeb::closesClientsThatMisbehave_data()
     QTest::addColumn<int>("idleMs");
     const int never = 600000;
     const QByteArray ask = "GET /receipts/1.pdf HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
-    QTest::newRow("asks and never reads") << ask << 200 << never;
+    QTest::newRow("asks and never reads") << ask << 2000 << never;
     QTest::newRow("asks for a WebSocket")
         << QByteArray("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
                       "Connection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"

@@ -5,6 +5,7 @@
 
 #include "virtual/live/livecontroller.h"
 #include "virtual/paper.h"
+#include "virtual/paperpng.h"
 #include "virtual/receiptpdf.h"
 #include "virtual/receiptrecord.h"
 
@@ -218,8 +219,9 @@ void ControllerWindow::exportPdf(bool wholeRoll)
         tr("PDF documents (*.pdf)"));
     if (path.isEmpty())
         return;
-    const QImage picture = wholeRoll ? m_controller->paperImage()
-                                     : m_controller->paper().image(m_receiptFrom, m_receiptTo);
+    const Virtual::GreyImage picture =
+        wholeRoll ? m_controller->paperImage()
+                  : m_controller->paper().image(m_receiptFrom, m_receiptTo);
     QString error;
     if (!Virtual::writePdf(path, {picture}, &error))
         QMessageBox::warning(this, title, tr("Cannot write %1.").arg(path));
@@ -325,7 +327,7 @@ void ControllerWindow::saveRoll()
         this, tr("Save Roll as PNG"), QStringLiteral("roll.png"), tr("PNG images (*.png)"));
     if (path.isEmpty())
         return;
-    if (!m_controller->paperImage().save(path, "png"))
+    if (!Virtual::PaperPng::write(m_controller->paperImage(), path))
         QMessageBox::warning(this, tr("Save Roll as PNG"), tr("Cannot write %1.").arg(path));
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "rollview.h"
 
+#include "virtual/greyimageqt.h"
 #include "virtual/live/livecontroller.h"
 #include "virtual/paper.h"
 
@@ -27,6 +28,6 @@ void RollView::paintEvent(QPaintEvent *event)
     const QRect rows = event->rect();
     const int first = m_controller->paper().firstRow();
     QPainter painter(this);
-    painter.drawImage(QPoint(0, rows.top()),
-                      m_controller->paper().image(first + rows.top(), first + rows.bottom() + 1));
+    painter.drawImage(QPoint(0, rows.top()), Virtual::toQImage(m_controller->paper().image(
+                                                 first + rows.top(), first + rows.bottom() + 1)));
 }

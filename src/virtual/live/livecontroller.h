@@ -16,7 +16,6 @@
 #include "virtual/streamdecoder.h"
 
 #include <QByteArray>
-#include <QImage>
 #include <QObject>
 
 #include <memory>
@@ -37,7 +36,8 @@ class Paper;
 //     settings allow (speed / bits per byte: 11,520 bytes a second at 115200 8N1), unless pacing
 //     is off. Bytes sent while the host's settings do not match the controller's (GS ( switches
 //     them) are garbage to the controller: they are dropped and the trace says why.
-//  2. The receive buffer (ReceiveBuffer), receiveBufferSize bytes for each host. With XON/XOFF flow control at
+//  2. The receive buffer (ReceiveBuffer), receiveBufferSize bytes for each host. With XON/XOFF flow
+//  control at
 //     both ends the controller sends XOFF as the buffer reaches highWater bytes (just before the
 //     read that would take it there) and XON once it is down to lowWater; the host's kernel then
 //     really stops and restarts the host's output. Otherwise a full buffer takes nothing more
@@ -87,12 +87,12 @@ public:
         bool pacing = true;                 // take bytes no faster than the host's speed
         int printSpeed = defaultPrintSpeed; // mm a second; 0 prints as fast as it can
         QString settingsFile; // an INI file for the print head type; the program's own if empty
-        QIODevice *capture = nullptr;   // every byte the print engine takes; not owned
-        const FontSet *fonts = nullptr; // the system fonts when null
-        int rollLengthMm = 0;               // the paper roll's length; 0: endless
+        QIODevice *capture = nullptr;             // every byte the print engine takes; not owned
+        const FontSet *fonts = nullptr;           // the system fonts when null
+        int rollLengthMm = 0;                     // the paper roll's length; 0: endless
         int drawerCloseMs = defaultDrawerCloseMs; // a kicked drawer closes after; 0: by hand
-        int heldRows = Paper::defaultMaxLength; // the roll holds its last rows, and the receipt
-                                                // under way
+        int heldRows = Paper::defaultMaxLength;   // the roll holds its last rows, and the receipt
+                                                  // under way
     };
     static constexpr int defaultDrawerCloseMs = 3000;
     // A finite roll is near its end when this much of it is left.
@@ -139,7 +139,7 @@ public:
     const PrinterState &printer() const { return m_printer; }
 
     const Paper &paper() const { return m_engine.paper(); }
-    QImage paperImage() const { return m_engine.paperImage(); }
+    GreyImage paperImage() const { return m_engine.paperImage(); }
 
     // The replies to DLE ENQ and DLE EOT as they would be sent now.
     QByteArray firmwareReply() const;

@@ -44,7 +44,7 @@ const Paper &PrintEngine::paper() const
     return m_controller->renderer().paper();
 }
 
-QImage PrintEngine::paperImage() const
+GreyImage PrintEngine::paperImage() const
 {
     return m_controller->paper();
 }

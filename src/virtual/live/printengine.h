@@ -3,10 +3,11 @@
 
 #include "virtual/live/livestats.h"
 
+#include "virtual/greyimage.h"
+
 #include <QBuffer>
 #include <QByteArrayView>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QObject>
 #include <QTimer>
 
@@ -54,7 +55,7 @@ public:
     ~PrintEngine() override;
 
     const Paper &paper() const;
-    QImage paperImage() const;
+    GreyImage paperImage() const;
     bool sleeping() const { return m_sleeping; }
     // The bytes being printed came from the TCP client, not from the line.
     bool printingClientBytes() const { return m_fromClient; }

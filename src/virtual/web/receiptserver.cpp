@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "virtual/web/receiptserver.h"
 
+#include "virtual/paperpng.h"
 #include "virtual/receiptpdf.h"
 #include "virtual/web/receiptshelf.h"
 
@@ -10,7 +11,6 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QHttpServerResponse>
-#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
@@ -86,8 +86,7 @@ QByteArray resource(const QString &name)
 
 QByteArray pdfOf(const QByteArray &png)
 {
-    QImage picture;
-    picture.loadFromData(png, "png");
+    const GreyImage picture = PaperPng::read(png);
     QByteArray pdf;
     QBuffer buffer(&pdf);
     QString error;

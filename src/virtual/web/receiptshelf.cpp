@@ -7,7 +7,6 @@
 #include "virtual/receiptrecord.h"
 
 #include <QBuffer>
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -17,7 +16,7 @@ namespace Virtual {
 
 namespace {
 
-QByteArray pngOf(const QImage &picture)
+QByteArray pngOf(const GreyImage &picture)
 {
     QByteArray png;
     QBuffer buffer(&png);
@@ -28,7 +27,7 @@ QByteArray pngOf(const QImage &picture)
 
 // What the page's list shows of a receipt: its text lines, its symbols and where it came from;
 // the rest is in its JSON.
-QJsonObject summaryOf(int id, const QJsonObject &record, const QImage &picture)
+QJsonObject summaryOf(int id, const QJsonObject &record, const GreyImage &picture)
 {
     QJsonArray lines;
     for (const QJsonValue line : record.value(QLatin1String("lines")).toArray())
@@ -64,7 +63,7 @@ void ReceiptShelf::follow(const LiveController *controller)
             });
 }
 
-void ReceiptShelf::add(const ReceiptRecord &record, const QImage &picture)
+void ReceiptShelf::add(const ReceiptRecord &record, const GreyImage &picture)
 {
     const QJsonObject json = record.toJson();
     Receipt receipt;

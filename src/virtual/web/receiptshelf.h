@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "virtual/greyimage.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 
 #include <deque>
-
-class QImage;
 
 namespace Virtual {
 
@@ -35,7 +35,7 @@ public:
 
     // Takes each receipt the controller ends from now on, with its picture off the paper.
     void follow(const LiveController *controller);
-    void add(const ReceiptRecord &record, const QImage &picture);
+    void add(const ReceiptRecord &record, const GreyImage &picture);
 
     // The receipt numbered `id`; null when there has been none such or it is no longer kept.
     const Receipt *find(int id) const;
