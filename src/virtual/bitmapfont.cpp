@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "virtual/bitmapfont.h"
 
+#include "virtual/glyphcells.h"
+
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QMutexLocker>
@@ -207,30 +210,72 @@ FontSet::Faces::Faces(const QString &directory)
       fallback(QDir(directory).filePath(QLatin1String(fallbackFile.name)))
 {}
 
-const FontSet::Faces &FontSet::faces() const
+bool FontSet::Faces::isComplete() const
 {
-    std::call_once(m_loaded, [this] { m_faces = std::make_unique<Faces>(m_directory); });
-    return *m_faces;
+    return standard.isValid() && small.isValid() && fallback.isValid();
+}
+
+namespace {
+
+// What identifies the contents of the three fonts, for the name of their cell file: each one's
+// name, size and gzip trailer (the CRC-32 and length of what it inflates to). Empty when one of
+// them is missing or not compressed: then the cells are drawn as they are wanted.
+QByteArray fontsKey(const QString &directory)
+{
+    QCryptographicHash key(QCryptographicHash::Sha1);
+    for (const FontFile &font : {standardFile, smallFile, fallbackFile}) {
+        QFile file(QDir(directory).filePath(QLatin1String(font.name)));
+        if (!file.open(QIODevice::ReadOnly) || file.size() < 18 || file.peek(2) != "\x1f\x8b" ||
+            !file.seek(file.size() - 8))
+            return {};
+        key.addData(QByteArray(font.name) + ' ' + QByteArray::number(file.size()) + ' ' +
+                    file.read(8));
+    }
+    return key.result().toHex().left(16);
+}
+
+} // namespace
+
+// The cell file when there is one for these fonts, or can be made; else the fonts themselves.
+const FontSet::Loaded &FontSet::loaded() const
+{
+    std::call_once(m_loaded, [this] {
+        m_state = std::make_unique<Loaded>();
+        m_state->file = std::make_unique<GlyphCellFile>();
+        const QByteArray key = fontsKey(m_directory);
+        const QString path = key.isEmpty() ? QString() : GlyphCellFile::pathFor(key);
+        if (!path.isEmpty() && m_state->file->open(path))
+            return;
+        auto faces = std::make_unique<Faces>(m_directory);
+        // The fonts go again once their cells are on file.
+        if (path.isEmpty() || !faces->isComplete() ||
+            !m_state->file->make(
+                path, [&faces](char16_t ch, Size size) { return draw(*faces, ch, size); }))
+            m_state->faces = std::move(faces);
+    });
+    return *m_state;
 }
 
 void FontSet::preload() const
 {
     if (!m_preload.joinable())
-        m_preload = std::thread([this] { faces(); });
+        m_preload = std::thread([this] { loaded(); });
 }
 
 bool FontSet::isComplete() const
 {
-    const Faces &fonts = faces();
-    return fonts.standard.isValid() && fonts.small.isValid() && fonts.fallback.isValid();
+    // A cell file is only made from the complete set.
+    return !loaded().faces || loaded().faces->isComplete();
 }
 
 QString FontSet::missing() const
 {
     QStringList problems;
-    for (const BitmapFont *font : {&faces().standard, &faces().small, &faces().fallback}) {
-        if (!font->isValid())
-            problems << font->error();
+    if (const Faces *fonts = loaded().faces.get()) {
+        for (const BitmapFont *font : {&fonts->standard, &fonts->small, &fonts->fallback}) {
+            if (!font->isValid())
+                problems << font->error();
+        }
     }
     return problems.join(QStringLiteral("; "));
 }
@@ -238,10 +283,10 @@ QString FontSet::missing() const
 QStringList FontSet::missingPackages() const
 {
     QStringList packages;
-    const Faces &fonts = faces();
-    if (!fonts.standard.isValid() || !fonts.small.isValid())
+    const Faces *fonts = loaded().faces.get();
+    if (fonts && (!fonts->standard.isValid() || !fonts->small.isValid()))
         packages << QLatin1String(standardFile.package);
-    if (!fonts.fallback.isValid())
+    if (fonts && !fonts->fallback.isValid())
         packages << QLatin1String(fallbackFile.package);
     return packages;
 }
@@ -249,21 +294,24 @@ QStringList FontSet::missingPackages() const
 GlyphCell FontSet::glyph(char16_t ch, Size size) const
 {
     const std::uint32_t key = std::uint32_t(size) << 16 | ch;
+    const Loaded &state = loaded();
     QMutexLocker lock(&m_mutex);
     const auto kept = m_cells.constFind(key);
     if (kept != m_cells.constEnd())
         return *kept;
-    const GlyphCell cell = draw(ch, size);
+    GlyphCell cell = state.faces ? draw(*state.faces, ch, size) : state.file->read(ch, size);
+    if (cell.height == 0) // the cell file could not be read
+        cell = replacementBox(size);
     m_cells.insert(key, cell);
     return cell;
 }
 
-GlyphCell FontSet::draw(char16_t ch, Size size) const
+GlyphCell FontSet::draw(const Faces &faces, char16_t ch, Size size)
 {
     const int half = cellWidth(size);
     GlyphCell cell;
     cell.height = cellHeight(size);
-    const BitmapFont &primary = size == Size::Standard ? faces().standard : faces().small;
+    const BitmapFont &primary = size == Size::Standard ? faces.standard : faces.small;
     if (primary.has(ch) && primary.ascent() + primary.descent() == cell.height) {
         cell.fullWidth = primary.advance(ch) > half;
         cell.width = cell.fullWidth ? 2 * half : half;
@@ -271,16 +319,15 @@ GlyphCell FontSet::draw(char16_t ch, Size size) const
         if (cell.found)
             return cell;
     }
-    cell = scaledFallback(ch, size);
+    cell = scaledFallback(faces.fallback, ch, size);
     return cell.found ? cell : replacementBox(size);
 }
 
-GlyphCell FontSet::scaledFallback(char16_t ch, Size size) const
+GlyphCell FontSet::scaledFallback(const BitmapFont &fallback, char16_t ch, Size size)
 {
     // Unifont is 16 dots high: 8 or 16 wide. The small font takes it as it is; the standard
     // font scales it by 3/2 to 12 or 24 wide and 24 high.
     GlyphCell cell;
-    const BitmapFont &fallback = faces().fallback;
     if (!fallback.has(ch))
         return cell;
     GlyphCell source;

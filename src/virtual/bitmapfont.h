@@ -17,6 +17,8 @@ struct FT_FaceRec_;
 
 namespace Virtual {
 
+class GlyphCellFile;
+
 // One character cell as the print head sees it: at most 24 x 24 dots, row by row, bit x of a
 // row the dot x from the left.
 struct GlyphCell
@@ -78,6 +80,9 @@ private:
 //    that efont lacks come from GNU Unifont's 8 x 16 / 16 x 16 glyphs scaled by 1.5;
 //  - small: 8 x 16 (full width 16 x 16), from efont's 16-dot font, then Unifont as it is.
 // A character that neither font has is drawn as a replacement box.
+//
+// Every cell is drawn once for all (GlyphCellFile) and then read from that file; only where the
+// file cannot be had, or a font is missing, are the fonts themselves read and kept.
 class FontSet
 {
 public:
@@ -89,13 +94,14 @@ public:
     // The font folder: $TESSIVAR_FONT_DIR if set, else Debian's X11 misc font folder.
     static QString directory();
 
-    // Reads nothing yet: the fonts are read when first wanted, or by preload().
+    // Reads nothing yet: the cells or fonts are opened when first wanted, or by preload().
     explicit FontSet(const QString &directory);
     ~FontSet();
     FontSet(const FontSet &) = delete;
     FontSet &operator=(const FontSet &) = delete;
-    // Starts reading the fonts on a thread of their own (some 50 ms of inflating and parsing),
-    // so that a program can go on starting; whoever wants them first waits for the rest.
+    // Starts opening the cell file on a thread of their own (the first time on a machine, and
+    // when the fonts change, it is made: some 0.5 s of reading and drawing the fonts), so that
+    // a program can go on starting; whoever wants a cell first waits for the rest.
     void preload() const;
 
     bool isComplete() const;
@@ -110,22 +116,29 @@ public:
     GlyphCell glyph(char16_t ch, Size size) const;
 
 private:
-    GlyphCell draw(char16_t ch, Size size) const;
-    GlyphCell scaledFallback(char16_t ch, Size size) const;
-    static GlyphCell replacementBox(Size size);
-
     struct Faces
     {
         explicit Faces(const QString &directory);
+        bool isComplete() const;
         BitmapFont standard;
         BitmapFont small;
         BitmapFont fallback;
     };
-    const Faces &faces() const;
+    // Where cells come from: their file (the usual way), or the fonts when there is none.
+    struct Loaded
+    {
+        std::unique_ptr<GlyphCellFile> file;
+        std::unique_ptr<Faces> faces;
+    };
+    const Loaded &loaded() const;
+
+    static GlyphCell draw(const Faces &faces, char16_t ch, Size size);
+    static GlyphCell scaledFallback(const BitmapFont &fallback, char16_t ch, Size size);
+    static GlyphCell replacementBox(Size size);
 
     QString m_directory;
     mutable std::once_flag m_loaded;
-    mutable std::unique_ptr<Faces> m_faces;
+    mutable std::unique_ptr<Loaded> m_state;
     mutable std::thread m_preload;
     mutable QMutex m_mutex;
     mutable QHash<std::uint32_t, GlyphCell> m_cells; // key: size << 16 | character

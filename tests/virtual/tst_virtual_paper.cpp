@@ -17,6 +17,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -24,6 +25,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,6 +65,8 @@ private Q_SLOTS:
     void pages();
     void glyphs_data();
     void glyphs();
+    void glyphCellFile_data();
+    void glyphCellFile();
     void pngKeepsEveryDot_data();
     void pngKeepsEveryDot();
     void pdfAtTheHeadsWidth_data();
@@ -844,6 +848,74 @@ void TestVirtualPaper::pdfAtTheHeadsWidth()
     QVERIFY(!Virtual::writePdf(dir.filePath(QStringLiteral("no/such/dir.pdf")),
                                {Virtual::fromQImage(paper)}, &error));
     QVERIFY(error.contains(QStringLiteral("cannot write")));
+}
+
+void TestVirtualPaper::glyphCellFile_data()
+{
+    // What is in the cache folder before the controller starts.
+    QTest::addColumn<QString>("before");
+    QTest::newRow("nothing: the file is made") << QString();
+    QTest::newRow("a file cut short: made again") << QStringLiteral("cut");
+    QTest::newRow("a file of another drawing: made again") << QStringLiteral("other");
+    QTest::newRow("a folder that cannot be written: the fonts themselves")
+        << QStringLiteral("file");
+}
+
+void TestVirtualPaper::glyphCellFile()
+{
+    // Every cell a controller reads from the cell file is the cell the fonts draw, at both sizes:
+    // against a font set that has no cache folder (no HOME) and so draws each one itself.
+    QFETCH(QString, before);
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray cacheHome = qgetenv("XDG_CACHE_HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", home);
+        cacheHome.isNull() ? qunsetenv("XDG_CACHE_HOME") : qputenv("XDG_CACHE_HOME", cacheHome);
+    });
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    const QString folder = cache.filePath(QStringLiteral("tessivar"));
+    QString made;
+    qint64 whole = 0;
+    if (!before.isEmpty()) {
+        // A first controller makes the file, which is then damaged or replaced.
+        Virtual::FontSet(Virtual::FontSet::directory()).glyph(u'A', Virtual::FontSet::Size::Small);
+        const QStringList files = QDir(folder).entryList(QDir::Files);
+        QCOMPARE(files.size(), 1);
+        made = QDir(folder).filePath(files.front());
+        QFile file(made);
+        whole = file.size();
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        // Cells that would print wrong if the file were taken as it is.
+        QVERIFY(file.seek(16) && file.write(QByteArray(65536, '\x55')) == 65536);
+        if (before == QLatin1String("cut"))
+            QVERIFY(file.resize(file.size() / 2));
+        else if (before == QLatin1String("other"))
+            QVERIFY(file.seek(0) && file.write("TESSIVAR-CELLS0\n") == 16);
+    }
+    if (before == QLatin1String("file")) {
+        QVERIFY(QDir(cache.path()).rename(QStringLiteral("tessivar"), QStringLiteral("moved")));
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder would be
+    }
+    const Virtual::FontSet fromFile(Virtual::FontSet::directory());
+    QVERIFY(fromFile.isComplete());
+    QCOMPARE(QFileInfo(folder).isDir(), before != QLatin1String("file"));
+    qunsetenv("XDG_CACHE_HOME");
+    qunsetenv("HOME");
+    const Virtual::FontSet drawn(Virtual::FontSet::directory());
+    QVERIFY(drawn.isComplete());
+    for (const auto size : {Virtual::FontSet::Size::Standard, Virtual::FontSet::Size::Small}) {
+        for (int ch = 0; ch < 0x10000; ++ch) {
+            const Virtual::GlyphCell a = fromFile.glyph(char16_t(ch), size);
+            const Virtual::GlyphCell b = drawn.glyph(char16_t(ch), size);
+            if (a.width != b.width || a.height != b.height || a.found != b.found ||
+                a.fullWidth != b.fullWidth || a.rows != b.rows)
+                QFAIL(qPrintable(QStringLiteral("U+%1 differs").arg(ch, 4, 16, QLatin1Char('0'))));
+        }
+    }
+    if (before == QLatin1String("cut") || before == QLatin1String("other"))
+        QCOMPARE(QFileInfo(made).size(), whole);
 }
 
 void TestVirtualPaper::glyphs_data()
