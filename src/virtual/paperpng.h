@@ -15,7 +15,9 @@ namespace Virtual {
 // few darkness levels (white, black, the grey of a cut mark or of a narrow head's margin), so the
 // picture is written with a palette of the levels it holds, packed into 1, 2 or 4 bits a dot
 // where they fit: an eighth of the data to compress, against 8-bit grey. A picture of more than 16
-// levels is written as 8-bit grey. Readers see the same grey values either way.
+// levels is written as 8-bit grey. Readers see the same grey values either way. The PNG is put
+// together here, deflated by a zlib stream kept for the thread: libpng made a new stream for each
+// picture, which cost more than compressing a receipt.
 class PaperPng
 {
 public:
