@@ -34,6 +34,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void headlessRunsOnLineAndTcp();
+    void windowProgram_data();
+    void windowProgram();
     void portInUse();
     void printerFromOptionsAndStandardInput();
     void badPrinterOptions_data();
@@ -124,6 +126,12 @@ void TestVirtualProgram::headlessRunsOnLineAndTcp()
                     "--listen", "0"}),
              "Virtual controller ready on " + m_link.toLocal8Bit() + '\n');
     QVERIFY(QFileInfo(m_link).isSymLink());
+    // Without a window nothing of the GUI is loaded: a lab runs many controllers.
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(m_program->processId()));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    QVERIFY(mapped.contains("libQt6Core"));
+    QVERIFY(!mapped.contains("libQt6Gui") && !mapped.contains("libQt6Widgets"));
     QTRY_VERIFY(m_program->canReadLine());
     const QByteArray listening = m_program->readLine().trimmed();
     QVERIFY2(listening.startsWith("Listening for jobs over TCP on 127.0.0.1:"), listening);
@@ -184,6 +192,64 @@ QStringList TestVirtualProgram::texts(const QJsonObject &receipt)
     for (const QJsonValue &line : receipt[QStringLiteral("lines")].toArray())
         lines << line[QStringLiteral("text")].toString().trimmed();
     return lines;
+}
+
+void TestVirtualProgram::windowProgram_data()
+{
+    // Asked for a window, the program without GUI libraries gives way to the one with them, in
+    // the same process, with the same command line; or says why it cannot.
+    QTest::addColumn<QString>("platform"); // QT_QPA_PLATFORM; "-" for none and no display
+    QTest::addColumn<bool>("alone");       // the program copied where the other is not
+    QTest::addColumn<QByteArray>("said");
+    QTest::newRow("a window") << QStringLiteral("offscreen") << false
+                              << QByteArray("Virtual controller ready on ");
+    QTest::newRow("no display") << QStringLiteral("-") << false
+                                << QByteArray("cannot open its window: no display");
+    QTest::newRow("its window's program missing")
+        << QStringLiteral("offscreen") << true
+        << QByteArray("cannot open its window: tessivar-virtual-controller-window is missing");
+}
+
+void TestVirtualProgram::windowProgram()
+{
+    QFETCH(QString, platform);
+    QFETCH(bool, alone);
+    QFETCH(QByteArray, said);
+    QString program = QStringLiteral(VIRTUAL_CONTROLLER_PROGRAM);
+    if (alone) {
+        program = m_dir->filePath(QStringLiteral("tessivar-virtual-controller"));
+        QVERIFY(QFile::copy(QStringLiteral(VIRTUAL_CONTROLLER_PROGRAM), program));
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                       m_dir->filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir->filePath(QStringLiteral("run")));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    platform == QLatin1String("-")
+        ? environment.remove(QStringLiteral("QT_QPA_PLATFORM"))
+        : environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    m_program = std::make_unique<QProcess>();
+    m_program->setProcessEnvironment(environment);
+    m_program->setProcessChannelMode(QProcess::MergedChannels);
+    m_program->start(program, {QStringLiteral("--link"), m_link, QStringLiteral("--no-pacing")});
+    QVERIFY(QTest::qWaitFor(
+        [this] { return m_program->canReadLine() || m_program->state() == QProcess::NotRunning; },
+        20000));
+    const QByteArray line = m_program->readLine();
+    QVERIFY2(line.contains(said), line.constData());
+    if (said.startsWith("cannot")) {
+        QVERIFY(m_program->state() == QProcess::NotRunning || m_program->waitForFinished(20000));
+        QCOMPARE(m_program->exitCode(), 1);
+        return;
+    }
+    // The same process, now the program with the window, which prints and ends as before.
+    const QString running =
+        QFileInfo(QStringLiteral("/proc/%1/exe").arg(m_program->processId())).symLinkTarget();
+    QVERIFY2(running.endsWith(QLatin1String("/tessivar-virtual-controller-window")),
+             qPrintable(running));
+    QVERIFY(ask("\x10\x05").contains("print head type"));
+    QVERIFY(stop());
 }
 
 void TestVirtualProgram::portInUse()
