@@ -36,6 +36,7 @@ private Q_SLOTS:
     void headlessRunsOnLineAndTcp();
     void windowProgram_data();
     void windowProgram();
+    void portInUse_data();
     void portInUse();
     void printerFromOptionsAndStandardInput();
     void badPrinterOptions_data();
@@ -45,7 +46,6 @@ private Q_SLOTS:
     void defaultLinkPlace();
     void receiptsPage_data();
     void receiptsPage();
-    void receiptsPagePortInUse();
     void renderWritesFiles_data();
     void renderWritesFiles();
 
@@ -252,18 +252,30 @@ void TestVirtualProgram::windowProgram()
     QVERIFY(stop());
 }
 
+void TestVirtualProgram::portInUse_data()
+{
+    // The option whose port is taken, and the start of what the program says.
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("jobs over TCP")
+        << QStringLiteral("--listen") << QStringLiteral("cannot listen on");
+    QTest::newRow("the receipts page")
+        << QStringLiteral("--http") << QStringLiteral("cannot serve the receipts page on");
+}
+
 void TestVirtualProgram::portInUse()
 {
-    // The program ends and says why, and leaves no link behind.
+    // The program ends at once, says why, and leaves no link behind.
+    QFETCH(QString, option);
+    QFETCH(QString, said);
     QTcpServer taken;
     QVERIFY(taken.listen(QHostAddress::LocalHost));
     const QString address = QStringLiteral("127.0.0.1:%1").arg(taken.serverPort());
-    QCOMPARE(start({"--listen", address}), QByteArray());
+    QCOMPARE(start({option, address}), QByteArray());
     QCOMPARE(m_program->state(), QProcess::NotRunning);
     QCOMPARE(m_program->exitCode(), 1);
     const QString error = QString::fromLocal8Bit(m_program->readAllStandardError());
-    QVERIFY2(error.contains(QStringLiteral("cannot listen on %1:").arg(address)),
-             qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("%1 %2:").arg(said, address)), qPrintable(error));
     QVERIFY(!QFileInfo(m_link).exists() && !QFileInfo(m_link).isSymLink());
 }
 
@@ -442,20 +454,6 @@ void TestVirtualProgram::receiptsPage()
         }(),
         20000);
     QVERIFY(stop());
-}
-
-// Its port taken, the program ends at once and says why.
-void TestVirtualProgram::receiptsPagePortInUse()
-{
-    QTcpServer taken;
-    QVERIFY(taken.listen(QHostAddress::LocalHost));
-    const QString address = QStringLiteral("127.0.0.1:%1").arg(taken.serverPort());
-    QCOMPARE(start({"--http", address}), QByteArray());
-    QCOMPARE(m_program->exitCode(), 1);
-    const QString error = QString::fromLocal8Bit(m_program->readAllStandardError());
-    QVERIFY2(error.contains(QStringLiteral("cannot serve the receipts page on %1:").arg(address)),
-             qPrintable(error));
-    QVERIFY(!QFileInfo(m_link).exists() && !QFileInfo(m_link).isSymLink());
 }
 
 void TestVirtualProgram::renderWritesFiles_data()
