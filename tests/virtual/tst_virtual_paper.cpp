@@ -698,14 +698,21 @@ void TestVirtualPaper::jobs()
     QCOMPARE(inkBounds(moved, bars), inkBounds(plain, bars).translated(32, 0));
 }
 
-void TestVirtualPaper::peers_data()
+// A row "name" for each fixture of `folder` ending in `suffix`: its path without the suffix.
+// At least `atLeast` of them, so that a folder gone missing fails rather than testing nothing.
+void addFixtureRows(const QString &folder, const QString &suffix, int atLeast)
 {
     QTest::addColumn<QString>("name");
-    const QDir dir(dataDir + QStringLiteral("peers"));
-    const QStringList streams = dir.entryList({QStringLiteral("*.bin")}, QDir::Files, QDir::Name);
-    QVERIFY(streams.size() >= 8);
-    for (const QString &file : streams)
-        QTest::newRow(qPrintable(file)) << dir.filePath(file.chopped(4));
+    const QDir dir(dataDir + folder);
+    const QStringList files = dir.entryList({QLatin1Char('*') + suffix}, QDir::Files, QDir::Name);
+    QVERIFY(files.size() >= atLeast);
+    for (const QString &file : files)
+        QTest::newRow(qPrintable(file)) << dir.filePath(file.chopped(suffix.size()));
+}
+
+void TestVirtualPaper::peers_data()
+{
+    addFixtureRows(QStringLiteral("peers"), QStringLiteral(".bin"), 8);
 }
 
 void TestVirtualPaper::peers()
@@ -728,13 +735,7 @@ void TestVirtualPaper::peers()
 
 void TestVirtualPaper::pages_data()
 {
-    QTest::addColumn<QString>("name");
-    const QDir dir(dataDir + QStringLiteral("pages"));
-    const QStringList streams =
-        dir.entryList({QStringLiteral("*.stream")}, QDir::Files, QDir::Name);
-    QVERIFY(streams.size() >= 5);
-    for (const QString &file : streams)
-        QTest::newRow(qPrintable(file)) << dir.filePath(file.chopped(7));
+    addFixtureRows(QStringLiteral("pages"), QStringLiteral(".stream"), 5);
 }
 
 void TestVirtualPaper::pages()
